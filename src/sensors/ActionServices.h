@@ -1,0 +1,85 @@
+// The narrow seams between the sensor logic and the operating system. The
+// program implements them over Win32; the tests implement them with recording
+// fakes. Each one is what the logic needs and nothing more.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Mouse button event flags, as the system's mouse input takes them.
+namespace MouseFlags {
+constexpr uint32_t LeftDown = 0x0002;
+constexpr uint32_t LeftUp = 0x0004;
+constexpr uint32_t RightDown = 0x0008;
+constexpr uint32_t RightUp = 0x0010;
+constexpr uint32_t MiddleDown = 0x0020;
+constexpr uint32_t MiddleUp = 0x0040;
+}  // namespace MouseFlags
+
+// Virtual-key codes of the modifiers that a key combination holds.
+namespace VirtualKeys {
+constexpr uint8_t Tab = 0x09;
+constexpr uint8_t Shift = 0x10;
+constexpr uint8_t Control = 0x11;
+constexpr uint8_t Alt = 0x12;
+}  // namespace VirtualKeys
+
+// Synthetic input.
+class InputSink {
+public:
+    virtual ~InputSink() = default;
+    // One mouse button event at the cursor's position. False when the system
+    // did not insert it.
+    virtual bool SendMouseButton(uint32_t flags) = 0;
+    // One key event of `virtualKey`, without scan code or extended flag.
+    virtual void SendKey(uint8_t virtualKey, bool down) = 0;
+};
+
+// Waiting. The polling thread's waits go through it so the tests run fast.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual void Sleep(uint32_t milliseconds) = 0;
+};
+
+// The two sounds of the program.
+class Sounds {
+public:
+    virtual ~Sounds() = default;
+    // The short press sound, played without waiting for its end.
+    virtual void PlayPressSound() = 0;
+    // The 800 Hz, 100 ms speaker beep; blocks for its length.
+    virtual void ErrorBeep() = 0;
+};
+
+// The keyboard delay (0..3) and speed (0..31) settings of the system.
+class KeyboardSettings {
+public:
+    virtual ~KeyboardSettings() = default;
+    virtual bool GetKeyboardDelay(uint32_t& delay) = 0;
+    virtual bool GetKeyboardSpeed(uint32_t& speed) = 0;
+};
+
+// The two timers that drive the key repetition. Both calls may come from any
+// thread; the implementation hands them, in call order, to the thread that
+// owns the timers. `generation` comes back with the expiry so that an expiry
+// of a timer that was stopped meanwhile can be recognised and ignored.
+class RepeatTimers {
+public:
+    virtual ~RepeatTimers() = default;
+    virtual void StopRepeatTimers() = 0;
+    virtual void StartDelayTimer(uint32_t milliseconds, uint32_t generation) = 0;
+    virtual void StartRateTimer(uint32_t milliseconds, uint32_t generation) = 0;
+};
+
+// Opening a target through the shell, and telling the user that it failed.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Asks the shell to open `path` with the verb "open". False when the
+    // shell refused.
+    virtual bool OpenTarget(const std::u16string& path) = 0;
+    // Shows `text` in the non-modal message window, in front. Must not wait
+    // for the user-interface thread.
+    virtual void ShowFailure(const std::u16string& text) = 0;
+};

@@ -1,0 +1,75 @@
+// Keyboard actions: a sensor's press sends its key combination down, its
+// release sends it up, and a held sensor with auto-repeat repeats the key at
+// the system's keyboard delay and rate.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "sensors/ActionServices.h"
+#include "sensors/SensorAction.h"
+
+// Sends one press (all key-down events) or one release (all key-up events) of
+// the record's combination: ALT, CTRL, SHIFT as the record asks, then the key.
+// A release keeps the same order, so the modifiers go up before the key.
+void SendKeyCombination(const SensorAction& record, bool pressed, InputSink& input);
+
+// Time from the press to the first repetition for the keyboard delay setting
+// 0..3: 250, 500, 750 or 1000 ms. A larger setting counts as 3.
+uint32_t RepeatDelayMilliseconds(uint32_t keyboardDelay);
+
+// Interval of the repetition: 1000 ms for TAB with ALT (so the task switcher
+// steps once a second), otherwise trunc(1000 / (speed * 0.89 + 2.5)) for the
+// keyboard speed setting 0..31. A larger setting counts as 31.
+uint32_t RepeatIntervalMilliseconds(uint32_t keyboardSpeed, const SensorAction& record);
+
+// The key auto-repeat. Only one sensor repeats at a time: the last keyboard
+// sensor that was pressed with auto-repeat. Every keyboard event stops the
+// repetition first.
+//
+// PerformKeyAction runs on the polling thread, the timer expiries on the
+// thread that owns the timers. One lock orders the key events of both: once a
+// release has stopped the repetition and sent its key-up events, no repeated
+// key-down of the old press can follow, even if a timer of that press expires
+// at the same moment.
+class KeyRepeat {
+public:
+    enum class State { NoRepeat, Delay, Repeating };
+
+    KeyRepeat(InputSink& input, KeyboardSettings& settings, RepeatTimers& timers);
+    KeyRepeat(const KeyRepeat&) = delete;
+    KeyRepeat& operator=(const KeyRepeat&) = delete;
+
+    // A keyboard sensor changed state: stop any repetition, send the press or
+    // release, and on a press with auto-repeat take a copy of the record and
+    // start the delay. If the delay setting cannot be read the key does not
+    // repeat.
+    void PerformKeyAction(const SensorAction& record, bool pressed);
+
+    // The delay timer of `generation` expired: start the repetition at the
+    // interval of the current speed setting (no repetition if it cannot be
+    // read). An expiry of an older generation does nothing.
+    void OnDelayTimer(uint32_t generation);
+
+    // The rate timer of `generation` expired: send the key-down events of the
+    // copied record again. An expiry of an older generation does nothing.
+    void OnRateTimer(uint32_t generation);
+
+    // Stops the repetition without sending anything: the box was lost or the
+    // program ends.
+    void Stop();
+
+    State CurrentState() const;
+    SensorAction RepeatAction() const;
+
+private:
+    void StopLocked();
+
+    mutable std::mutex lock;
+    InputSink& input;
+    KeyboardSettings& settings;
+    RepeatTimers& timers;
+    SensorAction repeatAction{};
+    uint32_t generation = 0;
+    State state = State::NoRepeat;
+};

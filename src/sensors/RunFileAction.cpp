@@ -1,0 +1,18 @@
+#include "sensors/RunFileAction.h"
+
+std::u16string PathOf(const SensorAction& record)
+{
+    return std::u16string(record.path, FieldLength(record.path, pathLength));
+}
+
+std::u16string OpenFailureText(const std::u16string& path)
+{
+    return u"'" + path + u"' konnte nicht geöffnet werden!";
+}
+
+void PerformRunFileAction(const SensorAction& record, Shell& shell)
+{
+    const std::u16string path = PathOf(record);
+    if (!path.empty() && shell.OpenTarget(path)) return;
+    shell.ShowFailure(OpenFailureText(path));
+}

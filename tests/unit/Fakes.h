@@ -1,0 +1,164 @@
+// Recording fakes of the system seams. They all write into one EventLog, so a
+// test sees the order of mouse, key, sound, wait and timer events together.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sensors/ActionServices.h"
+
+class EventLog {
+public:
+    void Add(std::string event)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        events.push_back(std::move(event));
+    }
+    std::vector<std::string> Events() const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return events;
+    }
+    void Clear()
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        events.clear();
+    }
+
+private:
+    mutable std::mutex lock;
+    std::vector<std::string> events;
+};
+
+inline std::string Hex(uint32_t value, int width)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text(static_cast<size_t>(width), '0');
+    for (int i = width - 1; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = digits[value & 0xF];
+    return text;
+}
+
+// "mouse 0002" for a button event, "key 12 down" / "key 12 up" for a key.
+class RecordingInput : public InputSink {
+public:
+    explicit RecordingInput(EventLog& log) : log(log) {}
+    bool SendMouseButton(uint32_t flags) override
+    {
+        log.Add("mouse " + Hex(flags, 4));
+        return accept;
+    }
+    void SendKey(uint8_t virtualKey, bool down) override
+    {
+        log.Add("key " + Hex(virtualKey, 2) + (down ? " down" : " up"));
+    }
+    bool accept = true;  // false: the system refuses every mouse event
+
+private:
+    EventLog& log;
+};
+
+// "sleep 5"; the time is summed instead of waited.
+class FakeClock : public Clock {
+public:
+    explicit FakeClock(EventLog& log) : log(log) {}
+    void Sleep(uint32_t milliseconds) override
+    {
+        log.Add("sleep " + std::to_string(milliseconds));
+        std::lock_guard<std::mutex> guard(lock);
+        elapsed += milliseconds;
+    }
+    uint64_t Elapsed() const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return elapsed;
+    }
+
+private:
+    EventLog& log;
+    mutable std::mutex lock;
+    uint64_t elapsed = 0;
+};
+
+// "press sound", "error beep".
+class RecordingSounds : public Sounds {
+public:
+    explicit RecordingSounds(EventLog& log) : log(log) {}
+    void PlayPressSound() override { log.Add("press sound"); }
+    void ErrorBeep() override { log.Add("error beep"); }
+
+private:
+    EventLog& log;
+};
+
+class FakeKeyboardSettings : public KeyboardSettings {
+public:
+    bool GetKeyboardDelay(uint32_t& value) override
+    {
+        value = delay;
+        return delayReadable;
+    }
+    bool GetKeyboardSpeed(uint32_t& value) override
+    {
+        value = speed;
+        return speedReadable;
+    }
+    uint32_t delay = 1;
+    uint32_t speed = 31;
+    bool delayReadable = true;
+    bool speedReadable = true;
+};
+
+// "timers stop", "delay timer 500 #3", "rate timer 33 #3".
+class RecordingTimers : public RepeatTimers {
+public:
+    explicit RecordingTimers(EventLog& log) : log(log) {}
+    void StopRepeatTimers() override { log.Add("timers stop"); }
+    void StartDelayTimer(uint32_t milliseconds, uint32_t generation) override
+    {
+        log.Add("delay timer " + std::to_string(milliseconds) + " #" + std::to_string(generation));
+        lastGeneration = generation;
+    }
+    void StartRateTimer(uint32_t milliseconds, uint32_t generation) override
+    {
+        log.Add("rate timer " + std::to_string(milliseconds) + " #" + std::to_string(generation));
+        lastGeneration = generation;
+    }
+    uint32_t lastGeneration = 0;
+
+private:
+    EventLog& log;
+};
+
+// "open <path>" (UTF-16 code units below 128 shown as they are), "show <text>".
+inline std::string Narrow(const std::u16string& text)
+{
+    std::string result;
+    for (char16_t unit : text) result += unit < 128 ? static_cast<char>(unit) : '?';
+    return result;
+}
+
+class RecordingShell : public Shell {
+public:
+    explicit RecordingShell(EventLog& log) : log(log) {}
+    bool OpenTarget(const std::u16string& path) override
+    {
+        log.Add("open " + Narrow(path));
+        opened.push_back(path);
+        return opens;
+    }
+    void ShowFailure(const std::u16string& text) override
+    {
+        log.Add("show " + Narrow(text));
+        shown.push_back(text);
+    }
+    bool opens = true;
+    std::vector<std::u16string> opened;
+    std::vector<std::u16string> shown;
+
+private:
+    EventLog& log;
+};
+
+using Events = std::vector<std::string>;
