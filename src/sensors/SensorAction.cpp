@@ -22,29 +22,35 @@ const char16_t* const mouseActionNames[mouseActionCount] = {
     u"Rechts drücken/loslassen",
 };
 
+std::mutex& SensorActionTable::Lock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 SensorAction SensorActionTable::Get(int index) const
 {
     if (index < 0 || index >= sensorCount) return DefaultSensorAction(0);
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<std::mutex> guard(Lock());
     return records[static_cast<size_t>(index)];
 }
 
 void SensorActionTable::Set(int index, const SensorAction& record)
 {
     if (index < 0 || index >= sensorCount) return;
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<std::mutex> guard(Lock());
     records[static_cast<size_t>(index)] = record;
 }
 
 SensorActions SensorActionTable::GetAll() const
 {
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<std::mutex> guard(Lock());
     return records;
 }
 
 void SensorActionTable::SetAll(const SensorActions& newRecords)
 {
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<std::mutex> guard(Lock());
     records = newRecords;
 }
 

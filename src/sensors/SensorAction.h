@@ -100,7 +100,9 @@ public:
     void SetAll(const SensorActions& records);
 
 private:
-    mutable std::mutex lock;
+    // Built on first use: a mutex cannot be constant-initialised everywhere,
+    // and the table must be usable before dynamic initialisation has run.
+    static std::mutex& Lock();
     SensorActions records;
 };
 
