@@ -1,0 +1,122 @@
+// Finding, opening and reading the input box through the box maker's kit
+// library. The kit is reached through a narrow interface, so the choice of
+// the device and the re-open rules are tested without the library.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+enum class DeviceKind : int32_t {
+    None = 0,
+    EightInputs = 1,
+    SixInputs = 2,
+};
+
+// "Kein Eingabegerät", "Kontakta KT8", "Kontakta KT6".
+const char16_t* DeviceKindName(DeviceKind kind);
+
+// Identity of the input box on the bus.
+constexpr uint16_t boxVendorId = 0x07C0;
+constexpr uint16_t boxProductId = 0x1501;
+// Identification codes of the two variants, in the inverted low four bits of
+// the input value.
+constexpr uint8_t idCodeEightInputs = 2;
+constexpr uint8_t idCodeSixInputs = 6;
+// After the set of matching devices changed, the box is re-opened this much
+// later, so that the burst of device messages of one plug leads to one re-open.
+constexpr uint32_t reopenDelayMilliseconds = 1500;
+
+// The operations of the kit library that the program uses. A handle is an
+// opaque pointer-sized value; 0 means none.
+class Kit {
+public:
+    virtual ~Kit() = default;
+    virtual uintptr_t OpenDevices() = 0;                                // opens all devices: the open set
+    virtual void CloseDevices(uintptr_t set) = 0;                       // closes the set and its device handles
+    virtual uint32_t DeviceCount() = 0;                                 // devices in the open set, numbered from 1
+    virtual uintptr_t DeviceHandle(uint32_t number) = 0;                // belongs to the open set
+    virtual uint16_t ProductId(uintptr_t device) = 0;
+    virtual bool Read(uintptr_t device, uint32_t& value) = 0;           // the device's current input value
+    virtual void SerialNumber(uintptr_t device, char16_t (&serial)[9]) = 0;
+    virtual void Write(uintptr_t device, uint32_t pipe, const uint8_t* report, uint32_t length) = 0;
+};
+
+// Counts the present HID interfaces with the box's vendor and product id.
+class InterfaceCounter {
+public:
+    virtual ~InterfaceCounter() = default;
+    virtual int32_t CountMatchingInterfaces() = 0;
+};
+
+// A one-shot timer; starting it while it runs starts it anew.
+class OneShotTimer {
+public:
+    virtual ~OneShotTimer() = default;
+    virtual void Start(uint32_t milliseconds) = 0;
+};
+
+// A kit handle with what the program learnt about it. A borrowed handle
+// belongs to an open set: it is never closed by itself.
+struct KitHandle {
+    uintptr_t handle = 0;
+    uint16_t productId = 0;
+    bool borrowed = false;
+};
+
+// The state and decisions of the device access. OpenDevice, CountInterfaces,
+// OnReopenTimer and CloseKit run on the user-interface thread, ReadInputs on
+// the polling thread. Opening and reading exclude each other, so a read never
+// reaches a handle that an open is releasing.
+class DeviceAccess {
+public:
+    DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer);
+    ~DeviceAccess();
+    DeviceAccess(const DeviceAccess&) = delete;
+    DeviceAccess& operator=(const DeviceAccess&) = delete;
+
+    // Closes the open set, opens it anew and chooses the first device that
+    // is the box: product id 0x1501 and identification code 2 or 6. The chosen
+    // box gets the report 00 FF FF on pipe 0, and the box counts as readable
+    // again. Returns whether a box was chosen.
+    bool OpenDevice();
+
+    // A device-change message arrived: count the matching interfaces and, if
+    // the count changed, (re)start the re-open timer.
+    void CountInterfaces();
+
+    // The re-open timer expired.
+    void OnReopenTimer();
+
+    // Reads the box's input value and the kind of box it came from. False,
+    // without calling the kit, while the box counts as unreadable; a failing
+    // read makes it unreadable until the next successful OpenDevice.
+    bool ReadInputs(uint32_t& value, DeviceKind& kind);
+
+    // Closes the open set (and so the box's handle).
+    void CloseKit();
+
+    DeviceKind Kind() const;
+    bool IsOpen() const;
+    uint8_t IdCode() const;
+    uint32_t LastDeviceCount() const;
+    int32_t InterfaceCount() const;
+    std::u16string SerialText() const;
+
+private:
+    void ReleaseKitLocked();
+
+    Kit& kit;
+    InterfaceCounter& counter;
+    OneShotTimer& reopenTimer;
+
+    mutable std::mutex lock;
+    DeviceKind deviceKind = DeviceKind::None;
+    KitHandle kitSet;  // the open set, from the kit's open call
+    KitHandle device;  // the chosen box, borrowed from the open set
+    uint8_t idCode = 0;
+    uint32_t deviceCount = 0;
+    int32_t interfaceCount = 0;
+    char16_t serialText[9] = {};
+    bool isOpen = false;
+};

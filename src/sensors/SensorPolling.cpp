@@ -1,0 +1,80 @@
+#include "sensors/SensorPolling.h"
+
+#include "sensors/MouseAction.h"
+#include "sensors/RunFileAction.h"
+
+std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
+{
+    const uint32_t active = ~value;
+    SensorStates states{};
+    switch (kind) {
+    case DeviceKind::EightInputs:
+        for (int sensor = 1; sensor <= 8; ++sensor) states[sensor - 1] = (active >> (7 + sensor)) & 1;
+        return states;
+    case DeviceKind::SixInputs:
+        for (int sensor = 1; sensor <= 6; ++sensor) states[sensor - 1] = (active >> (14 - sensor)) & 1;
+        return states;
+    default:
+        return std::nullopt;
+    }
+}
+
+void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext& actions)
+{
+    if (beepOnPress != 0 && pressed) actions.sounds.PlayPressSound();
+    switch (static_cast<ActionGroup>(record.actionGroup)) {
+    case ActionGroup::Mouse:
+        PerformMouseAction(record, pressed, actions.input, actions.sounds, actions.clock);
+        break;
+    case ActionGroup::RunFile:
+        if (pressed) PerformRunFileAction(record, actions.shell);
+        break;
+    case ActionGroup::Keyboard:
+        actions.keys.PerformKeyAction(record, pressed);
+        break;
+    }
+}
+
+SensorPoller::SensorPoller(SensorSource& source, ActionContext& actions) : source(source), actions(actions) {}
+
+void SensorPoller::Cycle()
+{
+    if (startupPending || readFailed) return;
+    uint32_t value = 0;
+    DeviceKind kind = DeviceKind::None;
+    if (!source.ReadInputs(value, kind)) {
+        // The box is gone: nothing may stay held, because the release
+        // events will not come until it is back.
+        ReleaseHeldInputs();
+        return;
+    }
+    const std::optional<SensorStates> states = DecodeSensors(value, kind);
+    if (!states) {
+        actions.sounds.ErrorBeep();
+        return;
+    }
+    for (int index = 0; index < sensorCount; ++index) {
+        const bool pressed = (*states)[index];
+        if (pressed == lastSensorState[index]) continue;
+        const SensorAction record = sensorActions.Get(index);
+        if (record.enabled) DispatchSensorEdge(record, pressed, actions);
+    }
+    lastSensorState = *states;
+}
+
+void SensorPoller::ReleaseHeldInputs()
+{
+    actions.keys.Stop();
+    actions.input.ReleaseAll();
+}
+
+void RunPollLoop(SensorPoller& poller, StopSignal& stop, Clock& clock)
+{
+    if (!stop.IsSet()) {
+        do {
+            poller.Cycle();
+            clock.Sleep(pollPeriodMilliseconds);
+        } while (!stop.IsSet());
+    }
+    poller.ReleaseHeldInputs();
+}

@@ -1,0 +1,87 @@
+// Turning the input box into sensor events: decoding the input value, finding
+// the sensors whose state changed, and running their actions in sensor order.
+// The loop runs on the polling thread; everything it needs from the system
+// comes through the seams below, so it is tested natively, under
+// ThreadSanitizer as well.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "sensors/ActionServices.h"
+#include "sensors/DeviceAccess.h"
+#include "sensors/HeldInputs.h"
+#include "sensors/KeyAction.h"
+#include "sensors/SensorAction.h"
+
+using SensorStates = std::array<bool, sensorCount>;  // true = pressed, sensor 1 first
+
+// Where the polling reads the box: the input value and the kind of box at the
+// moment of the read. False when the read failed or the box is unreadable.
+class SensorSource {
+public:
+    virtual ~SensorSource() = default;
+    virtual bool ReadInputs(uint32_t& value, DeviceKind& kind) = 0;
+};
+
+// Asked between cycles whether the polling should end.
+class StopSignal {
+public:
+    virtual ~StopSignal() = default;
+    virtual bool IsSet() = 0;
+};
+
+// What the actions of the sensors act through. `input` notes what it holds
+// down, so that it can all be let go.
+struct ActionContext {
+    HeldInputs& input;
+    Sounds& sounds;
+    Clock& clock;
+    KeyRepeat& keys;
+    Shell& shell;
+};
+
+// The states the box reports. A pressed input reads as a 0 bit, so the value
+// is inverted first; the sensors are bits 8 to 15. Input n of the eight-input
+// box is bit 7 + n, of the six-input box bit 14 - n; sensors 7 and 8 of the
+// six-input box are always released. No states for an unknown kind.
+std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind);
+
+// One state change of one enabled sensor: the press sound (when switched on
+// and the sensor was pressed), then the action of the record's group. A
+// run-file sensor acts on its press only; an unknown group does nothing.
+void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext& actions);
+
+// One cycle at a time, with the state of the previous cycle.
+class SensorPoller {
+public:
+    SensorPoller(SensorSource& source, ActionContext& actions);
+
+    // Reads the box once (unless start-up is pending or the box is
+    // unreadable), decodes it, and dispatches every change of an enabled
+    // sensor, sensor 1 first. A failed read lets go of everything the
+    // sensors hold down. An unknown kind of box sounds the error beep and
+    // changes nothing.
+    void Cycle();
+
+    // Ends the key repetition and releases every key and button that is held.
+    void ReleaseHeldInputs();
+
+    // The states of the last decoded cycle. Kept across lost and re-opened
+    // boxes, so a sensor that was held when the box went away gets its
+    // release event when it comes back released.
+    const SensorStates& LastSensorState() const { return lastSensorState; }
+
+private:
+    SensorSource& source;
+    ActionContext& actions;
+    SensorStates lastSensorState{};
+};
+
+// The polling thread's loop: a cycle, a sleep of 20 ms, a look at the stop
+// signal, until it is set (also checked once before the first cycle). On the
+// way out everything held is released.
+void RunPollLoop(SensorPoller& poller, StopSignal& stop, Clock& clock);
+
+constexpr uint32_t pollPeriodMilliseconds = 20;

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "FakeKit.h"
+#include "sensors/SensorAction.h"
+
+namespace {
+
+class DeviceAccessTest : public ::testing::Test {
+protected:
+    void SetUp() override { readFailed = true; }
+    void TearDown() override { readFailed = true; }
+
+    EventLog log;
+    FakeKit kit{&log};
+    FakeCounter counter;
+    VirtualTimer timer;
+    DeviceAccess access{kit, counter, timer};
+};
+
+TEST_F(DeviceAccessTest, EightInputBoxIsChosenPreparedAndReadable)
+{
+    EXPECT_TRUE(access.OpenDevice());
+    EXPECT_EQ(access.Kind(), DeviceKind::EightInputs);
+    EXPECT_TRUE(access.IsOpen());
+    EXPECT_FALSE(readFailed);
+    EXPECT_EQ(access.SerialText(), u"12345678");
+    EXPECT_EQ(log.Events(), (Events{"kit open", "kit count", "kit write 1 pipe 0: 00 FF FF"}));
+
+    uint32_t value = 0;
+    DeviceKind kind = DeviceKind::None;
+    kit.SetPressed(0, 1u << 10);
+    ASSERT_TRUE(access.ReadInputs(value, kind));
+    EXPECT_EQ(kind, DeviceKind::EightInputs);
+    EXPECT_EQ(~value & 0xFF00, 1u << 10);
+}
+
+TEST_F(DeviceAccessTest, SixInputBoxIsToldByItsIdentificationCode)
+{
+    kit.devices[0].idCode = idCodeSixInputs;
+    EXPECT_TRUE(access.OpenDevice());
+    EXPECT_EQ(access.Kind(), DeviceKind::SixInputs);
+    EXPECT_EQ(access.IdCode(), 6);
+}
+
+TEST_F(DeviceAccessTest, FirstDeviceThatPassesIsChosenEachByItsOwnProductId)
+{
+    kit.devices = {
+        FakeDevice{0x1500, idCodeEightInputs},           // another product with the right code
+        FakeDevice{boxProductId, 0},                     // the box's product id, unknown code
+        FakeDevice{boxProductId, idCodeSixInputs, 0, true},  // the box, but its read fails
+        FakeDevice{boxProductId, idCodeSixInputs},       // this one
+        FakeDevice{boxProductId, idCodeEightInputs},     // never looked at
+    };
+    EXPECT_TRUE(access.OpenDevice());
+    EXPECT_EQ(access.Kind(), DeviceKind::SixInputs);
+    EXPECT_EQ(access.LastDeviceCount(), 5u);
+    const Events events = log.Events();
+    EXPECT_EQ(events.back(), "kit write 4 pipe 0: 00 FF FF") << "the report goes to the chosen box";
+}
+
+TEST_F(DeviceAccessTest, IdentificationCodeZeroIsNotChosenAndTheKitIsClosed)
+{
+    kit.devices = {FakeDevice{boxProductId, 0}};
+    EXPECT_FALSE(access.OpenDevice());
+    EXPECT_EQ(access.Kind(), DeviceKind::None);
+    EXPECT_FALSE(access.IsOpen());
+    EXPECT_TRUE(readFailed) << "keeps its value";
+    EXPECT_EQ(log.Events(), (Events{"kit open", "kit count", "kit close 1"}));
+}
+
+TEST_F(DeviceAccessTest, SetWithoutTheBoxIsClosedAtOnce)
+{
+    kit.devices = {FakeDevice{0x1234, 1}};
+    EXPECT_FALSE(access.OpenDevice());
+    EXPECT_EQ(log.Events(), (Events{"kit open", "kit count", "kit close 1"}));
+}
+
+TEST_F(DeviceAccessTest, KitReportingNoDevicesIsClosedAtOnce)
+{
+    struct NoDevices : FakeKit {
+        uint32_t DeviceCount() override { return 0; }
+    } empty;
+    DeviceAccess none(empty, counter, timer);
+    EXPECT_FALSE(none.OpenDevice());
+    EXPECT_EQ(empty.closes, 1);
+    EXPECT_EQ(none.Kind(), DeviceKind::None);
+}
+
+TEST_F(DeviceAccessTest, NullOpenSetStillAsksTheCountAndClosesNothing)
+{
+    kit.nullSet = true;
+    kit.devices.clear();
+    EXPECT_FALSE(access.OpenDevice());
+    EXPECT_EQ(log.Events(), (Events{"kit open", "kit count"}));
+    EXPECT_EQ(kit.closes, 0);
+}
+
+TEST_F(DeviceAccessTest, ReopenClosesTheOldSetFirst)
+{
+    ASSERT_TRUE(access.OpenDevice());
+    log.Clear();
+    ASSERT_TRUE(access.OpenDevice());
+    EXPECT_EQ(log.Events(), (Events{"kit close 1", "kit open", "kit count", "kit write 1 pipe 0: 00 FF FF"}));
+}
+
+TEST_F(DeviceAccessTest, FailedReadMakesTheBoxUnreadableUntilTheNextOpen)
+{
+    ASSERT_TRUE(access.OpenDevice());
+    kit.SetReadFails(0, true);
+    uint32_t value;
+    DeviceKind kind;
+    EXPECT_FALSE(access.ReadInputs(value, kind));
+    EXPECT_TRUE(readFailed);
+
+    kit.SetReadFails(0, false);
+    const int readsBefore = kit.reads;
+    EXPECT_FALSE(access.ReadInputs(value, kind)) << "never read again, even though it works";
+    EXPECT_EQ(kit.reads, readsBefore) << "the kit is not even asked";
+    EXPECT_EQ(kit.closes, 0) << "a failed read closes nothing";
+
+    ASSERT_TRUE(access.OpenDevice());
+    EXPECT_TRUE(access.ReadInputs(value, kind));
+}
+
+TEST_F(DeviceAccessTest, BoxGoneAtReopenLeavesNoHandleToReadThrough)
+{
+    ASSERT_TRUE(access.OpenDevice());
+    kit.devices.clear();  // unplugged before any read noticed it
+    EXPECT_FALSE(access.OpenDevice());
+    EXPECT_FALSE(readFailed) << "nothing has failed yet";
+    uint32_t value;
+    DeviceKind kind;
+    EXPECT_FALSE(access.ReadInputs(value, kind));
+    EXPECT_TRUE(readFailed);
+    EXPECT_EQ(kit.callsOnReleasedHandles, 0);
+}
+
+TEST_F(DeviceAccessTest, CloseKitReleasesTheSetOnceAndForgetsTheBox)
+{
+    ASSERT_TRUE(access.OpenDevice());
+    access.CloseKit();
+    access.CloseKit();
+    EXPECT_EQ(kit.closes, 1);
+    uint32_t value;
+    DeviceKind kind;
+    EXPECT_FALSE(access.ReadInputs(value, kind));
+    EXPECT_EQ(kit.callsOnReleasedHandles, 0);
+}
+
+TEST_F(DeviceAccessTest, AbsurdDeviceCountIsNotLoopedThrough)
+{
+    kit.devices = {FakeDevice{0x1234, 1}};
+    kit.reportedCount = 0xFFFFFFFF;
+    EXPECT_FALSE(access.OpenDevice());
+    EXPECT_LE(kit.reads, 64);
+}
+
+TEST_F(DeviceAccessTest, CountChangeStartsTheReopenTimerAndAnUnchangedCountDoesNot)
+{
+    access.CountInterfaces();
+    EXPECT_EQ(timer.starts, 0) << "0 interfaces, as at start";
+    counter.count = 1;
+    access.CountInterfaces();
+    EXPECT_EQ(timer.starts, 1);
+    EXPECT_EQ(timer.deadline - timer.now, 1500u);
+    access.CountInterfaces();
+    EXPECT_EQ(timer.starts, 1);
+    EXPECT_EQ(access.InterfaceCount(), 1);
+}
+
+TEST_F(DeviceAccessTest, TwoChangesASecondApartGiveOneOpen1500MillisecondsAfterTheSecond)
+{
+    int opens = 0;
+    auto advance = [&](uint64_t milliseconds) {
+        for (uint64_t step = 0; step < milliseconds; step += 10) {
+            if (timer.Advance(10)) {
+                access.OnReopenTimer();
+                ++opens;
+            }
+        }
+    };
+    counter.count = 1;
+    access.CountInterfaces();
+    advance(1000);
+    counter.count = 2;
+    access.CountInterfaces();
+    advance(1490);
+    EXPECT_EQ(opens, 0);
+    advance(20);
+    EXPECT_EQ(opens, 1);
+    advance(5000);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(access.Kind(), DeviceKind::EightInputs);
+}
+
+// Reads run on their own thread while this one re-opens the box again and
+// again. No read may ever reach a handle of a set that was closed.
+TEST(DeviceAccessRace, ReadsRacingReopensNeverReachAReleasedHandle)
+{
+    FakeKit kit;
+    FakeCounter counter;
+    VirtualTimer timer;
+    DeviceAccess access(kit, counter, timer);
+    ASSERT_TRUE(access.OpenDevice());
+
+    std::atomic<bool> done{false};
+    std::atomic<int> successfulReads{0};
+    std::thread poller([&] {
+        while (!done) {
+            uint32_t value;
+            DeviceKind kind;
+            if (access.ReadInputs(value, kind)) ++successfulReads;
+            else readFailed = false;  // keep reading: this test is about the handles
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        if (i % 3 == 0) access.CloseKit();
+        access.OpenDevice();
+    }
+    done = true;
+    poller.join();
+    EXPECT_EQ(kit.callsOnReleasedHandles, 0);
+    EXPECT_GT(successfulReads, 0);
+    readFailed = true;
+}
+
+}  // namespace

@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "Fakes.h"
+#include "sensors/SensorPolling.h"
+
+namespace {
+
+// Sensor n of the eight-input box pressed: bit 7 + n of the inverted value.
+uint32_t EightInputValue(std::initializer_list<int> pressedSensors)
+{
+    uint32_t active = idCodeEightInputs;
+    for (int sensor : pressedSensors) active |= 1u << (7 + sensor);
+    return ~active;
+}
+
+TEST(DecodeSensors, EveryInputOfTheEightInputBox)
+{
+    for (int sensor = 1; sensor <= 8; ++sensor) {
+        const auto states = DecodeSensors(~(1u << (7 + sensor)), DeviceKind::EightInputs);
+        ASSERT_TRUE(states);
+        for (int other = 1; other <= 8; ++other) EXPECT_EQ((*states)[other - 1], other == sensor) << sensor;
+    }
+}
+
+TEST(DecodeSensors, EveryInputOfTheSixInputBoxInReverseOrder)
+{
+    for (int sensor = 1; sensor <= 6; ++sensor) {
+        const auto states = DecodeSensors(~(1u << (14 - sensor)), DeviceKind::SixInputs);
+        ASSERT_TRUE(states);
+        for (int other = 1; other <= 8; ++other) EXPECT_EQ((*states)[other - 1], other == sensor) << sensor;
+    }
+    const auto allLow = DecodeSensors(0, DeviceKind::SixInputs);
+    EXPECT_FALSE((*allLow)[6]) << "sensor 7 of the six-input box is always released";
+    EXPECT_FALSE((*allLow)[7]);
+}
+
+TEST(DecodeSensors, OtherBitsAreIgnoredAndAnUnknownKindGivesNothing)
+{
+    const auto states = DecodeSensors(0xFFFF00FFu & ~0x0u, DeviceKind::EightInputs);
+    for (bool pressed : *states) EXPECT_TRUE(pressed);
+    const auto none = DecodeSensors(0x0000FFFFu, DeviceKind::EightInputs);
+    for (bool pressed : *none) EXPECT_FALSE(pressed) << "bits 16..31 and 0..7 do not matter";
+    EXPECT_FALSE(DecodeSensors(0, DeviceKind::None));
+    EXPECT_FALSE(DecodeSensors(0, static_cast<DeviceKind>(7)));
+}
+
+class ScriptedSource : public SensorSource {
+public:
+    bool ReadInputs(uint32_t& value, DeviceKind& kind) override
+    {
+        ++reads;
+        if (fails) {
+            readFailed = true;
+            return false;
+        }
+        value = this->value;
+        kind = this->kind;
+        return true;
+    }
+    std::atomic<uint32_t> value{EightInputValue({})};
+    std::atomic<DeviceKind> kind{DeviceKind::EightInputs};
+    std::atomic<bool> fails{false};
+    std::atomic<int> reads{0};
+};
+
+class SensorPollerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetSettingsToDefaults();
+        startupPending = false;
+        readFailed = false;
+    }
+    void TearDown() override
+    {
+        ResetSettingsToDefaults();
+        startupPending = true;
+        readFailed = true;
+    }
+    void Configure(int sensor, ActionGroup group, int32_t mouseAction = 0)
+    {
+        SensorAction record = DefaultSensorAction(sensor);
+        record.enabled = 1;
+        record.actionGroup = int32_t(group);
+        record.mouseAction = mouseAction;
+        record.virtualKey = static_cast<uint8_t>('0' + sensor);
+        const std::u16string path = u"target" + std::u16string(1, char16_t(u'0' + sensor));
+        path.copy(record.path, pathLength - 1);
+        sensorActions.Set(sensor - 1, record);
+    }
+    Events Cycle(std::initializer_list<int> pressed)
+    {
+        source.value = EightInputValue(pressed);
+        log.Clear();
+        poller.Cycle();
+        return log.Events();
+    }
+
+    EventLog log;
+    RecordingInput recorder{log};
+    HeldInputs held{recorder};
+    RecordingSounds sounds{log};
+    FakeClock clock{log};
+    FakeKeyboardSettings settings;
+    RecordingTimers timers{log};
+    KeyRepeat keys{held, settings, timers};
+    RecordingShell shell{log};
+    ActionContext actions{held, sounds, clock, keys, shell};
+    ScriptedSource source;
+    SensorPoller poller{source, actions};
+};
+
+TEST_F(SensorPollerTest, NothingIsReadWhileStartupIsPendingOrTheBoxIsUnreadable)
+{
+    startupPending = true;
+    poller.Cycle();
+    startupPending = false;
+    readFailed = true;
+    poller.Cycle();
+    EXPECT_EQ(source.reads, 0);
+}
+
+TEST_F(SensorPollerTest, SensorAlreadyPressedAtStartGivesAPressInTheFirstCycle)
+{
+    Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::LeftPressRelease));
+    beepOnPress = 0;
+    EXPECT_EQ(Cycle({1}), (Events{"mouse 0002", "sleep 5"}));
+    EXPECT_TRUE(Cycle({1}).empty()) << "no change, no event";
+    EXPECT_EQ(Cycle({}), (Events{"mouse 0004", "sleep 5"}));
+}
+
+TEST_F(SensorPollerTest, PressSoundComesBeforeTheActionAlsoForAGroupWithoutAction)
+{
+    Configure(2, ActionGroup::Mouse, int32_t(MouseActionKind::RightPressRelease));
+    EXPECT_EQ(Cycle({2}), (Events{"press sound", "mouse 0008", "sleep 5"}));
+    EXPECT_EQ(Cycle({}), (Events{"mouse 0010", "sleep 5"})) << "no sound on release";
+
+    SensorAction odd = sensorActions.Get(1);
+    odd.actionGroup = 9;  // cannot come from a checked file, but from a bad write
+    sensorActions.Set(1, odd);
+    EXPECT_EQ(Cycle({2}), (Events{"press sound"}));
+}
+
+TEST_F(SensorPollerTest, DisabledSensorIsTrackedSoEnablingItWhileHeldDoesNothingUntilItChanges)
+{
+    Configure(3, ActionGroup::Keyboard);
+    SensorAction record = sensorActions.Get(2);
+    record.enabled = 0;
+    sensorActions.Set(2, record);
+    beepOnPress = 0;
+    EXPECT_TRUE(Cycle({3}).empty());
+    record.enabled = 1;
+    sensorActions.Set(2, record);
+    EXPECT_TRUE(Cycle({3}).empty()) << "still held: no event";
+    EXPECT_EQ(Cycle({}), (Events{"timers stop", "key 33 up"})) << "its release comes";
+}
+
+TEST_F(SensorPollerTest, SeveralChangesInOneCycleRunInSensorOrder)
+{
+    beepOnPress = 0;
+    Configure(5, ActionGroup::Keyboard);
+    Configure(2, ActionGroup::Keyboard);
+    Configure(8, ActionGroup::Keyboard);
+    EXPECT_EQ(Cycle({8, 2, 5}), (Events{"timers stop", "key 32 down", "timers stop", "key 35 down", "timers stop",
+                                        "key 38 down"}));
+}
+
+TEST_F(SensorPollerTest, RunFileSensorActsAndSoundsOnPressOnly)
+{
+    Configure(4, ActionGroup::RunFile);
+    EXPECT_EQ(Cycle({4}), (Events{"press sound", "open target4"}));
+    EXPECT_TRUE(Cycle({}).empty());
+}
+
+TEST_F(SensorPollerTest, GroupChangedWhileHeldSendsTheReleaseToTheNewGroup)
+{
+    beepOnPress = 0;
+    Configure(1, ActionGroup::Keyboard);
+    Cycle({1});
+    SensorAction record = sensorActions.Get(0);
+    record.actionGroup = int32_t(ActionGroup::Mouse);
+    record.mouseAction = int32_t(MouseActionKind::RightPressRelease);
+    sensorActions.Set(0, record);
+    EXPECT_EQ(Cycle({}), (Events{"mouse 0010", "sleep 5"})) << "a button-up without a down; the key gets no up";
+}
+
+TEST_F(SensorPollerTest, SixInputBoxNeverReportsSensorsSevenAndEight)
+{
+    beepOnPress = 0;
+    Configure(7, ActionGroup::Keyboard);
+    Configure(8, ActionGroup::Keyboard);
+    source.kind = DeviceKind::SixInputs;
+    source.value = 0;  // every bit low: every input held
+    log.Clear();
+    poller.Cycle();
+    for (const std::string& event : log.Events()) EXPECT_EQ(event.find("key 3"), std::string::npos) << event;
+}
+
+TEST_F(SensorPollerTest, UnknownKindBeepsAndChangesNothing)
+{
+    Configure(1, ActionGroup::Keyboard);
+    source.kind = DeviceKind::None;
+    EXPECT_EQ(Cycle({1}), (Events{"error beep"}));
+    EXPECT_FALSE(poller.LastSensorState()[0]);
+    source.kind = DeviceKind::EightInputs;
+    EXPECT_NE(Cycle({1}), Events{}) << "the press comes once the kind is known";
+}
+
+TEST_F(SensorPollerTest, LostBoxLetsGoOfHeldKeysAndButtonsAndItsReleaseStillComesLater)
+{
+    beepOnPress = 0;
+    SensorAction key = DefaultSensorAction(1);
+    key.enabled = 1;
+    key.actionGroup = int32_t(ActionGroup::Keyboard);
+    key.virtualKey = 0x09;
+    key.alt = 1;
+    key.autoRepeat = 1;
+    sensorActions.Set(0, key);
+    Configure(2, ActionGroup::Mouse, int32_t(MouseActionKind::LeftPressRelease));
+    Cycle({1, 2});
+    ASSERT_EQ(keys.CurrentState(), KeyRepeat::State::Delay);
+
+    source.fails = true;
+    log.Clear();
+    poller.Cycle();
+    EXPECT_EQ(log.Events(), (Events{"timers stop", "key 09 up", "key 12 up", "mouse 0004"}));
+    EXPECT_EQ(keys.CurrentState(), KeyRepeat::State::NoRepeat);
+    EXPECT_FALSE(held.AnythingHeld());
+
+    // The box comes back with both sensors released: the first decoded cycle
+    // compares with the states from before the loss.
+    source.fails = false;
+    readFailed = false;
+    EXPECT_EQ(Cycle({}), (Events{"timers stop", "key 12 up", "key 09 up", "mouse 0004", "sleep 5"}));
+}
+
+TEST_F(SensorPollerTest, LoopChecksTheStopBeforeTheFirstCycleAndAfterEachSleep)
+{
+    struct CountingStop : StopSignal {
+        bool IsSet() override { return ++asked > stopAfter; }
+        int asked = 0;
+        int stopAfter = 0;
+    } stop;
+    RunPollLoop(poller, stop, clock);
+    EXPECT_EQ(source.reads, 0) << "a stop made before the start ends it at once";
+
+    stop.asked = 0;
+    stop.stopAfter = 3;
+    log.Clear();
+    RunPollLoop(poller, stop, clock);
+    EXPECT_EQ(source.reads, 3);
+    int sleeps = 0;
+    for (const std::string& event : log.Events()) sleeps += event == "sleep 20";
+    EXPECT_EQ(sleeps, 3);
+}
+
+TEST_F(SensorPollerTest, LoopReleasesEverythingOnTheWayOut)
+{
+    beepOnPress = 0;
+    Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::MiddlePressRelease));
+    source.value = EightInputValue({1});
+    struct StopAfterOne : StopSignal {
+        bool IsSet() override { return ++asked > 1; }
+        int asked = 0;
+    } stop;
+    RunPollLoop(poller, stop, clock);
+    EXPECT_FALSE(held.AnythingHeld());
+    EXPECT_EQ(log.Events().back(), "mouse 0040");
+}
+
+// The loop on its own thread while this thread changes records, flags and
+// inputs, and a timer thread drives the key repetition: the shared state must
+// be race-free (this test is run under ThreadSanitizer as well).
+TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
+{
+    ResetSettingsToDefaults();
+    startupPending = false;
+    readFailed = false;
+    struct NullInput : InputSink {
+        bool SendMouseButton(uint32_t) override { return true; }
+        void SendKey(uint8_t, bool) override { ++keys; }
+        std::atomic<int> keys{0};
+    } input;
+    struct NullSounds : Sounds {
+        void PlayPressSound() override {}
+        void ErrorBeep() override {}
+    } sounds;
+    struct ShortClock : Clock {
+        void Sleep(uint32_t) override { std::this_thread::yield(); }
+    } clock;
+    struct NullShell : Shell {
+        bool OpenTarget(const std::u16string&) override { return true; }
+        void ShowFailure(const std::u16string&) override {}
+    } shell;
+    struct Timers : RepeatTimers {
+        void StopRepeatTimers() override {}
+        void StartDelayTimer(uint32_t, uint32_t g) override { generation = g; }
+        void StartRateTimer(uint32_t, uint32_t g) override { generation = g; }
+        std::atomic<uint32_t> generation{0};
+    } timers;
+    FakeKeyboardSettings settings;
+    HeldInputs held(input);
+    KeyRepeat keys(held, settings, timers);
+    ActionContext actions{held, sounds, clock, keys, shell};
+    ScriptedSource source;
+    SensorPoller poller(source, actions);
+    struct Stop : StopSignal {
+        bool IsSet() override { return stop; }
+        std::atomic<bool> stop{false};
+    } stop;
+
+    std::thread polling([&] { RunPollLoop(poller, stop, clock); });
+    std::thread timerThread([&] {
+        while (!stop.stop) {
+            keys.OnDelayTimer(timers.generation);
+            keys.OnRateTimer(timers.generation);
+        }
+    });
+    for (int i = 0; i < 3000; ++i) {
+        SensorAction record = DefaultSensorAction(1);
+        record.enabled = 1;
+        record.actionGroup = int32_t(i % 2 ? ActionGroup::Keyboard : ActionGroup::Mouse);
+        record.autoRepeat = 1;
+        record.virtualKey = 'K';
+        sensorActions.Set(i % sensorCount, record);
+        beepOnPress = i % 2;
+        source.value = EightInputValue({1 + i % 8, 1 + (i / 3) % 8});
+        if (i % 500 == 499) readFailed = false;
+        std::this_thread::yield();
+    }
+    stop.stop = true;
+    polling.join();
+    timerThread.join();
+    EXPECT_FALSE(held.AnythingHeld()) << "the loop let go of everything when it ended";
+    EXPECT_GT(input.keys, 0);
+    ResetSettingsToDefaults();
+    startupPending = true;
+    readFailed = true;
+}
+
+}  // namespace
