@@ -8,6 +8,9 @@ add_library(kontakta_win STATIC
     win/Text.cpp
     sensors/Win32Actions.cpp
     sensors/CActionControl.cpp
+    sensors/KitLibrary.cpp
+    sensors/CIoControl.cpp
+    sensors/CManager.cpp
     app/CMsgBox.cpp
     app/CStartPicture.cpp
     app/Utilities.cpp
