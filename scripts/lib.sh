@@ -41,7 +41,7 @@ build_preset() {
 }
 
 build_all() {
-    (cd "$KONTAKTA_ROOT" && build_preset native && build_preset native-tsan && build_preset mingw)
+    (cd "$KONTAKTA_ROOT" && build_preset native && build_preset native-tsan && build_preset fuzz && build_preset mingw)
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; KONTAKTA_XVFB_PID is set

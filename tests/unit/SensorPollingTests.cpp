@@ -319,7 +319,8 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
             keys.OnRateTimer(timers.generation);
         }
     });
-    for (int i = 0; i < 3000; ++i) {
+    // Until both sides have done plenty: the polling thread may start late.
+    for (int i = 0; i < 3000 || source.reads < 3000 || input.keys == 0; ++i) {
         SensorAction record = DefaultSensorAction(1);
         record.enabled = 1;
         record.actionGroup = int32_t(i % 2 ? ActionGroup::Keyboard : ActionGroup::Mouse);

@@ -1,0 +1,61 @@
+// libFuzzer target: any bytes as the user's settings file. The loader must
+// never crash or read past a field, and what it accepts must be in range.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "settings/SettingsFile.h"
+
+namespace {
+
+class OneFile : public SettingsStorage {
+public:
+    OneFile(const uint8_t* data, size_t size) : data(data), size(size) {}
+    bool CopyFileOver(const std::u16string&, const std::u16string&) override { return true; }
+    ReadResult ReadStart(const std::u16string&, size_t maxBytes, std::vector<uint8_t>& bytes) override
+    {
+        bytes.assign(data, data + (size < maxBytes ? size : maxBytes));
+        return ReadResult::Read;
+    }
+    bool WriteStart(const std::u16string&, const uint8_t*, size_t) override { return true; }
+
+private:
+    const uint8_t* data;
+    size_t size;
+};
+
+class NoMessages : public MessageSink {
+public:
+    void ShowMessage(const std::u16string& text) override
+    {
+        if (text.empty()) std::abort();
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    ResetSettingsToDefaults();
+    OneFile file(data, size);
+    NoMessages messages;
+    if (!LoadSettings(file, messages)) return 0;
+    for (const SensorAction& record : sensorActions.GetAll()) {
+        if (record.actionGroup < 0 || record.actionGroup > 2 || record.mouseAction < 0 || record.mouseAction > 6)
+            std::abort();
+        // Names are looked up by these values; a bad one would index past the tables.
+        if (std::char_traits<char16_t>::length(ActionGroupName(record.actionGroup)) == 0) std::abort();
+        if (std::char_traits<char16_t>::length(MouseActionName(record.mouseAction)) == 0) std::abort();
+    }
+    const SettingsBlock block = SerializeSettings();
+    if (std::memcmp(block.data(), data, size < block.size() ? size : block.size()) != 0 && size >= 8) {
+        // Only the checked fields may differ from the file: the groups and
+        // mouse actions. Everything else comes back as it was read.
+        for (size_t i = 0; i < (size < block.size() ? size : block.size()); ++i) {
+            if (block[i] == data[i]) continue;
+            const size_t inRecord = (i - 4) % sizeof(SensorAction);
+            if (i < 4 || i >= 5028 || inRecord < 4 || inRecord >= 12) std::abort();
+        }
+    }
+    return 0;
+}
