@@ -88,6 +88,13 @@ prepare_prefix() {
         log "preparing the Wine prefix $prefix"
         mkdir -p "$prefix"
         wineboot --init >/dev/null 2>&1
+        wineserver -w
+        # Wine links the user's folders to the Linux home; make them folders of
+        # the prefix, so nothing a test writes lands outside it.
+        local link
+        for link in "$prefix"/drive_c/users/*/*; do
+            if [ -L "$link" ]; then rm "$link" && mkdir -p "$link"; fi
+        done
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         wine reg add 'HKCU\Control Panel\Keyboard' /v KeyboardDelay /d 1 /f >/dev/null 2>&1

@@ -15,6 +15,30 @@ constexpr const char16_t* version = u"3.2";
 // second instance looks for.
 constexpr const char16_t* mainTitle = u"KORVA Kontakta";
 
+// Tips of the notification-area icon.
+constexpr const char16_t* trayTipAdded = u"Kontakta";
+std::u16string TrayTip(bool boxUnreadable);
+
+std::u16string SplashStatus();          // "Kontakta Version: 3.2 wird gestartet..."
+std::u16string ExitQuestion();          // "Kontakta wirklich beenden?"
+std::u16string SettingsCaption();       // "Kontakta - Konfigurationsmwenü"
+std::u16string InfoVersionText();       // "Kontakta Version: 3.2\nfür Windows "
+// The status line of the settings sheet: which box is connected.
+std::u16string DeviceStatusText(bool boxUnreadable, int32_t deviceKind);
+
+// Messages of the start-up.
+constexpr const char16_t* machineKeyMissing = u"Registry konnte nicht geöffnet werden";
+constexpr const char16_t* userKeyMissing = u"Registry konnte nicht geöffnent werden";
+constexpr const char16_t* documentsMissing = u"Verzeichnis 'Eigene Documents' konnte nicht gelesen werden!";
+std::u16string DirectoryInvalid(const std::u16string& directory);  // "Verzeichnis '%s' ist ungültig!"
+
+// Registry keys: HKEY_LOCAL_MACHINE for the installation, HKEY_CURRENT_USER
+// for the update code.
+std::u16string MachineKeyPath();  // "Software\KORVA\KORVA Kontakta"
+std::u16string UserKeyPath();     // "Software\KORVA\Kontakta"
+// "<documents>\Kontakta User Files\"
+std::u16string UserFilesDirectoryFor(const std::u16string& documents);
+
 // Replaces each "%s" or "%d" of `pattern`, in order, with the next argument;
 // "%%" gives a percent sign. Missing arguments leave the rest empty.
 std::u16string Fill(const std::u16string& pattern, std::initializer_list<std::u16string> arguments);

@@ -20,6 +20,8 @@ public:
     // Ends any repetition (the box was lost, or the program ends).
     void StopRepeat();
     KeyRepeat& Repeat() { return repeat; }
+    // The window's handle, safe to read from the polling thread.
+    HWND WindowForOtherThreads() const { return postTarget.load(); }
 
     // Stops the repetition, then destroys the window and its timers.
     BOOL DestroyWindow() override;

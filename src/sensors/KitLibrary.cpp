@@ -1,6 +1,9 @@
 #include "sensors/KitLibrary.h"
 
+// MinGW declares the HID functions without C linkage.
+extern "C" {
 #include <hidsdi.h>
+}
 #include <setupapi.h>
 
 #include <vector>

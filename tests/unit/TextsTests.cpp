@@ -24,3 +24,36 @@ TEST(Decimal, WritesSignedNumbers)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProgramTexts, TrayTipsFollowTheBox)
+{
+    EXPECT_EQ(texts::TrayTip(false), u"KORVA Kontakta");
+    EXPECT_EQ(texts::TrayTip(true), u"KORVA Kontakta - Kein Eingabegerät gefunden!");
+    EXPECT_LT(texts::TrayTip(true).size(), 64u) << "a notification tip holds 63 characters";
+}
+
+TEST(ProgramTexts, StatusLineNamesTheBoxOnlyWhileItCanBeRead)
+{
+    EXPECT_EQ(texts::DeviceStatusText(false, 1), u"Kontakta KT8 ist angeschlossen.");
+    EXPECT_EQ(texts::DeviceStatusText(false, 2), u"Kontakta KT6 ist angeschlossen.");
+    EXPECT_EQ(texts::DeviceStatusText(false, 0), u"Kein Eingabegerät ist angeschlossen.");
+    EXPECT_EQ(texts::DeviceStatusText(true, 2), u"Kein Eingabegerät ist angeschlossen.");
+    EXPECT_EQ(texts::DeviceStatusText(false, 9), u"Kein Eingabegerät ist angeschlossen.");
+}
+
+TEST(ProgramTexts, StartupTextsAndPaths)
+{
+    EXPECT_EQ(texts::SplashStatus(), u"Kontakta Version: 3.2 wird gestartet...");
+    EXPECT_EQ(texts::ExitQuestion(), u"Kontakta wirklich beenden?");
+    EXPECT_EQ(texts::SettingsCaption(), u"Kontakta - Konfigurationsmwenü");
+    EXPECT_EQ(texts::InfoVersionText(), u"Kontakta Version: 3.2\nfür Windows ");
+    EXPECT_EQ(texts::DirectoryInvalid(u"D:\\weg\\"), u"Verzeichnis 'D:\\weg\\' ist ungültig!");
+    EXPECT_EQ(texts::MachineKeyPath(), u"Software\\KORVA\\KORVA Kontakta");
+    EXPECT_EQ(texts::UserKeyPath(), u"Software\\KORVA\\Kontakta");
+    EXPECT_EQ(texts::UserFilesDirectoryFor(u"C:\\Users\\anna\\Documents"),
+              u"C:\\Users\\anna\\Documents\\Kontakta User Files\\");
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#include "app/CKontaktaApp.h"
+
+#include "app/CKontaktaDlg.h"
+#include "app/Texts.h"
+#include "res/resource.h"
+#include "win/Dialog.h"
+#include "win/Text.h"
+
+BOOL CKontaktaApp::InitInstance()
+{
+    const std::wstring name = win::Wide(texts::mainTitle);
+    instanceLock = ::CreateMutexW(nullptr, TRUE, name.c_str());
+    const DWORD error = ::GetLastError();
+    if (instanceLock) ::ReleaseMutex(instanceLock);
+
+    if (error == ERROR_ALREADY_EXISTS) {
+        if (const HWND running = FindRunningInstance(name)) ::PostMessageW(running, WM_COMMAND, ID_SETTINGS, 0);
+        return TRUE;
+    }
+
+    CKontaktaDlg dialog;
+    dialog.appIcon = ::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA));
+    dialog.DoModal();
+    return FALSE;
+}
+
+HWND FindRunningInstance(const std::wstring& title)
+{
+    for (HWND window = ::FindWindowW(nullptr, nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
+        wchar_t text[255] = {};
+        ::GetWindowTextW(window, text, 255);
+        if (std::wstring(text).compare(0, title.size(), title) == 0) return window;
+    }
+    return nullptr;
+}

@@ -1,0 +1,13 @@
+// Entry point of Kontakta.exe.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/CKontaktaApp.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    theApp.InitInstance();
+    return 0;
+}

@@ -1,0 +1,36 @@
+#include "app/ProgramObjects.h"
+
+#include "app/CKontaktaApp.h"
+#include "app/Utilities.h"
+#include "sensors/KitLibrary.h"
+#include "sensors/Win32Actions.h"
+
+// One translation unit, so the order of definition is the order of
+// construction (and the reverse order of destruction).
+namespace {
+KitLibrary kitLibrary;
+HidInterfaceCounter hidInterfaces;
+Win32Input systemInput;
+HeldInputs heldInputs(systemInput);
+Win32Sounds sounds;
+Win32Clock clock;
+Win32KeyboardSettings keyboardSettings;
+HWND ShellOwner();
+Win32Shell shell(&ShellOwner, msgBox);
+extern ActionContext actions;
+}  // namespace
+
+Win32SettingsStorage settingsStorage;
+CSettingsControl settingsControl;
+CIoControl ioControl(kitLibrary, hidInterfaces);
+CManager manager(ioControl, actions);
+CActionControl actionControl(heldInputs, keyboardSettings);
+CMsgBox msgBox;
+
+namespace {
+ActionContext actions{heldInputs, sounds, clock, actionControl.Repeat(), shell};
+HWND ShellOwner() { return actionControl.WindowForOtherThreads(); }
+}  // namespace
+
+CKontaktaApp theApp;
+const UINT taskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");

@@ -1,0 +1,24 @@
+// The process-wide objects of the program. They are built before the program
+// starts, in this order: the settings defaults, the device access, the
+// polling, the key repetition and the message window (their windows are
+// created later, by the main window's start-up), then the application.
+#pragma once
+
+#include <windows.h>
+
+#include "app/CMsgBox.h"
+#include "sensors/CActionControl.h"
+#include "sensors/CIoControl.h"
+#include "sensors/CManager.h"
+#include "settings/CSettingsControl.h"
+#include "settings/Win32SettingsStorage.h"
+
+extern CSettingsControl settingsControl;
+extern CIoControl ioControl;
+extern CManager manager;
+extern CActionControl actionControl;
+extern CMsgBox msgBox;
+extern Win32SettingsStorage settingsStorage;
+
+// The message the shell broadcasts when the taskbar is created anew.
+extern const UINT taskbarCreatedMessage;

@@ -1,0 +1,88 @@
+#include "app/TrayIcon.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/Texts.h"
+#include "res/resource.h"
+#include "sensors/SensorAction.h"
+#include "win/Dialog.h"
+#include "win/Handle.h"
+#include "win/Text.h"
+
+namespace {
+
+NOTIFYICONDATAW NotifyRecord(HWND owner)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;  // the full current record, with the balloon icon field
+    data.hWnd = owner;
+    data.uID = trayIconId;
+    return data;
+}
+
+// Icons from the resources, at the size of the notification area, shared:
+// loaded once and never destroyed.
+HICON TrayIcon(int id)
+{
+    return static_cast<HICON>(::LoadImageW(win::ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                           ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                           LR_SHARED));
+}
+
+void CopyTip(NOTIFYICONDATAW& data, const std::u16string& tip)
+{
+    const std::wstring text = win::Wide(tip).substr(0, ARRAYSIZE(data.szTip) - 1);
+    text.copy(data.szTip, text.size());
+    data.szTip[text.size()] = L'\0';
+}
+
+}  // namespace
+
+void AddTrayIcon(HWND owner)
+{
+    NOTIFYICONDATAW data = NotifyRecord(owner);
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = TrayCallbackMessage;
+    data.hIcon = TrayIcon(IDI_KONTAKTA);
+    CopyTip(data, texts::trayTipAdded);
+    ::Shell_NotifyIconW(NIM_ADD, &data);
+}
+
+void RefreshTrayIcon(HWND owner)
+{
+    const bool unreadable = readFailed;
+    NOTIFYICONDATAW data = NotifyRecord(owner);
+    data.uFlags = NIF_ICON | NIF_TIP;
+    data.hIcon = TrayIcon(unreadable ? IDI_KONTAKTA_MISSING : IDI_KONTAKTA);
+    CopyTip(data, texts::TrayTip(unreadable));
+    if (!::Shell_NotifyIconW(NIM_MODIFY, &data)) {
+        AddTrayIcon(owner);
+        ::Shell_NotifyIconW(NIM_MODIFY, &data);
+    }
+}
+
+void RemoveTrayIcon(HWND owner)
+{
+    NOTIFYICONDATAW data = NotifyRecord(owner);
+    ::Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+void ShowTrayMenu(HWND owner, bool greyed)
+{
+    const win::Menu menu(::LoadMenuW(win::ResourceModule(), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+    if (!menu) return;
+    const HMENU popup = ::GetSubMenu(menu.Get(), 0);
+    if (greyed) {
+        ::EnableMenuItem(popup, ID_SETTINGS, MF_BYCOMMAND | MF_GRAYED);
+        ::EnableMenuItem(popup, ID_EXIT, MF_BYCOMMAND | MF_GRAYED);
+    }
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    // The menu closes properly on a click elsewhere only if its owner is in
+    // front while it tracks, and gets a message after it.
+    ::SetForegroundWindow(owner);
+    ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+}

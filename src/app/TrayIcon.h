@@ -1,0 +1,17 @@
+// The icon in the notification area: it shows whether the input box can be
+// read, opens the settings on a left press and a small menu on a right press.
+#pragma once
+
+#include <windows.h>
+
+constexpr UINT TrayCallbackMessage = WM_USER + 100;
+constexpr UINT trayIconId = 1;
+
+// Adds the icon of `owner` (icon 128, tip "Kontakta", callbacks to `owner`).
+void AddTrayIcon(HWND owner);
+// Sets icon and tip from the box's state; if the icon is not there, adds it
+// and tries once more.
+void RefreshTrayIcon(HWND owner);
+void RemoveTrayIcon(HWND owner);
+// Shows the menu at the cursor; both commands greyed when `greyed`.
+void ShowTrayMenu(HWND owner, bool greyed);

@@ -1,0 +1,21 @@
+#include "ui/CSetup_Info.h"
+
+#include "app/Texts.h"
+#include "res/resource.h"
+#include "win/Text.h"
+
+CSetup_Info::CSetup_Info() : win::PropertyPage(IDD_SETUP_INFO, L"Info") {}
+
+BOOL CSetup_Info::OnInitDialog()
+{
+    ::SetDlgItemTextW(hwnd, IDC_INFO_VERSION, win::Wide(texts::InfoVersionText()).c_str());
+    return TRUE;
+}
+
+bool CSetup_Info::OnCommand(WORD, WORD code, HWND)
+{
+    // An edit change (0x300), a click or a menu command (0) or an
+    // accelerator (1) marks every page of the sheet as modified.
+    if (code == 0x300 || code == 0 || code == 1) ::SendMessageW(::GetParent(hwnd), WM_COMMAND, ID_PAGE_MODIFIED, 0);
+    return false;
+}

@@ -1,0 +1,85 @@
+// Property sheets and pages of our small framework, over comctl32's
+// PropertySheetW. A page object travels in PROPSHEETPAGE.lParam and is bound
+// to its window at WM_INITDIALOG; the sheet window is subclassed once it is
+// initialised, so the sheet object sees its commands and timers.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace win {
+
+class PropertyPage {
+public:
+    PropertyPage(UINT templateId, std::wstring title);
+    virtual ~PropertyPage();
+    PropertyPage(const PropertyPage&) = delete;
+    PropertyPage& operator=(const PropertyPage&) = delete;
+
+    HWND GetSafeHwnd() const { return hwnd; }
+    const std::wstring& Title() const { return title; }
+    PROPSHEETPAGEW Describe();
+
+protected:
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual bool OnCommand(WORD id, WORD code, HWND control);  // true: handled
+    virtual void OnSetActive() {}
+    virtual bool OnKillActive() { return true; }  // false keeps the page
+    virtual void OnApply() {}
+    virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void SetMsgResult(LRESULT result);
+
+    HWND hwnd = nullptr;
+
+private:
+    static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId;
+    std::wstring title;
+};
+
+class PropertySheet {
+public:
+    explicit PropertySheet(std::wstring caption);
+    virtual ~PropertySheet();
+    PropertySheet(const PropertySheet&) = delete;
+    PropertySheet& operator=(const PropertySheet&) = delete;
+
+    void AddPage(PropertyPage& page);
+    size_t PageCount() const { return pages.size(); }
+    PropertyPage& Page(size_t index) { return *pages[index]; }
+
+    // Runs the sheet modally; returns what PropertySheetW returns.
+    INT_PTR DoModal(HWND parent);
+
+    HWND GetSafeHwnd() const { return hwnd; }
+    void SetActivePage(size_t index);
+    // Marks every page as changed (or not), as the sheet's Apply button sees it.
+    void SetAllPagesModified(bool modified);
+
+protected:
+    // After the sheet and its first page exist.
+    virtual void OnInitDialog() {}
+    // True: handled, the sheet's own handling is skipped.
+    virtual bool OnCommand(WORD id, WORD code, HWND control);
+    virtual void OnTimer(UINT_PTR) {}
+    // Anything else; set `handled` to answer it.
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+    HWND hwnd = nullptr;
+    std::wstring caption;
+
+private:
+    static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data);
+
+    std::vector<PropertyPage*> pages;
+    static thread_local PropertySheet* initialising;
+};
+
+}  // namespace win
