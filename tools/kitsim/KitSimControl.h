@@ -95,6 +95,41 @@ inline uint32_t ComposeInputValue(uint32_t idCode, uint32_t pressed)
     return ~lowActive;
 }
 
+// The devices a read or an open finds now: deviceCount when plugged (at most
+// maxDevices), else none.
+inline uint32_t PresentDeviceCount(const Control& control)
+{
+    if (!control.plugged.load()) return 0;
+    const uint32_t count = control.deviceCount.load();
+    return count < maxDevices ? count : maxDevices;
+}
+
+// A plain copy of one call record.
+struct CallCopy {
+    uint32_t sequence, kind, device, argument, length, bytes, result;
+};
+
+// Copies the record of call `sequence` (1-based) from the ring. False if that
+// record was not written yet, was overwritten by a later call or is being
+// written just now. The writer clears `sequence`, fills the fields and then
+// stores `sequence` last; a copy counts only if `sequence` read the same
+// before and after the fields.
+inline bool CopyCall(const Control& control, uint32_t sequence, CallCopy& copy)
+{
+    if (sequence == 0) return false;
+    const CallRecord& record = control.callLog[(sequence - 1) % callLogSize];
+    if (record.sequence.load(std::memory_order_acquire) != sequence) return false;
+    copy.sequence = sequence;
+    copy.kind = record.kind.load(std::memory_order_relaxed);
+    copy.device = record.device.load(std::memory_order_relaxed);
+    copy.argument = record.argument.load(std::memory_order_relaxed);
+    copy.length = record.length.load(std::memory_order_relaxed);
+    copy.bytes = record.bytes.load(std::memory_order_relaxed);
+    copy.result = record.result.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return record.sequence.load(std::memory_order_relaxed) == sequence;
+}
+
 // Opens (creating on first use) the shared control. Returns null on failure.
 // The view stays mapped for the life of the process. The first process to
 // create it gets one plugged eight-input box with serial "00001234".
