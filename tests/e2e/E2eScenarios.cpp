@@ -1,0 +1,304 @@
+// Each scenario runs in a Wine prefix of its own (see run-scenario).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "E2eSupport.h"
+#include "KitSimControl.h"
+#include "TestSupport.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::wstring readableTip = L"KORVA Kontakta";
+const std::wstring missingTip = L"KORVA Kontakta - Kein Eingabegerät gefunden!";
+const std::wstring sheetCaption = L"Kontakta - Konfigurationsmwenü";
+
+std::string ReadFile(const std::wstring& path)
+{
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+kitsim::Control& Kit()
+{
+    static kitsim::Control* control = [] {
+        kitsim::Control* opened = kitsim::OpenControl();
+        kitsim::ResetControl(*opened);
+        return opened;
+    }();
+    return *control;
+}
+
+// A settings file the program accepts, with a mark that a save changes: a
+// file of only the first four bytes grows to the whole block when saved.
+std::string ShortSettingsFile() { return std::string("\x01\x00\x00\x00", 4); }
+
+// Waits for a message box of the program with `text`, then presses OK.
+bool ConfirmMessage(const Program& program, const std::wstring& text)
+{
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : WindowsOf(program.Pid(), true))
+                if (TitleOf(window) == L"Kontakta" && MessageTextOf(window) == text) return (box = window) != nullptr;
+            return false;
+        },
+        10000);
+    if (!box) return false;
+    PressButton(box, IDOK);
+    return true;
+}
+
+class Scenario : public ::testing::Test {
+protected:
+    void SetUp() override { Kit(); }
+};
+
+TEST_F(Scenario, NoSettingsFileAndUpdateCodeZeroEndsSilently)
+{
+    Install({.updateCode = L"0"});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    bool messageSeen = false;
+    bool iconSeen = false;
+    WaitFor(
+        [&] {
+            for (HWND window : WindowsOf(program.Pid(), true))
+                if (TitleOf(window) == L"Kontakta" && !MessageTextOf(window).empty()) messageSeen = true;
+            iconSeen |= program.HasTrayIcon();
+            return !program.Running();
+        },
+        15000);
+    EXPECT_FALSE(program.Running());
+    EXPECT_FALSE(messageSeen);
+    EXPECT_NE(program.MainWindow(), nullptr) << "it did start";
+    EXPECT_FALSE(iconSeen);
+    EXPECT_FALSE(program.HasTrayIcon());
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(SettingsPath()))) << "no file is created";
+}
+
+TEST_F(Scenario, MissingUpdateCodeCopiesTheDefaultsAndResetsIt)
+{
+    std::string own = SettingsBlock();
+    own[RecordOffset(5)] = 1;  // the user had switched on sensor 5
+    Install({.settingsFile = own});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    EXPECT_EQ(ReadFile(SettingsPath()), DefaultSettingsBytes());
+    EXPECT_EQ(UpdateCodeValue(), std::optional<std::wstring>(L"0"));
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 2000));
+    EXPECT_TRUE(program.HasTrayIcon());
+}
+
+TEST_F(Scenario, UpdateCodeOneCopiesTheDefaultsAndTheNextStartKeepsTheUsersFile)
+{
+    Install({.updateCode = L"1"});  // first run after installation: no file yet
+    {
+        Program program;
+        ASSERT_TRUE(program.Start());
+        ASSERT_TRUE(program.WaitUntilRunning());
+        EXPECT_EQ(ReadFile(SettingsPath()), DefaultSettingsBytes());
+        EXPECT_EQ(UpdateCodeValue(), std::optional<std::wstring>(L"0"));
+        ::SendMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(program.WaitForExit(15000));
+    }
+    std::string own = SettingsBlock();
+    own[RecordOffset(2)] = 1;
+    std::ofstream(std::filesystem::path(SettingsPath()), std::ios::binary).write(own.data(), own.size());
+    Program again;
+    ASSERT_TRUE(again.Start());
+    ASSERT_TRUE(again.WaitUntilRunning());
+    EXPECT_EQ(ReadFile(SettingsPath()), own);
+}
+
+TEST_F(Scenario, OtherVersionShowsTheMessageAndEndsWithoutWritingTheFile)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, 5028, 3);
+    Install({.updateCode = L"0", .settingsFile = file});
+    const auto before = std::filesystem::last_write_time(std::filesystem::path(SettingsPath()));
+    Program program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_TRUE(ConfirmMessage(program, L"Die Datei Settings.dat Version 3 ist nicht kompatibel zu Kontakta"));
+    EXPECT_TRUE(program.WaitForExit(15000));
+    EXPECT_EQ(ReadFile(SettingsPath()), file);
+    EXPECT_EQ(std::filesystem::last_write_time(std::filesystem::path(SettingsPath())), before);
+    EXPECT_FALSE(program.HasTrayIcon());
+}
+
+TEST_F(Scenario, MissingUserKeyIsReportedAndTheDefaultsAreNeverCopied)
+{
+    Install({.userKey = false, .settingsFile = ShortSettingsFile()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_TRUE(ConfirmMessage(program, L"Registry konnte nicht geöffnent werden"));
+    ASSERT_TRUE(program.WaitUntilRunning());
+    EXPECT_EQ(ReadFile(SettingsPath()), ShortSettingsFile());
+    EXPECT_FALSE(UpdateCodeValue()) << "the key is never created";
+}
+
+TEST_F(Scenario, MissingMachineKeyIsReportedAndStartUpGoesOn)
+{
+    Install({.machineKey = false, .updateCode = L"0", .settingsFile = ShortSettingsFile()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_TRUE(ConfirmMessage(program, L"Registry konnte nicht geöffnet werden"));
+    EXPECT_TRUE(program.WaitUntilRunning());
+}
+
+TEST_F(Scenario, SecondStartOpensTheSettingsOfTheFirstAndAThirdChangesNothing)
+{
+    Install({.updateCode = L"0", .settingsFile = SettingsBlock()});
+    Program first;
+    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(first.WaitUntilRunning());
+
+    Program second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
+    const HWND sheet = FindWindowOf(first.Pid(), sheetCaption, 10000);
+    ASSERT_NE(sheet, nullptr) << "the first instance opened its settings";
+    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kontakta KT8 ist angeschlossen."; }, 3000))
+        << "status line: " << testing::PrintToString(TitleOf(::GetDlgItem(sheet, 1054)));
+
+    Program third;
+    ASSERT_TRUE(third.Start());
+    EXPECT_EQ(third.WaitForExit(15000), std::optional<DWORD>(0));
+    testsupport::Pump(500);
+    int sheets = 0;
+    for (HWND window : WindowsOf(first.Pid(), true)) sheets += TitleOf(window) == sheetCaption;
+    EXPECT_EQ(sheets, 1);
+    EXPECT_TRUE(first.Running());
+}
+
+TEST_F(Scenario, SettingsSheetShowsTheBoxAndOnlyAnOkButton)
+{
+    Install({.updateCode = L"0", .settingsFile = SettingsBlock()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    // A left press on the icon, as the shell reports it.
+    ::PostMessageW(program.MainWindow(), WM_USER + 100, 1, WM_LBUTTONDOWN);
+    const HWND sheet = FindWindowOf(program.Pid(), sheetCaption, 10000);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(sheet, IDOK)));
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(sheet, IDCANCEL)));
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(sheet, 12321)));
+
+    Kit().devices[0].readsFail = 1;
+    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kein Eingabegerät ist angeschlossen."; },
+                        3000));
+    PressButton(sheet, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
+    EXPECT_EQ(ReadFile(SettingsPath()).size(), 5032u);
+}
+
+TEST_F(Scenario, ConfirmedExitSavesRemovesTheIconAndEnds)
+{
+    Install({.updateCode = L"0", .settingsFile = ShortSettingsFile()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+
+    ::PostMessageW(program.MainWindow(), WM_COMMAND, 40003, 0);
+    HWND question = FindWindowOf(program.Pid(), L"Kontakta", 10000);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(MessageTextOf(question), L"Kontakta wirklich beenden?");
+    PressButton(question, IDCANCEL);
+    testsupport::Pump(1000);
+    EXPECT_TRUE(program.Running()) << "Cancel leaves it running";
+    EXPECT_EQ(ReadFile(SettingsPath()), ShortSettingsFile()) << "and writes nothing";
+
+    ::PostMessageW(program.MainWindow(), WM_COMMAND, 40003, 0);
+    EXPECT_TRUE(ConfirmMessage(program, L"Kontakta wirklich beenden?"));
+    EXPECT_EQ(program.WaitForExit(15000), std::optional<DWORD>(0));
+    const std::string saved = ReadFile(SettingsPath());
+    EXPECT_EQ(saved.size(), 5032u) << "the settings were written";
+    EXPECT_EQ(saved, DefaultSettingsBytes());
+    EXPECT_FALSE(program.HasTrayIcon());
+}
+
+TEST_F(Scenario, CloseRequestShutsDownAndSavesWithoutAsking)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, RecordOffset(3) + 4, 7);  // an action group out of range: saved corrected
+    Install({.updateCode = L"0", .settingsFile = file});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    ::PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(15000));
+    EXPECT_EQ(ReadFile(SettingsPath()), SettingsBlock());
+    EXPECT_FALSE(program.HasTrayIcon());
+}
+
+TEST_F(Scenario, PressOnInputOneClicksIntoTheTargetWindow)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, RecordOffset(1) + 8, 1);  // sensor 1: "Links Klick"
+    PutInt32(file, 0, 0);                    // no press sound
+    Install({.updateCode = L"0", .settingsFile = file});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    Kit().devices[0].pressed = 1;
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+    Kit().devices[0].pressed = 0;
+    testsupport::Pump(300);
+    EXPECT_EQ(target.Describe(), "LDOWN LUP") << "a click does nothing on release";
+}
+
+TEST_F(Scenario, UnpluggingTheBoxSwitchesTheTrayTipWithinASecond)
+{
+    Install({.updateCode = L"0", .settingsFile = SettingsBlock()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    ASSERT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 2000));
+    Kit().plugged = 0;
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(missingTip); }, 1000));
+    EXPECT_LE(::GetTickCount() - start, 1000u);
+}
+
+TEST_F(Scenario, WithoutTheKitLibraryTheProgramRunsAndShowsTheBoxMissing)
+{
+    Install({.updateCode = L"0", .settingsFile = SettingsBlock(), .kitLibrary = false});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(missingTip); }, 2000));
+    ::PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(15000));
+}
+
+TEST_F(Scenario, EndOfSessionSavesAndStopsBeforeTheSessionEnds)
+{
+    Install({.updateCode = L"0", .settingsFile = ShortSettingsFile()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(program.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer);
+    EXPECT_EQ(answer, TRUE) << "the session may end";
+    EXPECT_EQ(ReadFile(SettingsPath()).size(), 5032u) << "saved before answering";
+    const uint32_t reads = Kit().reads;
+    testsupport::Pump(500);
+    EXPECT_EQ(Kit().reads, reads) << "the polling has stopped";
+    // The session did not end after all: the program goes on, and its
+    // timer keeps the icon there.
+    EXPECT_TRUE(WaitFor([&] { return program.HasTrayIcon(); }, 2000));
+    EXPECT_TRUE(program.Running());
+}
+
+}  // namespace
