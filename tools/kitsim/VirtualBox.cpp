@@ -20,6 +20,12 @@ using namespace kitsim::ui;
 constexpr uint32_t boxNumber = 1;  // the window works on the first box
 constexpr UINT_PTR refreshTimer = 1;
 constexpr UINT refreshMilliseconds = 50;
+// A delayed press: 3 s after the click, the input is held for a moment. Time
+// enough to put the mouse where Kontakta's click should land.
+constexpr UINT_PTR delayedPressTimerFirst = 10;    // + input index
+constexpr UINT_PTR delayedReleaseTimerFirst = 20;  // + input index
+constexpr UINT delayedPressMilliseconds = 3000;
+constexpr UINT delayedHoldMilliseconds = 150;
 
 COLORREF Mix(COLORREF a, COLORREF b, int percentOfB)
 {
@@ -79,6 +85,7 @@ private:
     HWND eightInputs = nullptr;
     HWND sixInputs = nullptr;
     HWND readsFail = nullptr;
+    HWND delayed = nullptr;
     HWND value = nullptr;
     HWND held = nullptr;
     HWND calls = nullptr;
@@ -92,6 +99,8 @@ private:
     // its button or its "halten" box is ticked.
     bool mouseHeld[inputCount] = {};
     bool latched[inputCount] = {};
+    bool delayedMode = false;
+    bool delayedHeld[inputCount] = {};
     uint32_t shownPressed = 0;  // the input bits as the buttons show them
     HWND tracked = nullptr;     // the check box or radio button the mouse went down on
     const bool underWine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -210,9 +219,16 @@ SIZE VirtualBox::Layout()
     const int rowHeight = Y(10);
 
     const int latchWidth = CheckWidth(L"halten");
-    const int tileWidth = std::max(X(32), latchWidth);
+    // The row of switches below decides the width when it is the wider one;
+    // the input buttons then share the room.
+    const wchar_t* switchTexts[] = {L"Eingesteckt", L"KT8 (8 Eingänge)", L"KT6 (6 Eingänge)", L"Lesefehler",
+                                    L"In 3 s drücken"};
+    int switchRowWidth = (static_cast<int>(std::size(switchTexts)) - 1) * gap * 2;
+    for (const wchar_t* text : switchTexts) switchRowWidth += CheckWidth(text);
+    const int gaps = (static_cast<int>(inputCount) - 1) * gap;
+    const int tileWidth = std::max({X(32), latchWidth, (switchRowWidth - gaps) / static_cast<int>(inputCount)});
     const int tileHeight = Y(28);
-    const int innerWidth = static_cast<int>(inputCount) * tileWidth + (static_cast<int>(inputCount) - 1) * gap;
+    const int innerWidth = static_cast<int>(inputCount) * tileWidth + gaps;
     const int groupWidth = innerWidth + 2 * inset;
     const int groupLeft = margin;
     const int innerLeft = groupLeft + inset;
@@ -255,10 +271,11 @@ SIZE VirtualBox::Layout()
         {L"KT8 (8 Eingänge)", BS_RADIOBUTTON, idEightInputs, &eightInputs},
         {L"KT6 (6 Eingänge)", BS_RADIOBUTTON, idSixInputs, &sixInputs},
         {L"Lesefehler", BS_CHECKBOX, idReadsFail, &readsFail},
+        {L"In 3 s drücken", BS_CHECKBOX, idDelayed, &delayed},
     };
     int switchesWidth = 0;
     for (const Switch& item : switches) switchesWidth += CheckWidth(item.text);
-    const int spacing = std::max(gap, (innerWidth - switchesWidth) / 3);
+    const int spacing = std::max(gap, (innerWidth - switchesWidth) / (static_cast<int>(std::size(switches)) - 1));
     int left = innerLeft;
     for (const Switch& item : switches) {
         const int width = CheckWidth(item.text);
@@ -322,6 +339,17 @@ LRESULT VirtualBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == refreshTimer) {
             KeepOnTop();
             Refresh();
+        } else if (wParam >= delayedPressTimerFirst && wParam < delayedPressTimerFirst + inputCount) {
+            const int index = static_cast<int>(wParam - delayedPressTimerFirst);
+            ::KillTimer(window, wParam);
+            delayedHeld[index] = true;
+            ApplyInput(index);
+            ::SetTimer(window, delayedReleaseTimerFirst + index, delayedHoldMilliseconds, nullptr);
+        } else if (wParam >= delayedReleaseTimerFirst && wParam < delayedReleaseTimerFirst + inputCount) {
+            const int index = static_cast<int>(wParam - delayedReleaseTimerFirst);
+            ::KillTimer(window, wParam);
+            delayedHeld[index] = false;
+            ApplyInput(index);
         }
         return 0;
     case WM_DRAWITEM: {
@@ -405,6 +433,11 @@ LRESULT VirtualBox::OnControlMessage(HWND child, UINT message, WPARAM wParam, LP
 
 void VirtualBox::OnInputDown(int index)
 {
+    if (delayedMode) {
+        // The press comes later, wherever the mouse is by then.
+        ::SetTimer(window, delayedPressTimerFirst + index, delayedPressMilliseconds, nullptr);
+        return;
+    }
     if (mouseHeld[index]) return;
     mouseHeld[index] = true;
     ApplyInput(index);
@@ -420,7 +453,7 @@ void VirtualBox::OnInputUp(int index)
 // Writes what the window holds of input `index` to the box and shows it.
 void VirtualBox::ApplyInput(int index)
 {
-    const bool hold = mouseHeld[index] || latched[index];
+    const bool hold = mouseHeld[index] || latched[index] || delayedHeld[index];
     SetInputHeld(control, boxNumber, static_cast<uint32_t>(index) + 1, hold);
     ::InvalidateRect(inputs[index], nullptr, FALSE);
     Refresh();
@@ -449,6 +482,10 @@ void VirtualBox::OnClick(int id)
     case idReadsFail:
         box.readsFail.store(box.readsFail.load() ? 0 : 1);
         break;
+    case idDelayed:
+        delayedMode = !delayedMode;
+        SetCheck(delayed, delayedMode);
+        break;
     }
     Refresh();
 }
@@ -457,9 +494,10 @@ void VirtualBox::OnClick(int id)
 void VirtualBox::ReleaseWindowHolds(int fromIndex)
 {
     for (int index = fromIndex; index < static_cast<int>(inputCount); ++index) {
-        if (!mouseHeld[index] && !latched[index]) continue;
+        if (!mouseHeld[index] && !latched[index] && !delayedHeld[index]) continue;
         mouseHeld[index] = false;
         latched[index] = false;
+        delayedHeld[index] = false;
         SetInputHeld(control, boxNumber, static_cast<uint32_t>(index) + 1, false);
         if (latches[index] && ::IsWindow(latches[index])) {
             SetCheck(latches[index], false);
