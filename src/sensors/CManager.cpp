@@ -5,14 +5,14 @@
 
 #include "app/Utilities.h"
 #include "res/resource.h"
-#include "sensors/Win32Actions.h"
 
 namespace {
 
 class EventStop : public StopSignal {
 public:
     explicit EventStop(HANDLE event) : event(event) {}
-    bool IsSet() override { return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
+    bool IsSet() override { return Wait(0); }
+    bool Wait(uint32_t milliseconds) override { return ::WaitForSingleObject(event, milliseconds) == WAIT_OBJECT_0; }
 
 private:
     HANDLE event;
@@ -64,8 +64,7 @@ unsigned __stdcall CManager::SensorPollThread(void* parameter)
     // The shell, asked to open a target on this thread, wants COM here.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     EventStop stop(self->stopEvent.Get());
-    Win32Clock clock;
-    RunPollLoop(self->poller, stop, clock);
+    RunPollLoop(self->poller, stop);
     if (SUCCEEDED(com)) ::CoUninitialize();
     ::SetEvent(self->finishedEvent.Get());
     return 0;

@@ -68,13 +68,12 @@ void SensorPoller::ReleaseHeldInputs()
     actions.input.ReleaseAll();
 }
 
-void RunPollLoop(SensorPoller& poller, StopSignal& stop, Clock& clock)
+void RunPollLoop(SensorPoller& poller, StopSignal& stop)
 {
     if (!stop.IsSet()) {
         do {
             poller.Cycle();
-            clock.Sleep(pollPeriodMilliseconds);
-        } while (!stop.IsSet());
+        } while (!stop.Wait(pollPeriodMilliseconds));
     }
     poller.ReleaseHeldInputs();
 }

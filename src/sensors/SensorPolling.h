@@ -29,7 +29,12 @@ public:
 class StopSignal {
 public:
     virtual ~StopSignal() = default;
+    // Whether the stop was asked for, without waiting.
     virtual bool IsSet() = 0;
+    // Waits up to `milliseconds` for the stop; true as soon as it is asked
+    // for. The pause between two cycles is this wait, so a stop never waits
+    // for the rest of a pause, and the thread needs one wait per cycle.
+    virtual bool Wait(uint32_t milliseconds) = 0;
 };
 
 // What the actions of the sensors act through. `input` notes what it holds
@@ -79,9 +84,10 @@ private:
     SensorStates lastSensorState{};
 };
 
-// The polling thread's loop: a cycle, a sleep of 20 ms, a look at the stop
-// signal, until it is set (also checked once before the first cycle). On the
+// The polling thread's loop: a cycle, then a pause of 20 ms that a stop ends,
+// until the stop is asked for (also looked at once before the first cycle).
+// A stop asked for during a cycle takes effect after the whole cycle. On the
 // way out everything held is released.
-void RunPollLoop(SensorPoller& poller, StopSignal& stop, Clock& clock);
+void RunPollLoop(SensorPoller& poller, StopSignal& stop);
 
 constexpr uint32_t pollPeriodMilliseconds = 20;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -241,20 +242,52 @@ TEST_F(SensorPollerTest, LoopChecksTheStopBeforeTheFirstCycleAndAfterEachSleep)
 {
     struct CountingStop : StopSignal {
         bool IsSet() override { return ++asked > stopAfter; }
+        bool Wait(uint32_t milliseconds) override
+        {
+            waits.push_back(milliseconds);
+            return IsSet();
+        }
         int asked = 0;
         int stopAfter = 0;
+        std::vector<uint32_t> waits;
     } stop;
-    RunPollLoop(poller, stop, clock);
+    RunPollLoop(poller, stop);
     EXPECT_EQ(source.reads, 0) << "a stop made before the start ends it at once";
+    EXPECT_TRUE(stop.waits.empty());
 
     stop.asked = 0;
     stop.stopAfter = 3;
-    log.Clear();
-    RunPollLoop(poller, stop, clock);
+    RunPollLoop(poller, stop);
     EXPECT_EQ(source.reads, 3);
-    int sleeps = 0;
-    for (const std::string& event : log.Events()) sleeps += event == "sleep 20";
-    EXPECT_EQ(sleeps, 3);
+    EXPECT_EQ(stop.waits, (std::vector<uint32_t>{20, 20, 20})) << "a pause of 20 ms after every cycle";
+}
+
+TEST_F(SensorPollerTest, StopAskedForDuringAnActionTakesEffectAfterTheWholeCycle)
+{
+    beepOnPress = 0;
+    Configure(2, ActionGroup::RunFile);
+    Configure(3, ActionGroup::Keyboard);
+    struct FlagStop : StopSignal {
+        bool IsSet() override { return stop; }
+        bool Wait(uint32_t) override { return stop; }
+        bool stop = false;
+    } stop;
+    struct StoppingShell : Shell {
+        explicit StoppingShell(FlagStop& stop) : stop(stop) {}
+        bool OpenTarget(const std::u16string&) override { return stop.stop = true; }
+        void ShowFailure(const std::u16string&) override {}
+        FlagStop& stop;
+    } stoppingShell(stop);
+    ActionContext stopping{held, sounds, clock, keys, stoppingShell};
+    SensorPoller stoppingPoller(source, stopping);
+    source.value = EightInputValue({2, 3});
+    log.Clear();
+    RunPollLoop(stoppingPoller, stop);
+    EXPECT_EQ(source.reads, 1) << "no further cycle";
+    const Events events = log.Events();
+    EXPECT_NE(std::find(events.begin(), events.end(), "key 33 down"), events.end())
+        << "sensor 3, after the one whose action asked for the stop, still ran";
+    EXPECT_EQ(events.back(), "key 33 up") << "and what it held was let go on the way out";
 }
 
 TEST_F(SensorPollerTest, LoopReleasesEverythingOnTheWayOut)
@@ -264,9 +297,10 @@ TEST_F(SensorPollerTest, LoopReleasesEverythingOnTheWayOut)
     source.value = EightInputValue({1});
     struct StopAfterOne : StopSignal {
         bool IsSet() override { return ++asked > 1; }
+        bool Wait(uint32_t) override { return IsSet(); }
         int asked = 0;
     } stop;
-    RunPollLoop(poller, stop, clock);
+    RunPollLoop(poller, stop);
     EXPECT_FALSE(held.AnythingHeld());
     EXPECT_EQ(log.Events().back(), "mouse 0040");
 }
@@ -309,10 +343,15 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
     SensorPoller poller(source, actions);
     struct Stop : StopSignal {
         bool IsSet() override { return stop; }
+        bool Wait(uint32_t) override
+        {
+            std::this_thread::yield();
+            return stop;
+        }
         std::atomic<bool> stop{false};
     } stop;
 
-    std::thread polling([&] { RunPollLoop(poller, stop, clock); });
+    std::thread polling([&] { RunPollLoop(poller, stop); });
     std::thread timerThread([&] {
         while (!stop.stop) {
             keys.OnDelayTimer(timers.generation);
