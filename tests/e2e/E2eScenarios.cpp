@@ -1,5 +1,6 @@
 // Each scenario runs in a Wine prefix of its own (see run-scenario).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -299,6 +300,79 @@ TEST_F(Scenario, EndOfSessionSavesAndStopsBeforeTheSessionEnds)
     // timer keeps the icon there.
     EXPECT_TRUE(WaitFor([&] { return program.HasTrayIcon(); }, 2000));
     EXPECT_TRUE(program.Running());
+}
+
+TEST_F(Scenario, UpdateCodeOtherThanOneNeverCopiesAndIsResetAfterStart)
+{
+    std::string own = SettingsBlock();
+    own[RecordOffset(5)] = 1;
+    Install({.updateCode = L"abc", .settingsFile = own});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    EXPECT_EQ(ReadFile(SettingsPath()), own);
+    EXPECT_EQ(UpdateCodeValue(), std::optional<std::wstring>(L"0"));
+}
+
+TEST_F(Scenario, WhileTheExitQuestionIsOpenSettingsRequestsDoNothing)
+{
+    Install({.updateCode = L"0", .settingsFile = SettingsBlock()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    ::PostMessageW(program.MainWindow(), WM_COMMAND, 40003, 0);
+    const HWND question = FindWindowOf(program.Pid(), L"Kontakta", 10000);
+    ASSERT_NE(question, nullptr);
+
+    ::PostMessageW(program.MainWindow(), WM_USER + 100, 1, WM_LBUTTONDOWN);  // a left press on the icon
+    Program second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
+    testsupport::Pump(1000);
+    EXPECT_EQ(FindWindowOf(program.Pid(), sheetCaption), nullptr);
+
+    PressButton(question, IDCANCEL);
+    testsupport::Pump(500);
+    EXPECT_TRUE(program.Running());
+}
+
+TEST_F(Scenario, SystemMenuCloseAndMinimiseOnlyHideTheWindow)
+{
+    Install({.updateCode = L"0", .settingsFile = ShortSettingsFile()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    ::ShowWindow(program.MainWindow(), SW_SHOWNOACTIVATE);
+    ::SendMessageW(program.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(::IsWindowVisible(program.MainWindow()));
+    ::ShowWindow(program.MainWindow(), SW_SHOWNOACTIVATE);
+    ::SendMessageW(program.MainWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(::IsWindowVisible(program.MainWindow()));
+    testsupport::Pump(500);
+    EXPECT_TRUE(program.Running());
+    EXPECT_EQ(ReadFile(SettingsPath()), ShortSettingsFile()) << "nothing was saved: the program did not end";
+}
+
+TEST_F(Scenario, IconComesBackWhenTheTaskbarIsCreatedAgainOrTheIconWentMissing)
+{
+    Install({.updateCode = L"0", .settingsFile = SettingsBlock()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = program.MainWindow();
+    icon.uID = 1;
+
+    // The shell lost the icon; the next refresh puts it back.
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &icon));
+    EXPECT_TRUE(WaitFor([&] { return program.HasTrayIcon(); }, 1000));
+
+    // A new taskbar announces itself; the icon is added at once.
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &icon));
+    ::SendMessageW(program.MainWindow(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(program.HasTrayIcon());
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 1000)) << "and shows the state again";
 }
 
 }  // namespace

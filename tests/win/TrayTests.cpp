@@ -1,0 +1,118 @@
+// The icon in the notification area and its menu, with the real shell of the
+// Wine desktop.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "app/TrayIcon.h"
+#include "res/resource.h"
+#include "sensors/SensorAction.h"
+
+namespace {
+
+// A hidden top-level window, as the main window is once started.
+class OwnerWindow {
+public:
+    OwnerWindow()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = ::DefWindowProcW;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KontaktaTrayOwner";
+        ::RegisterClassW(&windowClass);
+        window = ::CreateWindowExW(0, windowClass.lpszClassName, L"Tray owner", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                   nullptr, windowClass.hInstance, nullptr);
+    }
+    ~OwnerWindow()
+    {
+        RemoveTrayIcon(window);
+        ::DestroyWindow(window);
+    }
+    HWND window;
+};
+
+bool IconPresent(HWND owner)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = trayIconId;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;  // changes nothing; refused for a missing icon
+}
+
+TEST(TrayIcon, IsAddedRefreshedAndRemoved)
+{
+    OwnerWindow owner;
+    EXPECT_FALSE(IconPresent(owner.window));
+    AddTrayIcon(owner.window);
+    EXPECT_TRUE(IconPresent(owner.window));
+    readFailed = true;
+    RefreshTrayIcon(owner.window);
+    EXPECT_TRUE(IconPresent(owner.window));
+    RemoveTrayIcon(owner.window);
+    EXPECT_FALSE(IconPresent(owner.window));
+}
+
+TEST(TrayIcon, RefreshPutsBackAnIconThatWentMissing)
+{
+    OwnerWindow owner;
+    RefreshTrayIcon(owner.window);  // never added, as after a failed add
+    EXPECT_TRUE(IconPresent(owner.window));
+    RemoveTrayIcon(owner.window);
+    RefreshTrayIcon(owner.window);
+    EXPECT_TRUE(IconPresent(owner.window));
+}
+
+struct MenuSeen {
+    bool shown = false;
+    UINT exitState = 0;
+    UINT settingsState = 0;
+    int items = 0;
+};
+MenuSeen menuSeen;
+
+// Runs inside the menu's own loop: reads the open menu, then closes it.
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
+    if (!menuWindow) return;
+    const HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    if (menu) {
+        menuSeen.shown = true;
+        menuSeen.items = ::GetMenuItemCount(menu);
+        menuSeen.exitState = ::GetMenuState(menu, ID_EXIT, MF_BYCOMMAND);
+        menuSeen.settingsState = ::GetMenuState(menu, ID_SETTINGS, MF_BYCOMMAND);
+    }
+    ::KillTimer(nullptr, timer);
+    ::EndMenu();
+}
+
+MenuSeen ShowMenu(bool greyed)
+{
+    OwnerWindow owner;
+    menuSeen = MenuSeen{};
+    ::SetTimer(nullptr, 0, 300, ReadOpenMenu);
+    ShowTrayMenu(owner.window, greyed);
+    return menuSeen;
+}
+
+TEST(TrayMenu, OffersExitAndSettings)
+{
+    const MenuSeen seen = ShowMenu(false);
+    ASSERT_TRUE(seen.shown) << "the menu opened at the cursor";
+    EXPECT_EQ(seen.items, 3);
+    EXPECT_EQ(seen.exitState & MF_GRAYED, 0u);
+    EXPECT_EQ(seen.settingsState & MF_GRAYED, 0u);
+}
+
+TEST(TrayMenu, GreysBothCommandsWhileTheSettingsOrTheExitQuestionAreOpen)
+{
+    const MenuSeen seen = ShowMenu(true);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.exitState & MF_GRAYED, UINT(MF_GRAYED));
+    EXPECT_EQ(seen.settingsState & MF_GRAYED, UINT(MF_GRAYED));
+}
+
+}  // namespace
