@@ -1,5 +1,7 @@
 #include "win/Dialog.h"
 
+#include "win/BoundProcedure.h"
+
 namespace win {
 
 HINSTANCE ResourceModule() { return ::GetModuleHandleW(nullptr); }
@@ -120,29 +122,8 @@ void Dialog::SetMsgResult(LRESULT result)
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    Dialog* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<Dialog*>(lParam);
-        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
-        if (self) self->hwnd = window;
-    } else {
-        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(window, DWLP_USER));
-    }
-    // A dialog procedure returns FALSE for what it leaves to the default
-    // handling, and that is everything before WM_INITDIALOG.
-    if (!self) return FALSE;
-
-    INT_PTR result = FALSE;
-    try {
-        result = self->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        result = FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, DWLP_USER, 0);
-        self->hwnd = nullptr;
-    }
-    return result;
+    return BoundDialogProcedure<Dialog>(window, message, wParam, lParam,
+                                        [](LPARAM init) { return reinterpret_cast<Dialog*>(init); });
 }
 
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)

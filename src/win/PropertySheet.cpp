@@ -1,5 +1,6 @@
 #include "win/PropertySheet.h"
 
+#include "win/BoundProcedure.h"
 #include "win/Dialog.h"
 
 namespace win {
@@ -39,27 +40,11 @@ void PropertyPage::SetMsgResult(LRESULT result)
 
 INT_PTR CALLBACK PropertyPage::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    PropertyPage* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        // lParam is the sheet's copy of the PROPSHEETPAGE; its lParam is us.
-        self = reinterpret_cast<PropertyPage*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
-        ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd = window;
-    } else {
-        self = reinterpret_cast<PropertyPage*>(::GetWindowLongPtrW(window, DWLP_USER));
-    }
-    if (!self) return FALSE;
-    INT_PTR result = FALSE;
-    try {
-        result = self->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        result = FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, DWLP_USER, 0);
-        self->hwnd = nullptr;
-    }
-    return result;
+    // WM_INITDIALOG's lParam is the sheet's copy of the PROPSHEETPAGE; its
+    // lParam is the page object.
+    return BoundDialogProcedure<PropertyPage>(window, message, wParam, lParam, [](LPARAM init) {
+        return reinterpret_cast<PropertyPage*>(reinterpret_cast<PROPSHEETPAGEW*>(init)->lParam);
+    });
 }
 
 INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)

@@ -35,6 +35,8 @@ protected:
     HWND hwnd = nullptr;
 
 private:
+    template <typename Owner>
+    friend INT_PTR BoundDialogProcedure(HWND, UINT, WPARAM, LPARAM, Owner* (*)(LPARAM));
     static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,5 +1,7 @@
 #include "E2eSupport.h"
 
+#include "TestSupport.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -261,17 +263,7 @@ bool TrayTipShown(const std::wstring& tip)
 
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds)
 {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        if (condition()) return true;
-        if (::GetTickCount() - start >= milliseconds) return condition();
-        ::Sleep(20);
-    }
+    return testsupport::PumpUntil(condition, milliseconds);
 }
 
 }  // namespace e2e

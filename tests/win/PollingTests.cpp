@@ -216,9 +216,11 @@ TEST_F(PollingWithStandIn, LosingTheBoxStopsPollingAndLetsGoOfHeldKeysAndButtons
     Configure(1, Mouse(MouseActionKind::LeftPressRelease));
     Configure(2, Key('X', false, true, true));
     startupPending = false;
+    ASSERT_TRUE(target.Activate()) << "keys go to the window with the focus";
     Press(1);
     Press(2);
-    ASSERT_TRUE(PumpUntil([&] { return target.Describe().find("KD 58") != std::string::npos; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return target.Describe().find("KD 58") != std::string::npos; }, 3000))
+        << target.Describe() << "; foreground: " << testsupport::ForegroundDescription();
     ASSERT_TRUE(::GetAsyncKeyState(VK_LBUTTON) & 0x8000);
     target.Clear();
 

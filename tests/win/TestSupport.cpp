@@ -179,6 +179,24 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
     return static_cast<bool>(file);
 }
 
+std::string ForegroundDescription()
+{
+    auto describe = [](HWND window) {
+        if (!window) return std::string("none");
+        char title[128] = {}, className[64] = {};
+        ::GetWindowTextA(window, title, sizeof title);
+        ::GetClassNameA(window, className, sizeof className);
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        return std::string("'") + title + "' [" + className + "] process " + std::to_string(process);
+    };
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(0, &info);
+    return describe(::GetForegroundWindow()) + ", focus " + describe(info.hwndFocus) + ", this process " +
+           std::to_string(::GetCurrentProcessId());
+}
+
 HWND FindVisibleWindow(const std::wstring& title)
 {
     HWND window = ::FindWindowW(nullptr, title.c_str());

@@ -59,6 +59,9 @@ bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
+// Title and class of the foreground and the focus window, for diagnostics.
+std::string ForegroundDescription();
+
 // Text of the first visible top-level window with this title and of its child
 // control `controlId`; empty if there is none.
 HWND FindVisibleWindow(const std::wstring& title);
