@@ -99,6 +99,8 @@ prepare_prefix() {
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         wine reg add 'HKCU\Control Panel\Keyboard' /v KeyboardDelay /d 1 /f >/dev/null 2>&1
         wine reg add 'HKCU\Control Panel\Keyboard' /v KeyboardSpeed /d 31 /f >/dev/null 2>&1
+        # A crash ends the program quietly instead of opening Wine's debugger.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wineserver -w
         touch "$prefix/.kontakta-ready"
     fi

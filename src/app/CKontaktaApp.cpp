@@ -18,6 +18,10 @@ BOOL CKontaktaApp::InitInstance()
         return TRUE;
     }
 
+    // After a crash or a hang of a program that ran for a minute, Windows
+    // starts it again: a switch user cannot do that by hand.
+    ::RegisterApplicationRestart(L"", RESTART_NO_PATCH | RESTART_NO_REBOOT);
+
     CKontaktaDlg dialog;
     dialog.appIcon = ::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA));
     dialog.DoModal();

@@ -1,5 +1,8 @@
 #include "app/ProgramObjects.h"
 
+#include <cstdlib>
+#include <exception>
+
 #include "app/CKontaktaApp.h"
 #include "app/Utilities.h"
 #include "sensors/KitLibrary.h"
@@ -34,3 +37,28 @@ HWND ShellOwner() { return actionControl.WindowForOtherThreads(); }
 
 CKontaktaApp theApp;
 const UINT taskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
+
+namespace {
+
+// The last act of a crashing program: whatever a held sensor keeps pressed
+// is let go, so the user is not left with a stuck key or button. Then the
+// system's own crash handling goes on (which may restart the program).
+LONG WINAPI LetGoBeforeCrashing(EXCEPTION_POINTERS*)
+{
+    heldInputs.ReleaseAllWithoutLock();
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void LetGoBeforeTerminating()
+{
+    heldInputs.ReleaseAllWithoutLock();
+    std::abort();
+}
+
+}  // namespace
+
+void InstallCrashSafetyNet()
+{
+    ::SetUnhandledExceptionFilter(LetGoBeforeCrashing);
+    std::set_terminate(LetGoBeforeTerminating);
+}

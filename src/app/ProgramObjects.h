@@ -22,3 +22,6 @@ extern Win32SettingsStorage settingsStorage;
 
 // The message the shell broadcasts when the taskbar is created anew.
 extern const UINT taskbarCreatedMessage;
+
+// Makes a crash let go of every key and button the sensors hold down.
+void InstallCrashSafetyNet();

@@ -26,10 +26,12 @@ bool HeldInputs::SendMouseButton(uint32_t flags)
 {
     std::lock_guard<std::mutex> guard(lock);
     const bool inserted = target.SendMouseButton(flags);
+    uint32_t held = buttons;
     for (const Button& button : allButtons) {
-        if (flags & button.down) buttons |= button.down;
-        if (flags & button.up) buttons &= ~button.down;
+        if (flags & button.down) held |= button.down;
+        if (flags & button.up) held &= ~button.down;
     }
+    buttons = held;
     return inserted;
 }
 
@@ -37,40 +39,45 @@ void HeldInputs::SendKey(uint8_t virtualKey, bool down)
 {
     std::lock_guard<std::mutex> guard(lock);
     target.SendKey(virtualKey, down);
-    keys.set(virtualKey, down);
+    const uint64_t bit = uint64_t(1) << (virtualKey % 64);
+    if (down) keys[virtualKey / 64] |= bit;
+    else keys[virtualKey / 64] &= ~bit;
 }
 
 void HeldInputs::ReleaseAll()
 {
     std::lock_guard<std::mutex> guard(lock);
+    ReleaseHeld();
+}
+
+void HeldInputs::ReleaseAllWithoutLock() { ReleaseHeld(); }
+
+void HeldInputs::ReleaseHeld()
+{
     // The key first, then its modifiers, as a user's fingers would let go.
     for (unsigned key = 0; key < 256; ++key) {
-        if (keys.test(key) && !IsModifier(key)) target.SendKey(static_cast<uint8_t>(key), false);
+        if (IsKeyHeld(static_cast<uint8_t>(key)) && !IsModifier(key)) target.SendKey(static_cast<uint8_t>(key), false);
     }
     for (unsigned key : {unsigned(VirtualKeys::Shift), unsigned(VirtualKeys::Control), unsigned(VirtualKeys::Alt)}) {
-        if (keys.test(key)) target.SendKey(static_cast<uint8_t>(key), false);
+        if (IsKeyHeld(static_cast<uint8_t>(key))) target.SendKey(static_cast<uint8_t>(key), false);
     }
-    keys.reset();
+    for (std::atomic<uint64_t>& word : keys) word = 0;
+    const uint32_t held = buttons.exchange(0);
     for (const Button& button : allButtons) {
-        if (buttons & button.down) target.SendMouseButton(button.up);
+        if (held & button.down) target.SendMouseButton(button.up);
     }
-    buttons = 0;
 }
 
 bool HeldInputs::IsKeyHeld(uint8_t virtualKey) const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return keys.test(virtualKey);
+    return (keys[virtualKey / 64].load() >> (virtualKey % 64)) & 1;
 }
 
-bool HeldInputs::IsButtonHeld(uint32_t downFlag) const
-{
-    std::lock_guard<std::mutex> guard(lock);
-    return (buttons & downFlag) != 0;
-}
+bool HeldInputs::IsButtonHeld(uint32_t downFlag) const { return (buttons.load() & downFlag) != 0; }
 
 bool HeldInputs::AnythingHeld() const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return keys.any() || buttons != 0;
+    for (const std::atomic<uint64_t>& word : keys)
+        if (word.load() != 0) return true;
+    return buttons.load() != 0;
 }

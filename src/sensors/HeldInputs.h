@@ -1,9 +1,10 @@
 // Remembers which keys and mouse buttons the program holds down, so that they
-// can all be let go when the input box is lost or the program ends. A switch
-// user cannot press a physical key to free a stuck one.
+// can all be let go when the input box is lost, when the program ends, and
+// even when it crashes. A switch user cannot press a physical key to free a
+// stuck one.
 #pragma once
 
-#include <bitset>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -22,13 +23,20 @@ public:
     // keys first, then SHIFT, CTRL and ALT, then the mouse buttons.
     void ReleaseAll();
 
+    // The same for a program that is crashing: takes no lock (the crashed
+    // thread may hold it) and sends the up events straight to the system.
+    void ReleaseAllWithoutLock();
+
     bool IsKeyHeld(uint8_t virtualKey) const;
     bool IsButtonHeld(uint32_t downFlag) const;
     bool AnythingHeld() const;
 
 private:
-    mutable std::mutex lock;
+    void ReleaseHeld();
+
+    std::mutex lock;  // orders the events of the threads that send
     InputSink& target;
-    std::bitset<256> keys;
-    uint32_t buttons = 0;  // down flags of the held buttons
+    // Written under the lock, readable without it.
+    std::atomic<uint64_t> keys[4] = {};
+    std::atomic<uint32_t> buttons{0};  // down flags of the held buttons
 };

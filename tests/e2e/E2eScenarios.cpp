@@ -375,4 +375,39 @@ TEST_F(Scenario, IconComesBackWhenTheTaskbarIsCreatedAgainOrTheIconWentMissing)
     EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 1000)) << "and shows the state again";
 }
 
+TEST_F(Scenario, CrashLetsGoOfHeldKeysAndButtons)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, 0, 0);  // no press sound
+    // Sensor 1: left press/release (enabled by default). Sensor 2: SHIFT+Y.
+    file[RecordOffset(2)] = 1;
+    PutInt32(file, RecordOffset(2) + 4, 1);
+    file[RecordOffset(2) + 622] = 'Y';
+    file[RecordOffset(2) + 624] = 1;
+    Install({.updateCode = L"0", .settingsFile = file});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    Kit().devices[0].pressed = 0b11;
+    ASSERT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN KD 10 KD 59"; }, 3000)) << target.Describe();
+
+    // A thread that starts at an address where nothing is: the program crashes.
+    const HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.Pid());
+    ASSERT_NE(process, nullptr);
+    const HANDLE crash =
+        ::CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(16), nullptr, 0, nullptr);
+    ASSERT_NE(crash, nullptr);
+    EXPECT_TRUE(program.WaitForExit(15000)) << "the program ended";
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN KD 10 KD 59 KU 59 KU 10 LUP"; }, 3000))
+        << target.Describe();
+    EXPECT_FALSE(::GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    EXPECT_FALSE(::GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    ::CloseHandle(crash);
+    ::CloseHandle(process);
+    Kit().devices[0].pressed = 0;
+}
+
 }  // namespace

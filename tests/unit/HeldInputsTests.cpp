@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "Fakes.h"
 #include "sensors/HeldInputs.h"
 #include "sensors/KeyAction.h"
@@ -41,6 +45,37 @@ TEST_F(HeldInputsTest, ReleaseAllLetsGoOfExactlyWhatIsHeldKeyBeforeModifiers)
     log.Clear();
     held.ReleaseAll();
     EXPECT_TRUE(log.Events().empty()) << "nothing is released twice";
+}
+
+// A crashing program may die while another of its threads holds the lock;
+// letting go must not wait for it.
+TEST_F(HeldInputsTest, ReleaseWithoutLockWorksWhileAnotherThreadIsInsideASend)
+{
+    struct BlockingInput : InputSink {
+        bool SendMouseButton(uint32_t) override { return true; }
+        void SendKey(uint8_t key, bool down) override
+        {
+            if (key == 0x41 && down && block) {
+                entered = true;
+                while (!released) std::this_thread::yield();
+            }
+            if (!down) ups.push_back(key);
+        }
+        std::atomic<bool> block{false}, entered{false}, released{false};
+        std::vector<uint8_t> ups;
+    } blocking;
+    HeldInputs guarded(blocking);
+    guarded.SendKey(0x10, true);
+    guarded.SendMouseButton(MouseFlags::RightDown);
+    blocking.block = true;
+    std::thread sender([&] { guarded.SendKey(0x41, true); });
+    while (!blocking.entered) std::this_thread::yield();
+
+    guarded.ReleaseAllWithoutLock();  // returns although the sender holds the lock
+    EXPECT_EQ(blocking.ups, (std::vector<uint8_t>{0x10}));
+    EXPECT_FALSE(guarded.IsButtonHeld(MouseFlags::RightDown));
+    blocking.released = true;
+    sender.join();
 }
 
 TEST_F(HeldInputsTest, TracksWhatTheExecutorsLeaveDown)
