@@ -1,0 +1,558 @@
+; KontaktaSetup.exe: the 64-bit Windows setup of Kontakta with a German user
+; interface, and the uninstaller it writes. Built by installer/CMakeLists.txt,
+; which hands in the files as defines:
+;   KONTAKTA_EXE      Kontakta.exe
+;   USER_SETUP_EXE    KontaktaUserSetup.exe, the per-user step
+;   DEFAULT_SETTINGS  o_settings.dat, the default settings
+;   ICON_FILE         the program's icon
+;   OUTPUT_FILE       where KontaktaSetup.exe is written
+; The input box's kit library iowkit.dll is not ours to ship: the setup takes
+; it at install time from its own folder and from nowhere else.
+;
+; Switch users cannot repair a broken installation themselves, so the setup
+; checks what can fail before it changes anything: the length of the target
+; directory and a running Kontakta (which is asked to close, so it saves its
+; settings). The users' settings are never overwritten: see
+; src/setup/UserSetupDecision.h.
+
+Unicode true
+Target amd64-unicode
+ManifestSupportedOS all
+ManifestDPIAware true
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+; A program file that cannot be written stops the installation instead of
+; being skipped: an old Kontakta.exe with new files around it helps nobody.
+AllowSkipFiles off
+
+!ifndef KONTAKTA_EXE | USER_SETUP_EXE | DEFAULT_SETTINGS | ICON_FILE | OUTPUT_FILE
+  !error "KONTAKTA_EXE, USER_SETUP_EXE, DEFAULT_SETTINGS, ICON_FILE and OUTPUT_FILE must be defined (-D)"
+!endif
+
+!define PRODUCT_NAME "KORVA Kontakta"
+!define PRODUCT_VERSION "3.2"
+!define PRODUCT_PUBLISHER "KORVA"
+; The title of the program's main window and the name of its single-instance mutex.
+!define PROGRAM_TITLE "KORVA Kontakta"
+
+!define MACHINE_KEY "Software\KORVA\KORVA Kontakta"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kontakta"
+; Active Setup runs the per-user step once for every user at logon, and again
+; for everyone when a later setup raises the version.
+!define ACTIVE_SETUP_GUID "{7B1D3A30-4D50-434B-B790-6B64FD25BD08}"
+!define ACTIVE_SETUP_KEY "Software\Microsoft\Active Setup\Installed Components\${ACTIVE_SETUP_GUID}"
+!define ACTIVE_SETUP_VERSION "3,2,0,0"
+!define ACTIVE_SETUP_NAME "KORVA Kontakta – Einrichtung für Benutzer"
+
+; The program reads "Directory" into a buffer of 255 bytes: 126 characters
+; with its trailing backslash, so 125 for the directory itself.
+!define MAX_DIRECTORY_VALUE 126
+!define MAX_DIRECTORY 125
+
+!define USER_FILES_NOTE "Die Einstellungen der Benutzer bleiben erhalten: der Ordner „Kontakta User Files“ in den Dokumenten jedes Benutzers mit seiner Datei settings.dat."
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+
+Name "${PRODUCT_NAME} ${PRODUCT_VERSION}"
+OutFile "${OUTPUT_FILE}"
+InstallDir "$PROGRAMFILES64\KORVA\Kontakta"
+; An update goes where the installation is.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${PRODUCT_NAME} ${PRODUCT_VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+Var LogPath          ; the log file; empty while there is none
+Var KitLibraryAdded  ; 1 when this setup copied iowkit.dll
+Var FinishText       ; the text of the last page
+
+;--------------------------------------------------------------------------
+; Pages
+
+!define MUI_ICON "${ICON_FILE}"
+!define MUI_UNICON "${ICON_FILE}"
+!define MUI_ABORTWARNING
+!define MUI_UNABORTWARNING
+; The details stay on screen until the user goes on: they say what became of
+; the kit library and of a running Kontakta.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_UNFINISHPAGE_NOAUTOCLOSE
+
+!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${PRODUCT_NAME} ${PRODUCT_VERSION} für alle Benutzer dieses Computers.$\r$\n$\r$\nLäuft Kontakta gerade, wird es vor der Installation beendet und speichert dabei seine Einstellungen. Bei einer Aktualisierung bleiben die Einstellungen aller Benutzer erhalten.$\r$\n$\r$\nDie Bibliothek „iowkit.dll“ der Eingabebox wird mitinstalliert, wenn sie neben diesem Setup liegt.$\r$\n$\r$\n$_CLICK"
+!insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryPageLeave
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Kontakta jetzt starten"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartKontakta
+!insertmacro MUI_PAGE_FINISH
+
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT_NAME} wird von diesem Computer entfernt. Ein laufendes Kontakta wird vorher beendet. ${USER_FILES_NOTE}"
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "${PRODUCT_NAME} wurde von Ihrem Computer entfernt.$\r$\n$\r$\n${USER_FILES_NOTE}$\r$\n$\r$\nKlicken Sie auf Fertigstellen, um den Assistenten zu schließen."
+!insertmacro MUI_UNPAGE_FINISH
+
+!insertmacro MUI_LANGUAGE "German"
+
+VIProductVersion "3.2.0.0"
+VIFileVersion "3.2.0.0"
+VIAddVersionKey /LANG=${LANG_GERMAN} "ProductName" "${PRODUCT_NAME}"
+VIAddVersionKey /LANG=${LANG_GERMAN} "ProductVersion" "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=${LANG_GERMAN} "FileVersion" "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=${LANG_GERMAN} "CompanyName" "${PRODUCT_PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_GERMAN} "FileDescription" "Installation von ${PRODUCT_NAME}"
+VIAddVersionKey /LANG=${LANG_GERMAN} "LegalCopyright" "© ${PRODUCT_PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_GERMAN} "OriginalFilename" "KontaktaSetup.exe"
+
+;--------------------------------------------------------------------------
+; Functions that the setup and the uninstaller both need, once for each
+; ("un." is the uninstaller's prefix).
+
+; Writes a line to the details and appends it to the log file.
+!macro LogLine prefix text
+  DetailPrint "${text}"
+  Push "${text}"
+  Call ${prefix}WriteLog
+!macroend
+!define Log '!insertmacro LogLine ""'
+!define UnLog '!insertmacro LogLine "un."'
+
+!macro DefineWriteLog prefix
+Function ${prefix}WriteLog
+  Exch $0
+  Push $1
+  ${If} $LogPath != ""
+    ClearErrors
+    FileOpen $1 "$LogPath" a
+    ${IfNot} ${Errors}
+      FileSeek $1 0 END
+      FileWriteUTF16LE /BOM $1 "$0$\r$\n"
+      FileClose $1
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineWriteLog ""
+!insertmacro DefineWriteLog "un."
+
+; Starts the log with the date and what runs.
+!macro DefineStartLog prefix
+Function ${prefix}StartLog
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  Push $7
+  ${GetTime} "" "L" $1 $2 $3 $4 $5 $6 $7
+  Push ""
+  Call ${prefix}WriteLog
+  Push "${PRODUCT_NAME} ${PRODUCT_VERSION}: $0 am $1.$2.$3 um $5:$6:$7"
+  Call ${prefix}WriteLog
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineStartLog ""
+!insertmacro DefineStartLog "un."
+
+; Pushes 1 when the file is missing or could be opened for writing, 0 when it
+; is in use: Windows refuses to open a program's file for writing while any
+; process runs it, in any session.
+!macro DefineFileIsFree prefix
+Function ${prefix}FileIsFree
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $2 1
+  ${If} ${FileExists} "$0"
+    ; GENERIC_WRITE, no sharing, OPEN_EXISTING: the file itself is not changed.
+    System::Call 'kernel32::CreateFileW(w r0, i 0x40000000, i 0, p 0, i 3, i 0x80, p 0) p .r1'
+    ${If} $1 P= -1
+      StrCpy $2 0
+    ${Else}
+      System::Call 'kernel32::CloseHandle(p r1)'
+    ${EndIf}
+  ${EndIf}
+  StrCpy $0 $2
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro DefineFileIsFree ""
+!insertmacro DefineFileIsFree "un."
+
+; Ends a Kontakta of this logon session the way the program expects it: a
+; WM_CLOSE to its hidden main window makes it save its settings and end. Then
+; waits until Kontakta.exe is free, which it is not either while Kontakta runs
+; in another user's session. Pushes 1 when the file is free, 0 when it still
+; is not after ten seconds.
+!macro DefineEndRunningKontakta prefix
+Function ${prefix}EndRunningKontakta
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $1 0  ; the window that was asked to close
+  StrCpy $2 0  ; tenths of a second waited
+  StrCpy $3 0  ; the result
+  ${Do}
+    ; The program's single-instance mutex lives as long as it runs in this session.
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${PROGRAM_TITLE}") p .r0'
+    ${If} $0 P<> 0
+      System::Call 'kernel32::CloseHandle(p r0)'
+      ; The main window has its title from the start of its initialisation; it
+      ; handles the message as soon as start-up lets it.
+      FindWindow $0 "#32770" "${PROGRAM_TITLE}"
+      ${If} $0 P<> 0
+      ${AndIf} $0 P<> $1
+        !insertmacro LogLine "${prefix}" "Kontakta läuft und wird beendet; dabei speichert es seine Einstellungen."
+        System::Call 'user32::PostMessageW(p r0, i ${WM_CLOSE}, p 0, p 0)'
+        StrCpy $1 $0
+      ${EndIf}
+    ${Else}
+      Push "$INSTDIR\Kontakta.exe"
+      Call ${prefix}FileIsFree
+      Pop $0
+      ${If} $0 == 1
+        StrCpy $3 1
+        ${ExitDo}
+      ${EndIf}
+    ${EndIf}
+    ${If} $2 >= 100
+      ${ExitDo}
+    ${EndIf}
+    Sleep 100
+    IntOp $2 $2 + 1
+  ${Loop}
+  ${If} $1 P<> 0
+  ${AndIf} $3 == 1
+    !insertmacro LogLine "${prefix}" "Kontakta wurde beendet."
+  ${EndIf}
+  StrCpy $0 $3
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro DefineEndRunningKontakta ""
+!insertmacro DefineEndRunningKontakta "un."
+
+; Ends a running Kontakta, or asks the user to end it; without a user (/S)
+; gives up. Aborts the setup or the uninstallation, before anything changed,
+; when Kontakta goes on running.
+!macro DefineMakeKontaktaFree prefix
+Function ${prefix}MakeKontaktaFree
+  Push $0
+  ${Do}
+    Call ${prefix}EndRunningKontakta
+    Pop $0
+    ${IfThen} $0 == 1 ${|} ${ExitDo} ${|}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Kontakta läuft noch und konnte nicht beendet werden, vielleicht bei einem anderen angemeldeten Benutzer oder mit einem offenen Fenster.$\r$\n$\r$\nBitte beenden Sie Kontakta (Symbol im Infobereich der Taskleiste, Menü „Beenden“) und klicken Sie dann auf „Wiederholen“." /SD IDCANCEL IDRETRY`
+      !insertmacro LogLine "${prefix}" "Abgebrochen: Kontakta läuft noch ($INSTDIR\Kontakta.exe wird verwendet). Es wurde nichts verändert."
+      SetErrorLevel 3
+      Abort
+    ${EndIf}
+  ${Loop}
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineMakeKontaktaFree ""
+!insertmacro DefineMakeKontaktaFree "un."
+
+; Ends the setup at once when it does not run with administrator rights: it
+; could write none of the machine-wide entries.
+!macro DefineRequireAdministrator prefix
+Function ${prefix}RequireAdministrator
+  Push $0
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    MessageBox MB_OK|MB_ICONSTOP "Für diesen Vorgang sind Administratorrechte nötig. Bitte starten Sie das Programm als Administrator." /SD IDOK
+    SetErrorLevel 740
+    Quit
+  ${EndIf}
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineRequireAdministrator ""
+!insertmacro DefineRequireAdministrator "un."
+
+;--------------------------------------------------------------------------
+; Setup
+
+; Pushes the value "Directory": the installation directory with its trailing
+; backslash, as the program joins file names to it.
+Function DirectoryValue
+  Push $0
+  StrCpy $0 "$INSTDIR" 1 -1
+  ${If} $0 == "\"
+    StrCpy $0 "$INSTDIR"
+  ${Else}
+    StrCpy $0 "$INSTDIR\"
+  ${EndIf}
+  Exch $0
+FunctionEnd
+
+; Pushes 1 when the program could not read the directory back.
+Function DirectoryTooLong
+  Push $0
+  Call DirectoryValue
+  Pop $0
+  StrLen $0 $0
+  ${If} $0 > ${MAX_DIRECTORY_VALUE}
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+  Exch $0
+FunctionEnd
+
+!define TOO_LONG_TEXT "Das Installationsverzeichnis ist zu lang: Damit Kontakta es lesen kann, darf es höchstens ${MAX_DIRECTORY} Zeichen haben. Das gewählte Verzeichnis hat $1 Zeichen:$\r$\n$INSTDIR$\r$\n$\r$\nBitte wählen Sie ein kürzeres Verzeichnis."
+
+Function .onInit
+  SetRegView 64
+  Call RequireAdministrator
+  ; Without pages nobody can choose another directory: refuse at once.
+  ${If} ${Silent}
+    Push $0
+    Push $1
+    Call DirectoryTooLong
+    Pop $0
+    ${If} $0 == 1
+      StrLen $1 "$INSTDIR"
+      MessageBox MB_OK|MB_ICONSTOP "${TOO_LONG_TEXT}" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    Pop $1
+    Pop $0
+  ${EndIf}
+FunctionEnd
+
+Function DirectoryPageLeave
+  Push $0
+  Push $1
+  Call DirectoryTooLong
+  Pop $0
+  ${If} $0 == 1
+    StrLen $1 "$INSTDIR"
+    MessageBox MB_OK|MB_ICONSTOP "${TOO_LONG_TEXT}"
+    Pop $1
+    Pop $0
+    Abort  ; stays on the page
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; iowkit.dll from the setup's own folder, the only place it is ever taken from.
+Function InstallKitLibrary
+  Push $0
+  StrCpy $KitLibraryAdded 0
+  ${If} ${FileExists} "$EXEDIR\iowkit.dll"
+  ${AndIf} "$EXEDIR" != "$INSTDIR"
+    System::Call 'kernel32::CopyFileW(w "$EXEDIR\iowkit.dll", w "$INSTDIR\iowkit.dll", i 0) i .r0'
+    ${If} $0 != 0
+      StrCpy $KitLibraryAdded 1
+      ${Log} "Die Bibliothek iowkit.dll der Eingabebox wurde aus $EXEDIR installiert."
+    ${Else}
+      ${Log} "Die Bibliothek iowkit.dll konnte nicht aus $EXEDIR kopiert werden."
+      MessageBox MB_OK|MB_ICONEXCLAMATION "Die Bibliothek „iowkit.dll“ der Eingabebox konnte nicht aus$\r$\n$EXEDIR$\r$\nkopiert werden. Bitte legen Sie sie von Hand in das Installationsverzeichnis:$\r$\n$INSTDIR" /SD IDOK
+    ${EndIf}
+  ${ElseIf} ${FileExists} "$INSTDIR\iowkit.dll"
+    ${Log} "Die Bibliothek iowkit.dll der Eingabebox ist im Installationsverzeichnis bereits vorhanden."
+  ${Else}
+    ${Log} "Die Bibliothek iowkit.dll der Eingabebox fehlt: Sie kommt vom Hersteller der Eingabebox und muss in das Installationsverzeichnis $INSTDIR gelegt werden. Ohne sie meldet Kontakta „Kein Eingabegerät gefunden!“."
+    MessageBox MB_OK|MB_ICONINFORMATION "Die Bibliothek „iowkit.dll“ der Eingabebox wurde nicht mitinstalliert: Sie lag nicht neben diesem Setup.$\r$\n$\r$\nSie gehört zur Eingabebox und kommt von deren Hersteller. Bitte legen Sie die Datei „iowkit.dll“ in das Installationsverzeichnis:$\r$\n$INSTDIR$\r$\n$\r$\nBis dahin meldet Kontakta „Kein Eingabegerät gefunden!“." /SD IDOK
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; The per-user step for the user who runs the setup, so that this user need
+; not log on again; Active Setup is then marked as done for this user.
+Function PrepareCurrentUser
+  Push $0
+  ClearErrors
+  ExecWait '"$INSTDIR\KontaktaUserSetup.exe"' $0
+  ${If} ${Errors}
+    StrCpy $0 "-"
+  ${EndIf}
+  ${If} $0 == 0
+    WriteRegStr HKCU "${ACTIVE_SETUP_KEY}" "Version" "${ACTIVE_SETUP_VERSION}"
+    ${Log} "Die Einstellungen dieses Benutzers sind vorbereitet."
+  ${Else}
+    ; Without the mark Windows runs the step again at this user's next logon.
+    DeleteRegKey HKCU "${ACTIVE_SETUP_KEY}"
+    ${Log} "Die Einstellungen dieses Benutzers konnten nicht vorbereitet werden (Fehler $0); das geschieht bei der nächsten Anmeldung."
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Die Einstellungen für Ihr Benutzerkonto konnten nicht vorbereitet werden (Fehler $0). Das wird bei Ihrer nächsten Anmeldung an Windows nachgeholt." /SD IDOK
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; Started through the shell, so that Kontakta runs as the user at the desktop
+; and not with the administrator rights of the setup.
+Function StartKontakta
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\Kontakta.exe"'
+FunctionEnd
+
+Section "Kontakta" SectionProgram
+  SectionIn RO
+  SetRegView 64
+  SetShellVarContext all
+
+  Push $0
+  Push $1
+  Call DirectoryTooLong
+  Pop $0
+  ${If} $0 == 1
+    StrLen $1 "$INSTDIR"
+    DetailPrint "Abgebrochen: Das Installationsverzeichnis hat $1 Zeichen, Kontakta kann höchstens ${MAX_DIRECTORY} lesen."
+    MessageBox MB_OK|MB_ICONSTOP "${TOO_LONG_TEXT}" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+
+  ; An update goes on with the log of the installation.
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    StrCpy $LogPath "$INSTDIR\KontaktaSetup.log"
+    Push "Installation nach $INSTDIR"
+    Call StartLog
+  ${EndIf}
+  ; Before anything is written: an old Kontakta.exe that cannot be replaced
+  ; stops the setup with the installation as it was.
+  Call MakeKontaktaFree
+
+  SetOutPath "$INSTDIR"
+  ${If} $LogPath == ""
+    StrCpy $LogPath "$INSTDIR\KontaktaSetup.log"
+    Push "Installation nach $INSTDIR"
+    Call StartLog
+  ${EndIf}
+
+  File "/oname=Kontakta.exe" "${KONTAKTA_EXE}"
+  File "/oname=o_settings.dat" "${DEFAULT_SETTINGS}"
+  File "/oname=KontaktaUserSetup.exe" "${USER_SETUP_EXE}"
+  Call InstallKitLibrary
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  ; What the program reads at its start.
+  Call DirectoryValue
+  Pop $0
+  WriteRegStr HKLM "${MACHINE_KEY}" "Directory" "$0"
+  ; Started at every user's logon; the program's mutex keeps it to one per session.
+  WriteRegStr HKLM "${RUN_KEY}" "Kontakta" '"$INSTDIR\Kontakta.exe"'
+
+  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "" "${ACTIVE_SETUP_NAME}"
+  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "ComponentID" "${ACTIVE_SETUP_NAME}"
+  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "StubPath" '"$INSTDIR\KontaktaUserSetup.exe"'
+  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "Version" "${ACTIVE_SETUP_VERSION}"
+  WriteRegDWORD HKLM "${ACTIVE_SETUP_KEY}" "IsInstalled" 1
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT_PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Kontakta.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; Only a kit library that this setup brought is taken away again.
+  ${If} $KitLibraryAdded == 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "KitLibraryInstalled" 1
+  ${EndIf}
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  CreateDirectory "$SMPROGRAMS\Kontakta"
+  CreateShortCut "$SMPROGRAMS\Kontakta\Kontakta.lnk" "$INSTDIR\Kontakta.exe" "" "$INSTDIR\Kontakta.exe" 0 SW_SHOWNORMAL "" "Computer mit Schaltern bedienen"
+  CreateShortCut "$SMPROGRAMS\Kontakta\Kontakta deinstallieren.lnk" "$INSTDIR\Uninstall.exe" "" "$INSTDIR\Uninstall.exe" 0 SW_SHOWNORMAL "" "${PRODUCT_NAME} entfernen"
+
+  Call PrepareCurrentUser
+
+  StrCpy $FinishText "${PRODUCT_NAME} ${PRODUCT_VERSION} wurde auf Ihrem Computer installiert. Es startet bei jeder Anmeldung eines Benutzers und zeigt sich im Infobereich der Taskleiste."
+  ${If} ${FileExists} "$INSTDIR\iowkit.dll"
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nKlicken Sie auf Fertigstellen, um den Assistenten zu schließen."
+  ${Else}
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nEs fehlt noch die Bibliothek „iowkit.dll“ der Eingabebox. Sie gehört in das Verzeichnis:$\r$\n$INSTDIR"
+  ${EndIf}
+  ${Log} "Installation abgeschlossen."
+  Pop $1
+  Pop $0
+SectionEnd
+
+;--------------------------------------------------------------------------
+; Uninstaller
+
+Function un.onInit
+  SetRegView 64
+  Call un.RequireAdministrator
+FunctionEnd
+
+Section "Uninstall"
+  SetRegView 64
+  SetShellVarContext all
+  Push $0
+
+  ; The installation directory goes away: the log of a silent uninstallation
+  ; stays in the temporary folder.
+  StrCpy $LogPath "$TEMP\KontaktaUninstall.log"
+  Push "Deinstallation aus $INSTDIR"
+  Call un.StartLog
+
+  Call un.MakeKontaktaFree
+
+  ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "KitLibraryInstalled"
+  Delete "$INSTDIR\Kontakta.exe"
+  Delete "$INSTDIR\o_settings.dat"
+  Delete "$INSTDIR\KontaktaUserSetup.exe"
+  ${If} $0 == 1
+    Delete "$INSTDIR\iowkit.dll"
+  ${ElseIf} ${FileExists} "$INSTDIR\iowkit.dll"
+    ${UnLog} "Die Bibliothek iowkit.dll wurde nicht von diesem Setup installiert und bleibt in $INSTDIR."
+  ${EndIf}
+  Delete "$INSTDIR\KontaktaSetup.log"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  RMDir "$PROGRAMFILES64\KORVA"
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    ${UnLog} "Das Verzeichnis $INSTDIR enthält noch andere Dateien und bleibt bestehen."
+  ${EndIf}
+
+  Delete "$SMPROGRAMS\Kontakta\Kontakta.lnk"
+  Delete "$SMPROGRAMS\Kontakta\Kontakta deinstallieren.lnk"
+  RMDir "$SMPROGRAMS\Kontakta"
+
+  DeleteRegKey HKLM "${MACHINE_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\KORVA"
+  DeleteRegValue HKLM "${RUN_KEY}" "Kontakta"
+  DeleteRegKey HKLM "${ACTIVE_SETUP_KEY}"
+  DeleteRegKey HKCU "${ACTIVE_SETUP_KEY}"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; Each user's HKCU Software\KORVA\Kontakta stays too: its "UpdateCode" "0"
+  ; keeps the user's file should Kontakta be installed again.
+  ${UnLog} "${PRODUCT_NAME} wurde entfernt. ${USER_FILES_NOTE}"
+  Pop $0
+SectionEnd

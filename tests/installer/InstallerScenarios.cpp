@@ -1,0 +1,438 @@
+// The setup and its uninstaller run as an administrator runs them, each
+// scenario in a Wine prefix of its own (see run-installer-test), and what they
+// leave behind checked from the outside: files, registry, shortcuts, the
+// user's settings, and Kontakta started from the installation.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "E2eSupport.h"
+#include "InstallerSupport.h"
+#include "KitSimControl.h"
+
+using namespace installertest;
+
+namespace {
+
+const std::wstring readableTip = L"KORVA Kontakta";
+const std::wstring activeSetupName = L"KORVA Kontakta – Einrichtung für Benutzer";
+
+std::optional<DWORD> InstallSilently(const std::wstring& setup, const std::wstring& arguments = L"")
+{
+    return RunToEnd(L"\"" + setup + L"\" /S" + arguments);
+}
+
+// Uninstalls with the command the uninstall entry gives administrators.
+std::optional<DWORD> UninstallSilently()
+{
+    const std::optional<std::wstring> command = ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"QuietUninstallString");
+    if (!command) return std::nullopt;
+    return RunToEnd(Expand(*command));
+}
+
+std::wstring StartMenuFolder()
+{
+    wchar_t programs[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE);
+    return std::wstring(programs) + L"\\Kontakta\\";
+}
+
+// The program a shortcut starts; empty if it cannot be read.
+std::wstring ShortcutTarget(const std::wstring& shortcut)
+{
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&link))))
+        return {};
+    std::wstring target;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
+            target = path;
+        file->Release();
+    }
+    link->Release();
+    return target;
+}
+
+// A directory of exactly `length` characters under C:\Kontakta Test.
+std::wstring DirectoryOfLength(size_t length)
+{
+    std::wstring path = L"C:\\Kontakta Test";
+    while (path.size() < length) {
+        const size_t left = length - path.size();
+        if (left >= 2) {
+            path += L'\\';
+            path += std::wstring(std::min<size_t>(left - 1, 40), L'v');
+        } else {
+            path += L'v';
+        }
+    }
+    return path;
+}
+
+std::wstring Join(const std::vector<std::wstring>& texts)
+{
+    std::wstring joined;
+    for (const std::wstring& text : texts) joined += L"[" + text + L"] ";
+    return joined;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string narrow;
+    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
+    return narrow;
+}
+
+FILETIME LongAgo()
+{
+    SYSTEMTIME time{};
+    time.wYear = 2001;
+    time.wMonth = 1;
+    time.wDay = 1;
+    FILETIME longAgo{};
+    ::SystemTimeToFileTime(&time, &longAgo);
+    return longAgo;
+}
+
+class Installer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(BuiltSetup().empty()) << "KONTAKTA_SETUP is not set: run the scenario through run-installer-test";
+        kit = kitsim::OpenControl();
+        ASSERT_NE(kit, nullptr);
+        kitsim::ResetControl(*kit);
+    }
+
+    // Starts the installed Kontakta and waits until it runs; false (with the
+    // reason added to the test's failures) if it did not, or showed a message.
+    static bool StartsWithoutMessage(Kontakta& program)
+    {
+        if (!program.Start()) {
+            ADD_FAILURE() << "Kontakta.exe could not be started";
+            return false;
+        }
+        std::vector<std::wstring> messages;
+        const bool running = program.WaitUntilRunning(messages);
+        EXPECT_TRUE(running) << "start-up did not finish; messages: " << Narrow(Join(messages));
+        EXPECT_TRUE(messages.empty()) << Narrow(Join(messages));
+        return running && messages.empty();
+    }
+
+    static void CloseCleanly(Kontakta& program)
+    {
+        ::PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.WaitForExit(15000), std::optional<DWORD>(0));
+    }
+
+    kitsim::Control* kit = nullptr;
+};
+
+TEST_F(Installer, SilentInstallPutsEveryFileAndEntryInPlaceAndKontaktaStartsFromThem)
+{
+    const std::wstring setup = StageSetup(true);
+    ASSERT_EQ(InstallSilently(setup), std::optional<DWORD>(0));
+    const std::wstring dir = DefaultInstallDirectory() + L"\\";
+
+    // The files: this build's program, defaults and per-user step, the
+    // uninstaller, and the kit library that lay beside the setup.
+    EXPECT_EQ(ReadBytes(dir + L"Kontakta.exe"), ReadBytes(BuiltFile(L"Kontakta.exe")));
+    EXPECT_EQ(ReadBytes(dir + L"o_settings.dat"), ReadBytes(BuiltFile(L"o_settings.dat")));
+    EXPECT_EQ(ReadBytes(dir + L"KontaktaUserSetup.exe"), ReadBytes(BuiltFile(L"KontaktaUserSetup.exe")));
+    EXPECT_TRUE(Exists(dir + L"Uninstall.exe"));
+    EXPECT_EQ(ReadBytes(dir + L"iowkit.dll"), ReadBytes(KitStandIn()));
+    EXPECT_NE(ReadLog(dir + L"KontaktaSetup.log").find(L"Installation abgeschlossen."), std::wstring::npos);
+
+    // What the program reads at its start.
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, machineKey, L"Directory"), dir);
+    EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, machineKey, L"Directory"), std::optional<DWORD>(REG_SZ));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"1");
+    EXPECT_TRUE(IsDirectory(UserFilesDirectory()));
+    EXPECT_FALSE(Exists(SettingsPath()));
+
+    // Start at every logon.
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), L"\"" + dir + L"Kontakta.exe\"");
+
+    // Active Setup, and its mark for the user who ran the setup.
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"StubPath"), L"\"" + dir + L"KontaktaUserSetup.exe\"");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"Version"), L"3,2,0,0");
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, activeSetupKey, L"IsInstalled"), std::optional<DWORD>(1));
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L""), activeSetupName);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"ComponentID"), activeSetupName);
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, activeSetupKey, L"Version"), L"3,2,0,0");
+
+    // Windows' list of installed programs.
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayName"), L"KORVA Kontakta");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayVersion"), L"3.2");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"Publisher"), L"KORVA");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayIcon"), dir + L"Kontakta.exe,0");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"UninstallString"), L"\"" + dir + L"Uninstall.exe\"");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"QuietUninstallString"),
+              L"\"" + dir + L"Uninstall.exe\" /S");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"InstallLocation"), DefaultInstallDirectory());
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"NoModify"), std::optional<DWORD>(1));
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"NoRepair"), std::optional<DWORD>(1));
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"KitLibraryInstalled"), std::optional<DWORD>(1));
+    DWORD installedKilobytes = 0;
+    for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"iowkit.dll",
+                                L"Uninstall.exe"})
+        installedKilobytes += static_cast<DWORD>(ReadBytes(dir + file).size() / 1024);
+    const std::optional<DWORD> estimatedSize = ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"EstimatedSize");
+    ASSERT_TRUE(estimatedSize.has_value());
+    EXPECT_GE(*estimatedSize, installedKilobytes);
+    EXPECT_LE(*estimatedSize, installedKilobytes + 16);
+
+    // The Start menu of all users.
+    EXPECT_EQ(ShortcutTarget(StartMenuFolder() + L"Kontakta.lnk"), dir + L"Kontakta.exe");
+    EXPECT_EQ(ShortcutTarget(StartMenuFolder() + L"Kontakta deinstallieren.lnk"), dir + L"Uninstall.exe");
+
+    // Kontakta as the logon starts it: no message, the defaults copied for
+    // the new user, the update code reset, the box shown as readable.
+    Kontakta program(dir + L"Kontakta.exe");
+    ASSERT_TRUE(StartsWithoutMessage(program));
+    EXPECT_EQ(ReadBytes(SettingsPath()), ReadBytes(dir + L"o_settings.dat"));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
+    EXPECT_TRUE(e2e::WaitFor([] { return e2e::TrayTipShown(readableTip); }, 3000));
+    EXPECT_TRUE(program.HasTrayIcon());
+    CloseCleanly(program);
+}
+
+TEST_F(Installer, SilentInstallWithoutKitLibraryInstallsNoneAndTheUninstallerLeavesOneAddedLater)
+{
+    const std::wstring setup = StageSetup(false);
+    ASSERT_EQ(InstallSilently(setup), std::optional<DWORD>(0));
+    const std::wstring dir = DefaultInstallDirectory() + L"\\";
+
+    for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"Uninstall.exe"})
+        EXPECT_TRUE(Exists(dir + file)) << Narrow(file);
+    EXPECT_FALSE(Exists(dir + L"iowkit.dll"));
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"KitLibraryInstalled"), std::nullopt);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, machineKey, L"Directory"), dir);
+    const std::wstring log = ReadLog(dir + L"KontaktaSetup.log");
+    EXPECT_NE(log.find(L"iowkit.dll der Eingabebox fehlt"), std::wstring::npos) << Narrow(log);
+    EXPECT_NE(log.find(L"muss in das Installationsverzeichnis " + DefaultInstallDirectory()), std::wstring::npos);
+
+    // The user puts the box maker's library in afterwards: it is the user's,
+    // and the uninstaller takes away only what the setup brought.
+    ASSERT_TRUE(::CopyFileW(KitStandIn().c_str(), (dir + L"iowkit.dll").c_str(), FALSE));
+    ASSERT_EQ(UninstallSilently(), std::optional<DWORD>(0));
+    EXPECT_TRUE(Exists(dir + L"iowkit.dll"));
+    for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"Uninstall.exe",
+                                L"KontaktaSetup.log"})
+        EXPECT_FALSE(Exists(dir + file)) << Narrow(file);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
+}
+
+TEST_F(Installer, ADirectoryTooLongForTheProgramIsRefusedAndNothingIsInstalled)
+{
+    // With its backslash the value would have 127 characters: one more than
+    // the program reads.
+    const std::wstring dir = DirectoryOfLength(126);
+    const std::optional<DWORD> exitCode = InstallSilently(StageSetup(true), L" /D=" + dir);
+    EXPECT_EQ(exitCode, std::optional<DWORD>(2));
+
+    EXPECT_FALSE(Exists(L"C:\\Kontakta Test"));
+    EXPECT_FALSE(Exists(DefaultInstallDirectory()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, activeSetupKey));
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), std::nullopt);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, userKey));
+    EXPECT_FALSE(Exists(UserFilesDirectory()));
+    EXPECT_FALSE(Exists(StartMenuFolder()));
+}
+
+TEST_F(Installer, ACustomDirectoryUpToTheLimitIsUsedAndKontaktaStartsFromIt)
+{
+    const std::wstring dir = DirectoryOfLength(125);
+    ASSERT_EQ(InstallSilently(StageSetup(true), L" /D=" + dir), std::optional<DWORD>(0));
+
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, machineKey, L"Directory"), dir + L"\\");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"InstallLocation"), dir);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), L"\"" + dir + L"\\Kontakta.exe\"");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"StubPath"),
+              L"\"" + dir + L"\\KontaktaUserSetup.exe\"");
+    EXPECT_TRUE(Exists(dir + L"\\Kontakta.exe"));
+    EXPECT_FALSE(Exists(DefaultInstallDirectory()));
+
+    // The program reads the whole value: it finds its default settings there.
+    Kontakta program(dir + L"\\Kontakta.exe");
+    ASSERT_TRUE(StartsWithoutMessage(program));
+    EXPECT_EQ(ReadBytes(SettingsPath()), ReadBytes(BuiltFile(L"o_settings.dat")));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
+    CloseCleanly(program);
+}
+
+TEST_F(Installer, UpdateOverARunningConfiguredInstallationKeepsTheUsersSettings)
+{
+    ASSERT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(0));
+    const std::wstring dir = DefaultInstallDirectory() + L"\\";
+    {
+        Kontakta first(dir + L"Kontakta.exe");  // copies the defaults for this user
+        ASSERT_TRUE(StartsWithoutMessage(first));
+        CloseCleanly(first);
+    }
+    // The user's own configuration: sensor 5 switched on. Its time is set
+    // back, so that a save by the closing program shows.
+    const std::string own = SettingsWithSensorOn(5);
+    ASSERT_NE(own, ReadBytes(BuiltFile(L"o_settings.dat")));
+    ASSERT_TRUE(WriteBytes(SettingsPath(), own));
+    const FILETIME longAgo = LongAgo();
+    ASSERT_TRUE(SetLastWriteTime(SettingsPath(), longAgo));
+    Kontakta running(dir + L"Kontakta.exe");
+    ASSERT_TRUE(StartsWithoutMessage(running));
+    ASSERT_EQ(ReadBytes(SettingsPath()), own);
+
+    // The update: this time without a kit library beside the setup.
+    ASSERT_EQ(InstallSilently(StageSetup(false)), std::optional<DWORD>(0));
+
+    // Kontakta was asked to close, saved its settings and ended by itself.
+    EXPECT_EQ(running.WaitForExit(2000), std::optional<DWORD>(0));
+    EXPECT_FALSE(running.HasTrayIcon());
+    const std::optional<FILETIME> saved = LastWriteTime(SettingsPath());
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_TRUE(Later(*saved, longAgo)) << "the settings were not saved on closing";
+    const std::wstring log = ReadLog(dir + L"KontaktaSetup.log");
+    EXPECT_NE(log.find(L"Kontakta wurde beendet."), std::wstring::npos) << Narrow(log);
+
+    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
+    // The kit library of the first installation stays, and remains the setup's.
+    EXPECT_EQ(ReadBytes(dir + L"iowkit.dll"), ReadBytes(KitStandIn()));
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"KitLibraryInstalled"), std::optional<DWORD>(1));
+    EXPECT_NE(log.find(L"iowkit.dll der Eingabebox ist im Installationsverzeichnis bereits vorhanden"),
+              std::wstring::npos);
+
+    // The next start after the update works with the user's configuration.
+    Kontakta after(dir + L"Kontakta.exe");
+    ASSERT_TRUE(StartsWithoutMessage(after));
+    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    CloseCleanly(after);
+    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+}
+
+TEST_F(Installer, SilentUninstallEndsKontaktaRemovesTheInstallationAndKeepsTheUsersFiles)
+{
+    ASSERT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(0));
+    const std::wstring dir = DefaultInstallDirectory() + L"\\";
+    Kontakta running(dir + L"Kontakta.exe");
+    ASSERT_TRUE(StartsWithoutMessage(running));
+    const std::string settings = ReadBytes(SettingsPath());
+    ASSERT_FALSE(settings.empty());
+
+    ASSERT_EQ(UninstallSilently(), std::optional<DWORD>(0));
+
+    EXPECT_EQ(running.WaitForExit(2000), std::optional<DWORD>(0)) << "Kontakta was not closed";
+    EXPECT_FALSE(Exists(DefaultInstallDirectory())) << "the installation directory stayed";
+    EXPECT_FALSE(Exists(L"C:\\Program Files\\KORVA"));
+    EXPECT_FALSE(Exists(StartMenuFolder()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\KORVA"));
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), std::nullopt);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, activeSetupKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, activeSetupKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
+
+    // What belongs to the user stays.
+    EXPECT_EQ(ReadBytes(SettingsPath()), settings);
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
+    const std::wstring log = ReadLog(TempFolder() + L"KontaktaUninstall.log");
+    EXPECT_NE(log.find(L"Die Einstellungen der Benutzer bleiben erhalten"), std::wstring::npos) << Narrow(log);
+}
+
+TEST_F(Installer, NothingChangesWhileKontaktaCannotBeClosed)
+{
+    ASSERT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(0));
+    const std::wstring dir = DefaultInstallDirectory() + L"\\";
+    // An older installation, as far as the setup can tell.
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayVersion", L"3.1"));
+    DeleteValue(HKEY_LOCAL_MACHINE, runKey, L"Kontakta");
+    const std::optional<FILETIME> installed = LastWriteTime(dir + L"Kontakta.exe");
+    ASSERT_TRUE(installed.has_value());
+
+    // The user is in the settings: the close request waits for the sheet.
+    Kontakta running(dir + L"Kontakta.exe");
+    ASSERT_TRUE(StartsWithoutMessage(running));
+    Kontakta second(dir + L"Kontakta.exe");
+    ASSERT_TRUE(second.Start());
+    ASSERT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
+    const HWND sheet = e2e::FindWindowOf(running.Pid(), L"Kontakta - Konfigurationsmwenü", 10000);
+    ASSERT_NE(sheet, nullptr);
+
+    EXPECT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(3));
+    EXPECT_TRUE(running.Running());
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayVersion"), L"3.1");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), std::nullopt);
+    const std::optional<FILETIME> afterSetup = LastWriteTime(dir + L"Kontakta.exe");
+    ASSERT_TRUE(afterSetup.has_value());
+    EXPECT_EQ(::CompareFileTime(&*afterSetup, &*installed), 0);
+    EXPECT_NE(ReadLog(dir + L"KontaktaSetup.log").find(L"Abgebrochen: Kontakta läuft noch"), std::wstring::npos);
+
+    // Leaving the settings ends the program, as asked.
+    e2e::PressButton(sheet, IDOK);
+    EXPECT_EQ(running.WaitForExit(15000), std::optional<DWORD>(0));
+
+    // Kontakta.exe in use where the uninstaller cannot ask it to close (run
+    // in place with _?=, the uninstaller reports its own exit code).
+    const std::wstring uninstall = L"\"" + dir + L"Uninstall.exe\" /S _?=" + DefaultInstallDirectory();
+    Kontakta elsewhere(dir + L"Kontakta.exe");
+    ASSERT_TRUE(elsewhere.Start(true));
+    EXPECT_EQ(RunToEnd(uninstall), std::optional<DWORD>(3));
+    for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"iowkit.dll"})
+        EXPECT_TRUE(Exists(dir + file)) << Narrow(file);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
+
+    elsewhere.Kill();
+    EXPECT_EQ(RunToEnd(uninstall), std::optional<DWORD>(0));
+    EXPECT_FALSE(Exists(dir + L"Kontakta.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
+}
+
+TEST_F(Installer, ActiveSetupCommandPreparesAUserAtLogonAndAgainAfterAnUpdate)
+{
+    ASSERT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(0));
+    const std::optional<std::wstring> stubPath = ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"StubPath");
+    ASSERT_TRUE(stubPath.has_value());
+
+    // A user who has not logged on since the installation: no mark, no key,
+    // no folder. Windows sees no version of the user's and runs the command.
+    DeleteKeyTree(HKEY_CURRENT_USER, activeSetupKey);
+    DeleteKeyTree(HKEY_CURRENT_USER, userKey);
+    RemoveTree(UserFilesDirectory());
+    ASSERT_FALSE(IsDirectory(UserFilesDirectory()));
+    EXPECT_EQ(RunToEnd(Expand(*stubPath), 30000), std::optional<DWORD>(0));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"1");
+    EXPECT_TRUE(IsDirectory(UserFilesDirectory()));
+
+    // Kontakta started at that logon gets the defaults.
+    {
+        Kontakta program(DefaultInstallDirectory() + L"\\Kontakta.exe");
+        ASSERT_TRUE(StartsWithoutMessage(program));
+        EXPECT_EQ(ReadBytes(SettingsPath()), ReadBytes(BuiltFile(L"o_settings.dat")));
+        CloseCleanly(program);
+    }
+
+    // A later version runs the command again for everyone. A user with a
+    // configuration whose value got lost keeps the configuration.
+    const std::string own = SettingsWithSensorOn(5);
+    ASSERT_TRUE(WriteBytes(SettingsPath(), own));
+    DeleteValue(HKEY_CURRENT_USER, userKey, L"UpdateCode");
+    EXPECT_EQ(RunToEnd(Expand(*stubPath), 30000), std::optional<DWORD>(0));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
+    Kontakta program(DefaultInstallDirectory() + L"\\Kontakta.exe");
+    ASSERT_TRUE(StartsWithoutMessage(program));
+    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    CloseCleanly(program);
+}
+
+}  // namespace

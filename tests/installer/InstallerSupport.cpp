@@ -1,0 +1,354 @@
+#include "InstallerSupport.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "E2eSupport.h"
+
+namespace installertest {
+
+namespace {
+
+std::wstring Environment(const wchar_t* name)
+{
+    wchar_t value[1024] = {};
+    const DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+std::wstring ProgramDirectory()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring directory(path, length);
+    return directory.substr(0, directory.find_last_of(L'\\') + 1);
+}
+
+// The 64-bit view, as the setup writes it; this test program is 64-bit too.
+constexpr REGSAM view = KEY_WOW64_64KEY;
+
+struct Key {
+    HKEY handle = nullptr;
+    ~Key()
+    {
+        if (handle) ::RegCloseKey(handle);
+    }
+};
+
+bool Open(HKEY root, const std::wstring& path, REGSAM access, Key& key)
+{
+    return ::RegOpenKeyExW(root, path.c_str(), 0, access | view, &key.handle) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::wstring DefaultInstallDirectory() { return L"C:\\Program Files\\KORVA\\Kontakta"; }
+
+std::wstring BuiltSetup() { return Environment(L"KONTAKTA_SETUP"); }
+std::wstring KitStandIn() { return Environment(L"KONTAKTA_KIT_STANDIN"); }
+std::wstring BuiltFile(const std::wstring& name) { return ProgramDirectory() + name; }
+
+std::wstring StageSetup(bool withKitLibrary)
+{
+    static int staged = 0;
+    const std::wstring folder = L"C:\\Download" + std::to_wstring(++staged) + L"\\";
+    std::filesystem::create_directories(std::filesystem::path(folder));
+    const std::wstring setup = folder + L"KontaktaSetup.exe";
+    ::CopyFileW(BuiltSetup().c_str(), setup.c_str(), FALSE);
+    if (withKitLibrary) ::CopyFileW(KitStandIn().c_str(), (folder + L"iowkit.dll").c_str(), FALSE);
+    return setup;
+}
+
+std::optional<DWORD> RunToEnd(const std::wstring& commandLine, DWORD milliseconds)
+{
+    const HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+    if (!job) return std::nullopt;
+    std::wstring line = commandLine;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, L"C:\\", &startup,
+                          &info)) {
+        ::CloseHandle(job);
+        return std::nullopt;
+    }
+    ::AssignProcessToJobObject(job, info.hProcess);
+    ::ResumeThread(info.hThread);
+    ::CloseHandle(info.hThread);
+    const bool ended = e2e::WaitFor(
+        [&] {
+            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+            if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                             nullptr))
+                return ::WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+            return accounting.ActiveProcesses == 0;
+        },
+        milliseconds);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hProcess);
+    ::CloseHandle(job);
+    if (!ended) return std::nullopt;
+    return code;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key)
+{
+    Key opened;
+    return Open(root, key, KEY_READ, opened);
+}
+
+std::optional<std::string> ReadRaw(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    Key opened;
+    if (!Open(root, key, KEY_QUERY_VALUE, opened)) return std::nullopt;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::string data(bytes, '\0');
+    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                           &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(bytes);
+    return std::to_string(type) + ":" + data;
+}
+
+std::optional<DWORD> ValueType(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    Key opened;
+    if (!Open(root, key, KEY_QUERY_VALUE, opened)) return std::nullopt;
+    DWORD type = 0;
+    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    return type;
+}
+
+std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    Key opened;
+    if (!Open(root, key, KEY_QUERY_VALUE, opened)) return std::nullopt;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                           &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    text.resize(wcsnlen(text.c_str(), bytes / sizeof(wchar_t)));
+    return text;
+}
+
+std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    Key opened;
+    if (!Open(root, key, KEY_QUERY_VALUE, opened)) return std::nullopt;
+    DWORD type = 0;
+    DWORD number = 0;
+    DWORD bytes = sizeof number;
+    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return number;
+}
+
+bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes)
+{
+    Key created;
+    if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &created.handle, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    return ::RegSetValueExW(created.handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes) ==
+           ERROR_SUCCESS;
+}
+
+bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value, DWORD type)
+{
+    return WriteValue(root, key, name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    Key opened;
+    if (Open(root, key, KEY_SET_VALUE, opened)) ::RegDeleteValueW(opened.handle, name.c_str());
+}
+
+void DeleteKeyTree(HKEY root, const std::wstring& key) { ::RegDeleteTreeW(root, key.c_str()); }
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
+std::optional<FILETIME> LastWriteTime(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return data.ftLastWriteTime;
+}
+
+bool SetLastWriteTime(const std::wstring& path, const FILETIME& time)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const BOOL set = ::SetFileTime(file, nullptr, nullptr, &time);
+    ::CloseHandle(file);
+    return set != FALSE;
+}
+
+bool Later(const FILETIME& a, const FILETIME& b) { return ::CompareFileTime(&a, &b) > 0; }
+
+std::wstring ReadLog(const std::wstring& path)
+{
+    const std::string bytes = ReadBytes(path);
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+    return text;
+}
+
+void RemoveTree(const std::wstring& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(path), ignored);
+}
+
+std::wstring DocumentsFolder()
+{
+    wchar_t documents[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathW(nullptr, documents, CSIDL_PERSONAL, FALSE);
+    return documents;
+}
+
+std::wstring UserFilesDirectory() { return DocumentsFolder() + L"\\Kontakta User Files\\"; }
+std::wstring SettingsPath() { return UserFilesDirectory() + L"settings.dat"; }
+
+std::wstring TempFolder()
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    return temp;
+}
+
+std::string SettingsWithSensorOn(int sensor)
+{
+    std::string bytes = ReadBytes(BuiltFile(L"o_settings.dat"));
+    const size_t enabledFlag = 4 + 628 * size_t(sensor - 1);  // first field of the sensor's record
+    if (bytes.size() > enabledFlag) bytes[enabledFlag] = 1;
+    return bytes;
+}
+
+std::wstring Expand(const std::wstring& command)
+{
+    wchar_t expanded[2048] = {};
+    const DWORD length = ::ExpandEnvironmentStringsW(command.c_str(), expanded, 2048);
+    return length > 0 && length <= 2048 ? std::wstring(expanded) : command;
+}
+
+Kontakta::Kontakta(std::wstring exePath) : exePath(std::move(exePath)) {}
+
+Kontakta::~Kontakta()
+{
+    if (process) {
+        if (Running()) ::TerminateProcess(process, 99);
+        ::CloseHandle(process);
+    }
+}
+
+bool Kontakta::Start(bool suspended)
+{
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          suspended ? CREATE_SUSPENDED : 0, nullptr, L"C:\\", &startup, &info))
+        return false;
+    ::CloseHandle(info.hThread);
+    process = info.hProcess;
+    pid = info.dwProcessId;
+    mainWindow = nullptr;
+    return true;
+}
+
+void Kontakta::Kill()
+{
+    if (!Running()) return;
+    ::TerminateProcess(process, 99);
+    ::WaitForSingleObject(process, 10000);
+}
+
+bool Kontakta::Running() const { return process && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> Kontakta::WaitForExit(DWORD milliseconds)
+{
+    if (!e2e::WaitFor([this] { return !Running(); }, milliseconds)) return std::nullopt;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process, &code);
+    return code;
+}
+
+HWND Kontakta::MainWindow()
+{
+    if (mainWindow && ::IsWindow(mainWindow)) return mainWindow;
+    for (HWND window : e2e::WindowsOf(pid, false))
+        if (e2e::TitleOf(window) == L"KORVA Kontakta") return mainWindow = window;
+    return mainWindow;
+}
+
+bool Kontakta::WaitUntilRunning(std::vector<std::wstring>& messages, DWORD milliseconds)
+{
+    return e2e::WaitFor(
+        [&] {
+            for (HWND window : e2e::WindowsOf(pid, true)) {
+                const std::wstring text = e2e::MessageTextOf(window);
+                if (e2e::TitleOf(window) == L"Kontakta" && !text.empty() &&
+                    std::find(messages.begin(), messages.end(), text) == messages.end())
+                    messages.push_back(text);
+            }
+            const HWND main = MainWindow();
+            if (!main || ::IsWindowVisible(main)) return false;
+            for (const std::wstring& tip : e2e::TrayTips())
+                if (tip.rfind(L"KORVA Kontakta", 0) == 0) return true;
+            return false;
+        },
+        milliseconds);
+}
+
+bool Kontakta::HasTrayIcon()
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = MainWindow();
+    data.uID = 1;
+    data.uFlags = 0;
+    return data.hWnd && ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+}  // namespace installertest
