@@ -31,13 +31,10 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures (once) and builds one CMake preset.
+# Configures and builds one CMake preset.
 build_preset() {
     local preset="$1"
-    if [ ! -f "$KONTAKTA_ROOT/build/$preset/CMakeCache.txt" ]; then
-        cmake --preset "$preset" -S "$KONTAKTA_ROOT" >/dev/null
-    fi
-    cmake --build --preset "$preset" -j "$(nproc)"
+    (cd "$KONTAKTA_ROOT" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$(nproc)")
 }
 
 build_all() {
