@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -99,6 +100,11 @@ void PutInt32(std::string& bytes, size_t offset, int32_t value)
 
 size_t RecordOffset(int sensor) { return 4 + 628 * size_t(sensor - 1); }
 
+Program::Program(std::wstring exePath)
+    : exePath(exePath.empty() ? InstallDirectory() + L"Kontakta.exe" : std::move(exePath))
+{
+}
+
 Program::~Program()
 {
     if (process) {
@@ -107,20 +113,27 @@ Program::~Program()
     }
 }
 
-bool Program::Start()
+bool Program::Start(bool suspended)
 {
-    const std::wstring path = InstallDirectory() + L"Kontakta.exe";
-    std::wstring commandLine = L"\"" + path + L"\"";
+    std::wstring commandLine = L"\"" + exePath + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          L"C:\\", &startup, &info))
+    if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          suspended ? CREATE_SUSPENDED : 0, nullptr, L"C:\\", &startup, &info))
         return false;
     ::CloseHandle(info.hThread);
     process = info.hProcess;
     pid = info.dwProcessId;
+    mainWindow = nullptr;
     return true;
+}
+
+void Program::Kill()
+{
+    if (!Running()) return;
+    ::TerminateProcess(process, 99);
+    ::WaitForSingleObject(process, 10000);
 }
 
 bool Program::Running() const { return process && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
@@ -141,12 +154,20 @@ HWND Program::MainWindow()
     return mainWindow;
 }
 
-bool Program::WaitUntilRunning(DWORD milliseconds)
+bool Program::WaitUntilRunning(DWORD milliseconds, std::vector<std::wstring>* messages)
 {
     // The icon's tip names the state of the box only from the first refresh,
     // which comes after start-up has finished.
     return WaitFor(
-        [this] {
+        [&] {
+            if (messages) {
+                for (HWND window : WindowsOf(pid, true)) {
+                    const std::wstring text = MessageTextOf(window);
+                    if (TitleOf(window) == L"Kontakta" && !text.empty() &&
+                        std::find(messages->begin(), messages->end(), text) == messages->end())
+                        messages->push_back(text);
+                }
+            }
             const HWND main = MainWindow();
             if (!main || ::IsWindowVisible(main)) return false;
             for (const std::wstring& tip : TrayTips())

@@ -37,15 +37,19 @@ std::string SettingsBlock();
 void PutInt32(std::string& bytes, size_t offset, int32_t value);
 size_t RecordOffset(int sensor);
 
-// One started Kontakta.exe.
+// One started Kontakta.exe (by default the installed one).
 class Program {
 public:
-    Program() = default;
+    explicit Program(std::wstring exePath = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Start();
+    // Started suspended, the program's file is in use but none of its code
+    // has run: as seen from another user's session.
+    bool Start(bool suspended = false);
+    // Ends the process at once.
+    void Kill();
     DWORD Pid() const { return pid; }
     bool Running() const;
     // Waits for the process to end; its exit code, or none on time-out.
@@ -54,13 +58,15 @@ public:
     // remembered, so it can be asked about after the program ended.
     HWND MainWindow();
     // Waits until start-up has finished: the main window is hidden and the
-    // icon in the notification area shows the state of the box.
-    bool WaitUntilRunning(DWORD milliseconds = 15000);
+    // icon in the notification area shows the state of the box. The texts of
+    // the messages the program showed on the way are collected in `messages`.
+    bool WaitUntilRunning(DWORD milliseconds = 15000, std::vector<std::wstring>* messages = nullptr);
     // Whether the shell holds the program's icon (asked with a change of
     // nothing, which the shell refuses for an icon it does not have).
     bool HasTrayIcon();
 
 private:
+    std::wstring exePath;
     HANDLE process = nullptr;
     DWORD pid = 0;
     HWND mainWindow = nullptr;

@@ -122,7 +122,7 @@ protected:
             return false;
         }
         std::vector<std::wstring> messages;
-        const bool running = program.WaitUntilRunning(messages);
+        const bool running = program.WaitUntilRunning(20000, &messages);
         EXPECT_TRUE(running) << "start-up did not finish; messages: " << Narrow(Join(messages));
         EXPECT_TRUE(messages.empty()) << Narrow(Join(messages));
         return running && messages.empty();

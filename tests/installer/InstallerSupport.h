@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "E2eSupport.h"
+
 namespace installertest {
 
 // Where the setup puts things by default.
@@ -76,34 +78,7 @@ std::string SettingsWithSensorOn(int sensor);
 // StubPath, the Run value, QuietUninstallString).
 std::wstring Expand(const std::wstring& command);
 
-// A Kontakta.exe started from an installation, watched from the outside.
-class Kontakta {
-public:
-    explicit Kontakta(std::wstring exePath);
-    ~Kontakta();
-    Kontakta(const Kontakta&) = delete;
-    Kontakta& operator=(const Kontakta&) = delete;
-
-    // Started suspended, the program's file is in use but none of its code
-    // has run: as seen from another user's session.
-    bool Start(bool suspended = false);
-    // Ends the process at once (for a suspended one).
-    void Kill();
-    DWORD Pid() const { return pid; }
-    bool Running() const;
-    std::optional<DWORD> WaitForExit(DWORD milliseconds);
-    // Waits until start-up has finished (main window hidden, tray icon with
-    // the state of the box). Message texts the program showed on the way are
-    // collected in `messages`.
-    bool WaitUntilRunning(std::vector<std::wstring>& messages, DWORD milliseconds = 20000);
-    HWND MainWindow();
-    bool HasTrayIcon();
-
-private:
-    std::wstring exePath;
-    HANDLE process = nullptr;
-    DWORD pid = 0;
-    HWND mainWindow = nullptr;
-};
+// Kontakta started from an installation.
+using Kontakta = e2e::Program;
 
 }  // namespace installertest
