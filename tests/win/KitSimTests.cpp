@@ -876,10 +876,18 @@ TEST_F(VirtualBoxWindow, RealMouseClickHoldsTheInputAndLeavesTheKeyboardToTheWin
     ASSERT_TRUE(target.Activate());
     testsupport::Pump(100);
 
+    // Wine can draw a window that just became the foreground window over a
+    // topmost one for a moment; give the box time to put itself back on top.
+    testsupport::Pump(400);
+
     RECT bounds;
-    ::GetWindowRect(Item(kitsim::ui::idInputFirst + 3), &bounds);  // input 4
-    ::SetCursorPos((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+    const HWND input4 = Item(kitsim::ui::idInputFirst + 3);
+    ::GetWindowRect(input4, &bounds);
+    const POINT middle{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    ::SetCursorPos(middle.x, middle.y);
     testsupport::Pump(50);
+    ASSERT_EQ(::WindowFromPoint(middle), input4) << "the mouse is over input 4; in front: "
+                                                 << testsupport::ForegroundDescription();
     INPUT down{};
     down.type = INPUT_MOUSE;
     down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;

@@ -1,5 +1,7 @@
 // A tiny program for the run-file tests: it proves it was started by writing
-// its command line into "kontakta_marker.txt" in the temporary folder.
+// its command line into "kontakta_marker.txt" in the temporary folder. The
+// file is written under another name and then renamed, so a test that sees
+// the marker always sees all of it.
 #include <windows.h>
 
 #include <cwchar>
@@ -10,11 +12,16 @@ int wmain()
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"kontakta_marker.txt";
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const std::wstring partial = path + L"." + std::to_wstring(::GetCurrentProcessId());
+    const HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
     const wchar_t* line = ::GetCommandLineW();
     DWORD written = 0;
-    ::WriteFile(file, line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)), &written, nullptr);
+    const BOOL wrote = ::WriteFile(file, line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)), &written, nullptr);
     ::CloseHandle(file);
+    if (!wrote || !::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        ::DeleteFileW(partial.c_str());
+        return 1;
+    }
     return 0;
 }
