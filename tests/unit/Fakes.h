@@ -2,6 +2,7 @@
 // test sees the order of mouse, key, sound, wait and timer events together.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -129,6 +130,16 @@ public:
 
 private:
     EventLog& log;
+};
+
+// Only remembers the generation of the last timer started, for tests in which
+// another thread plays the timers' thread.
+class GenerationTimers : public RepeatTimers {
+public:
+    void StopRepeatTimers() override {}
+    void StartDelayTimer(uint32_t, uint32_t started) override { generation = started; }
+    void StartRateTimer(uint32_t, uint32_t started) override { generation = started; }
+    std::atomic<uint32_t> generation{0};
 };
 
 // "open <path>" (UTF-16 code units below 128 shown as they are), "show <text>".

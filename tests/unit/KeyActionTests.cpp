@@ -5,21 +5,10 @@
 #include <thread>
 
 #include "Fakes.h"
+#include "SensorRecords.h"
 #include "sensors/KeyAction.h"
 
 namespace {
-
-SensorAction KeyRecord(uint8_t key, bool ctrl, bool shift, bool alt, bool autoRepeat)
-{
-    SensorAction record = DefaultSensorAction(1);
-    record.actionGroup = int32_t(ActionGroup::Keyboard);
-    record.virtualKey = key;
-    record.ctrl = ctrl;
-    record.shift = shift;
-    record.alt = alt;
-    record.autoRepeat = autoRepeat;
-    return record;
-}
 
 TEST(SendKeyCombination, ModifiersAltCtrlShiftThenTheKeyForPressAndReleaseAlike)
 {
@@ -202,12 +191,7 @@ TEST(KeyRepeatRace, NoRepeatedKeyDownArrivesAfterTheKeyUpOfTheRelease)
         int downsAfterRelease = 0;
         int downs = 0;
     } input;
-    struct NoTimers : RepeatTimers {
-        void StopRepeatTimers() override {}
-        void StartDelayTimer(uint32_t, uint32_t g) override { generation = g; }
-        void StartRateTimer(uint32_t, uint32_t g) override { generation = g; }
-        std::atomic<uint32_t> generation{0};
-    } timers;
+    GenerationTimers timers;
     FakeKeyboardSettings settings;
     KeyRepeat repeat(input, settings, timers);
 

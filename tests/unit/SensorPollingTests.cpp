@@ -329,12 +329,7 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
         bool OpenTarget(const std::u16string&) override { return true; }
         void ShowFailure(const std::u16string&) override {}
     } shell;
-    struct Timers : RepeatTimers {
-        void StopRepeatTimers() override {}
-        void StartDelayTimer(uint32_t, uint32_t g) override { generation = g; }
-        void StartRateTimer(uint32_t, uint32_t g) override { generation = g; }
-        std::atomic<uint32_t> generation{0};
-    } timers;
+    GenerationTimers timers;
     FakeKeyboardSettings settings;
     HeldInputs held(input);
     KeyRepeat keys(held, settings, timers);

@@ -10,6 +10,7 @@
 #include <random>
 #include <thread>
 
+#include "SensorRecords.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
 #include "app/Utilities.h"
@@ -22,25 +23,6 @@
 using testsupport::TargetWindow;
 
 namespace {
-
-SensorAction MouseRecord(MouseActionKind kind)
-{
-    SensorAction record = DefaultSensorAction(1);
-    record.mouseAction = int32_t(kind);
-    return record;
-}
-
-SensorAction KeyRecord(uint8_t key, bool ctrl, bool shift, bool alt, bool autoRepeat)
-{
-    SensorAction record = DefaultSensorAction(1);
-    record.actionGroup = int32_t(ActionGroup::Keyboard);
-    record.virtualKey = key;
-    record.ctrl = ctrl;
-    record.shift = shift;
-    record.alt = alt;
-    record.autoRepeat = autoRepeat;
-    return record;
-}
 
 // Runs `action` on a thread of its own, as the polling thread would, while
 // this thread keeps its windows alive.
