@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <string_view>
 
 #include "BoxOperations.h"
 #include "KitSimControl.h"
@@ -200,7 +201,12 @@ int VirtualBox::TextWidth(HFONT textFont, const wchar_t* text) const
 HWND VirtualBox::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, int id, HFONT controlFont,
                             const RECT& bounds, bool interactive)
 {
-    HWND child = ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
+    // A group box frames the controls made after it and lies above them in
+    // the window order; transparent to the mouse, it never takes a click
+    // meant for one of them.
+    const bool groupBox = std::wstring_view(className) == WC_BUTTONW && (style & BS_TYPEMASK) == BS_GROUPBOX;
+    HWND child = ::CreateWindowExW(groupBox ? WS_EX_TRANSPARENT : 0, className, text, WS_CHILD | WS_VISIBLE | style,
+                                   bounds.left, bounds.top,
                                    bounds.right - bounds.left, bounds.bottom - bounds.top, window,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
