@@ -1,13 +1,14 @@
 // A tiny program for the run-file tests: it proves it was started by writing
 // its command line into "kontakta_marker.txt" in the temporary folder. The
 // file is written under another name and then renamed, so a test that sees
-// the marker always sees all of it.
+// the marker always sees all of it. A windows program, not a console one: a
+// console window opening for it would take the focus from the test's window.
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
 
-int wmain()
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
