@@ -884,17 +884,21 @@ TEST_F(VirtualBoxWindow, RealMouseClickHoldsTheInputAndLeavesTheKeyboardToTheWin
     const HWND input4 = Item(kitsim::ui::idInputFirst + 3);
     ::GetWindowRect(input4, &bounds);
     const POINT middle{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
-    ::SetCursorPos(middle.x, middle.y);
-    testsupport::Pump(50);
+    ASSERT_TRUE(testsupport::MoveCursor(middle));
 
     INPUT down{};
     down.type = INPUT_MOUSE;
     down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     INPUT up = down;
     up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    const HWND under = ::WindowFromPoint(middle);
     ::SendInput(1, &down, sizeof down);
     EXPECT_TRUE(WaitFor([&] { return control.devices[0].pressed.load() == 0x08u; }))
-        << "held by the mouse; in front: " << testsupport::ForegroundDescription();
+        << "held by the mouse; in front: " << testsupport::ForegroundDescription() << "; under the cursor ("
+        << cursor.x << "," << cursor.y << " for " << middle.x << "," << middle.y
+        << "): " << testsupport::WindowDescription(under) << " top " << testsupport::WindowDescription(::GetAncestor(under, GA_ROOT));
     ::SendInput(1, &up, sizeof up);
     EXPECT_TRUE(WaitFor([&] { return control.devices[0].pressed.load() == 0u; })) << "let go with the mouse";
     testsupport::Pump(100);

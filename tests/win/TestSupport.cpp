@@ -85,8 +85,30 @@ bool TargetWindow::Activate()
     ::SetFocus(window);
     RECT rect;
     ::GetWindowRect(window, &rect);
-    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    MoveCursor({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
     return PumpUntil([this] { return ::GetForegroundWindow() == window; }, 2000);
+}
+
+bool MoveCursor(POINT to)
+{
+    // Wine moves the pointer of the X server; a move still on its way back from
+    // an earlier call can put the cursor where it was. Set it until it stays.
+    DWORD since = 0;
+    bool there = false;
+    return PumpUntil(
+        [&] {
+            POINT now{};
+            ::GetCursorPos(&now);
+            if (now.x == to.x && now.y == to.y) {
+                if (!there) since = ::GetTickCount();
+                there = true;
+                return ::GetTickCount() - since >= 100;
+            }
+            there = false;
+            ::SetCursorPos(to.x, to.y);
+            return false;
+        },
+        3000);
 }
 
 std::vector<UINT> TargetWindow::Messages() const
@@ -179,17 +201,20 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
     return static_cast<bool>(file);
 }
 
+std::string WindowDescription(HWND window)
+{
+    if (!window) return "none";
+    char title[128] = {}, className[64] = {};
+    ::GetWindowTextA(window, title, sizeof title);
+    ::GetClassNameA(window, className, sizeof className);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    return std::string("'") + title + "' [" + className + "] process " + std::to_string(process);
+}
+
 std::string ForegroundDescription()
 {
-    auto describe = [](HWND window) {
-        if (!window) return std::string("none");
-        char title[128] = {}, className[64] = {};
-        ::GetWindowTextA(window, title, sizeof title);
-        ::GetClassNameA(window, className, sizeof className);
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        return std::string("'") + title + "' [" + className + "] process " + std::to_string(process);
-    };
+    const auto describe = WindowDescription;
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     ::GetGUIThreadInfo(0, &info);

@@ -51,6 +51,10 @@ private:
     std::vector<ReceivedInput> received;
 };
 
+// Puts the cursor at `to` and waits until it stays there. Returns false if it
+// would not.
+bool MoveCursor(POINT to);
+
 // The directory of the running test program, with a trailing backslash.
 std::wstring ProgramDirectory();
 // A fresh empty directory under the temporary folder.
@@ -59,6 +63,8 @@ bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
+// Title, class and process of a window, for diagnostics.
+std::string WindowDescription(HWND window);
 // Title and class of the foreground and the focus window, for diagnostics.
 std::string ForegroundDescription();
 
