@@ -896,9 +896,10 @@ TEST_F(VirtualBoxWindow, RealMouseClickHoldsTheInputAndLeavesTheKeyboardToTheWin
     const HWND under = ::WindowFromPoint(middle);
     ::SendInput(1, &down, sizeof down);
     EXPECT_TRUE(WaitFor([&] { return control.devices[0].pressed.load() == 0x08u; }))
-        << "held by the mouse; in front: " << testsupport::ForegroundDescription() << "; under the cursor ("
-        << cursor.x << "," << cursor.y << " for " << middle.x << "," << middle.y
-        << "): " << testsupport::WindowDescription(under) << " top " << testsupport::WindowDescription(::GetAncestor(under, GA_ROOT));
+        << "held by the mouse; in front: " << testsupport::ForegroundDescription() << "; cursor at "
+        << cursor.x << "," << cursor.y << " (wanted " << middle.x << "," << middle.y << ") over "
+        << testsupport::WindowDescription(under) << " in "
+        << testsupport::WindowDescription(::GetAncestor(under, GA_ROOT));
     ::SendInput(1, &up, sizeof up);
     EXPECT_TRUE(WaitFor([&] { return control.devices[0].pressed.load() == 0u; })) << "let go with the mouse";
     testsupport::Pump(100);
