@@ -9,32 +9,14 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace e2e {
 
+using testsupport::ProgramDirectory;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
+
 namespace {
-
-std::wstring ProgramDirectory()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path, length);
-    return directory.substr(0, directory.find_last_of(L'\\') + 1);
-}
-
-std::string ReadAll(const std::wstring& path)
-{
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes)
-{
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 void SetString(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& value)
 {
@@ -58,7 +40,7 @@ std::wstring UserFilesDirectory()
 
 std::wstring SettingsPath() { return UserFilesDirectory() + L"settings.dat"; }
 
-std::string DefaultSettingsBytes() { return ReadAll(ProgramDirectory() + L"o_settings.dat"); }
+std::string DefaultSettingsBytes() { return ReadFileBytes(ProgramDirectory() + L"o_settings.dat"); }
 
 void Install(const InstallOptions& options)
 {
@@ -78,7 +60,7 @@ void Install(const InstallOptions& options)
         if (options.updateCode) SetString(HKEY_CURRENT_USER, L"Software\\KORVA\\Kontakta", L"UpdateCode", *options.updateCode);
     }
     std::filesystem::create_directories(std::filesystem::path(UserFilesDirectory()));
-    if (options.settingsFile) WriteAll(SettingsPath(), *options.settingsFile);
+    if (options.settingsFile) WriteFileBytes(SettingsPath(), *options.settingsFile);
 }
 
 std::optional<std::wstring> UpdateCodeValue()

@@ -145,11 +145,11 @@ TEST_F(Installer, SilentInstallPutsEveryFileAndEntryInPlaceAndKontaktaStartsFrom
 
     // The files: this build's program, defaults and per-user step, the
     // uninstaller, and the kit library that lay beside the setup.
-    EXPECT_EQ(ReadBytes(dir + L"Kontakta.exe"), ReadBytes(BuiltFile(L"Kontakta.exe")));
-    EXPECT_EQ(ReadBytes(dir + L"o_settings.dat"), ReadBytes(BuiltFile(L"o_settings.dat")));
-    EXPECT_EQ(ReadBytes(dir + L"KontaktaUserSetup.exe"), ReadBytes(BuiltFile(L"KontaktaUserSetup.exe")));
-    EXPECT_TRUE(Exists(dir + L"Uninstall.exe"));
-    EXPECT_EQ(ReadBytes(dir + L"iowkit.dll"), ReadBytes(KitStandIn()));
+    EXPECT_EQ(ReadFileBytes(dir + L"Kontakta.exe"), ReadFileBytes(BuiltFile(L"Kontakta.exe")));
+    EXPECT_EQ(ReadFileBytes(dir + L"o_settings.dat"), ReadFileBytes(BuiltFile(L"o_settings.dat")));
+    EXPECT_EQ(ReadFileBytes(dir + L"KontaktaUserSetup.exe"), ReadFileBytes(BuiltFile(L"KontaktaUserSetup.exe")));
+    EXPECT_TRUE(FileExists(dir + L"Uninstall.exe"));
+    EXPECT_EQ(ReadFileBytes(dir + L"iowkit.dll"), ReadFileBytes(KitStandIn()));
     EXPECT_NE(ReadLog(dir + L"KontaktaSetup.log").find(L"Installation abgeschlossen."), std::wstring::npos);
 
     // What the program reads at its start.
@@ -157,7 +157,7 @@ TEST_F(Installer, SilentInstallPutsEveryFileAndEntryInPlaceAndKontaktaStartsFrom
     EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, machineKey, L"Directory"), std::optional<DWORD>(REG_SZ));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"1");
     EXPECT_TRUE(IsDirectory(UserFilesDirectory()));
-    EXPECT_FALSE(Exists(SettingsPath()));
+    EXPECT_FALSE(FileExists(SettingsPath()));
 
     // Start at every logon.
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), L"\"" + dir + L"Kontakta.exe\"");
@@ -185,7 +185,7 @@ TEST_F(Installer, SilentInstallPutsEveryFileAndEntryInPlaceAndKontaktaStartsFrom
     DWORD installedKilobytes = 0;
     for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"iowkit.dll",
                                 L"Uninstall.exe"})
-        installedKilobytes += static_cast<DWORD>(ReadBytes(dir + file).size() / 1024);
+        installedKilobytes += static_cast<DWORD>(ReadFileBytes(dir + file).size() / 1024);
     const std::optional<DWORD> estimatedSize = ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"EstimatedSize");
     ASSERT_TRUE(estimatedSize.has_value());
     EXPECT_GE(*estimatedSize, installedKilobytes);
@@ -199,7 +199,7 @@ TEST_F(Installer, SilentInstallPutsEveryFileAndEntryInPlaceAndKontaktaStartsFrom
     // the new user, the update code reset, the box shown as readable.
     Kontakta program(dir + L"Kontakta.exe");
     ASSERT_TRUE(StartsWithoutMessage(program));
-    EXPECT_EQ(ReadBytes(SettingsPath()), ReadBytes(dir + L"o_settings.dat"));
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), ReadFileBytes(dir + L"o_settings.dat"));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
     EXPECT_TRUE(e2e::WaitFor([] { return e2e::TrayTipShown(readableTip); }, 3000));
     EXPECT_TRUE(program.HasTrayIcon());
@@ -213,8 +213,8 @@ TEST_F(Installer, SilentInstallWithoutKitLibraryInstallsNoneAndTheUninstallerLea
     const std::wstring dir = DefaultInstallDirectory() + L"\\";
 
     for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"Uninstall.exe"})
-        EXPECT_TRUE(Exists(dir + file)) << Narrow(file);
-    EXPECT_FALSE(Exists(dir + L"iowkit.dll"));
+        EXPECT_TRUE(FileExists(dir + file)) << Narrow(file);
+    EXPECT_FALSE(FileExists(dir + L"iowkit.dll"));
     EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"KitLibraryInstalled"), std::nullopt);
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, machineKey, L"Directory"), dir);
     const std::wstring log = ReadLog(dir + L"KontaktaSetup.log");
@@ -225,10 +225,10 @@ TEST_F(Installer, SilentInstallWithoutKitLibraryInstallsNoneAndTheUninstallerLea
     // and the uninstaller takes away only what the setup brought.
     ASSERT_TRUE(::CopyFileW(KitStandIn().c_str(), (dir + L"iowkit.dll").c_str(), FALSE));
     ASSERT_EQ(UninstallSilently(), std::optional<DWORD>(0));
-    EXPECT_TRUE(Exists(dir + L"iowkit.dll"));
+    EXPECT_TRUE(FileExists(dir + L"iowkit.dll"));
     for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"Uninstall.exe",
                                 L"KontaktaSetup.log"})
-        EXPECT_FALSE(Exists(dir + file)) << Narrow(file);
+        EXPECT_FALSE(FileExists(dir + file)) << Narrow(file);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
 }
 
@@ -240,15 +240,15 @@ TEST_F(Installer, ADirectoryTooLongForTheProgramIsRefusedAndNothingIsInstalled)
     const std::optional<DWORD> exitCode = InstallSilently(StageSetup(true), L" /D=" + dir);
     EXPECT_EQ(exitCode, std::optional<DWORD>(2));
 
-    EXPECT_FALSE(Exists(L"C:\\Kontakta Test"));
-    EXPECT_FALSE(Exists(DefaultInstallDirectory()));
+    EXPECT_FALSE(FileExists(L"C:\\Kontakta Test"));
+    EXPECT_FALSE(FileExists(DefaultInstallDirectory()));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, activeSetupKey));
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), std::nullopt);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, userKey));
-    EXPECT_FALSE(Exists(UserFilesDirectory()));
-    EXPECT_FALSE(Exists(StartMenuFolder()));
+    EXPECT_FALSE(FileExists(UserFilesDirectory()));
+    EXPECT_FALSE(FileExists(StartMenuFolder()));
 }
 
 TEST_F(Installer, ACustomDirectoryUpToTheLimitIsUsedAndKontaktaStartsFromIt)
@@ -261,13 +261,13 @@ TEST_F(Installer, ACustomDirectoryUpToTheLimitIsUsedAndKontaktaStartsFromIt)
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), L"\"" + dir + L"\\Kontakta.exe\"");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"StubPath"),
               L"\"" + dir + L"\\KontaktaUserSetup.exe\"");
-    EXPECT_TRUE(Exists(dir + L"\\Kontakta.exe"));
-    EXPECT_FALSE(Exists(DefaultInstallDirectory()));
+    EXPECT_TRUE(FileExists(dir + L"\\Kontakta.exe"));
+    EXPECT_FALSE(FileExists(DefaultInstallDirectory()));
 
     // The program reads the whole value: it finds its default settings there.
     Kontakta program(dir + L"\\Kontakta.exe");
     ASSERT_TRUE(StartsWithoutMessage(program));
-    EXPECT_EQ(ReadBytes(SettingsPath()), ReadBytes(BuiltFile(L"o_settings.dat")));
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), ReadFileBytes(BuiltFile(L"o_settings.dat")));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
     CloseCleanly(program);
 }
@@ -284,13 +284,13 @@ TEST_F(Installer, UpdateOverARunningConfiguredInstallationKeepsTheUsersSettings)
     // The user's own configuration: sensor 5 switched on. Its time is set
     // back, so that a save by the closing program shows.
     const std::string own = SettingsWithSensorOn(5);
-    ASSERT_NE(own, ReadBytes(BuiltFile(L"o_settings.dat")));
-    ASSERT_TRUE(WriteBytes(SettingsPath(), own));
+    ASSERT_NE(own, ReadFileBytes(BuiltFile(L"o_settings.dat")));
+    ASSERT_TRUE(WriteFileBytes(SettingsPath(), own));
     const FILETIME longAgo = LongAgo();
     ASSERT_TRUE(SetLastWriteTime(SettingsPath(), longAgo));
     Kontakta running(dir + L"Kontakta.exe");
     ASSERT_TRUE(StartsWithoutMessage(running));
-    ASSERT_EQ(ReadBytes(SettingsPath()), own);
+    ASSERT_EQ(ReadFileBytes(SettingsPath()), own);
 
     // The update: this time without a kit library beside the setup.
     ASSERT_EQ(InstallSilently(StageSetup(false)), std::optional<DWORD>(0));
@@ -304,10 +304,10 @@ TEST_F(Installer, UpdateOverARunningConfiguredInstallationKeepsTheUsersSettings)
     const std::wstring log = ReadLog(dir + L"KontaktaSetup.log");
     EXPECT_NE(log.find(L"Kontakta wurde beendet."), std::wstring::npos) << Narrow(log);
 
-    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
     // The kit library of the first installation stays, and remains the setup's.
-    EXPECT_EQ(ReadBytes(dir + L"iowkit.dll"), ReadBytes(KitStandIn()));
+    EXPECT_EQ(ReadFileBytes(dir + L"iowkit.dll"), ReadFileBytes(KitStandIn()));
     EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"KitLibraryInstalled"), std::optional<DWORD>(1));
     EXPECT_NE(log.find(L"iowkit.dll der Eingabebox ist im Installationsverzeichnis bereits vorhanden"),
               std::wstring::npos);
@@ -315,9 +315,9 @@ TEST_F(Installer, UpdateOverARunningConfiguredInstallationKeepsTheUsersSettings)
     // The next start after the update works with the user's configuration.
     Kontakta after(dir + L"Kontakta.exe");
     ASSERT_TRUE(StartsWithoutMessage(after));
-    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
     CloseCleanly(after);
-    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
 }
 
 TEST_F(Installer, SilentUninstallEndsKontaktaRemovesTheInstallationAndKeepsTheUsersFiles)
@@ -326,15 +326,15 @@ TEST_F(Installer, SilentUninstallEndsKontaktaRemovesTheInstallationAndKeepsTheUs
     const std::wstring dir = DefaultInstallDirectory() + L"\\";
     Kontakta running(dir + L"Kontakta.exe");
     ASSERT_TRUE(StartsWithoutMessage(running));
-    const std::string settings = ReadBytes(SettingsPath());
+    const std::string settings = ReadFileBytes(SettingsPath());
     ASSERT_FALSE(settings.empty());
 
     ASSERT_EQ(UninstallSilently(), std::optional<DWORD>(0));
 
     EXPECT_EQ(running.WaitForExit(2000), std::optional<DWORD>(0)) << "Kontakta was not closed";
-    EXPECT_FALSE(Exists(DefaultInstallDirectory())) << "the installation directory stayed";
-    EXPECT_FALSE(Exists(L"C:\\Program Files\\KORVA"));
-    EXPECT_FALSE(Exists(StartMenuFolder()));
+    EXPECT_FALSE(FileExists(DefaultInstallDirectory())) << "the installation directory stayed";
+    EXPECT_FALSE(FileExists(L"C:\\Program Files\\KORVA"));
+    EXPECT_FALSE(FileExists(StartMenuFolder()));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\KORVA"));
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), std::nullopt);
@@ -343,7 +343,7 @@ TEST_F(Installer, SilentUninstallEndsKontaktaRemovesTheInstallationAndKeepsTheUs
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
 
     // What belongs to the user stays.
-    EXPECT_EQ(ReadBytes(SettingsPath()), settings);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), settings);
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
     const std::wstring log = ReadLog(TempFolder() + L"KontaktaUninstall.log");
     EXPECT_NE(log.find(L"Die Einstellungen der Benutzer bleiben erhalten"), std::wstring::npos) << Narrow(log);
@@ -388,13 +388,13 @@ TEST_F(Installer, NothingChangesWhileKontaktaCannotBeClosed)
     ASSERT_TRUE(elsewhere.Start(true));
     EXPECT_EQ(RunToEnd(uninstall), std::optional<DWORD>(3));
     for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"iowkit.dll"})
-        EXPECT_TRUE(Exists(dir + file)) << Narrow(file);
+        EXPECT_TRUE(FileExists(dir + file)) << Narrow(file);
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
 
     elsewhere.Kill();
     EXPECT_EQ(RunToEnd(uninstall), std::optional<DWORD>(0));
-    EXPECT_FALSE(Exists(dir + L"Kontakta.exe"));
+    EXPECT_FALSE(FileExists(dir + L"Kontakta.exe"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
 }
 
@@ -418,20 +418,20 @@ TEST_F(Installer, ActiveSetupCommandPreparesAUserAtLogonAndAgainAfterAnUpdate)
     {
         Kontakta program(DefaultInstallDirectory() + L"\\Kontakta.exe");
         ASSERT_TRUE(StartsWithoutMessage(program));
-        EXPECT_EQ(ReadBytes(SettingsPath()), ReadBytes(BuiltFile(L"o_settings.dat")));
+        EXPECT_EQ(ReadFileBytes(SettingsPath()), ReadFileBytes(BuiltFile(L"o_settings.dat")));
         CloseCleanly(program);
     }
 
     // A later version runs the command again for everyone. A user with a
     // configuration whose value got lost keeps the configuration.
     const std::string own = SettingsWithSensorOn(5);
-    ASSERT_TRUE(WriteBytes(SettingsPath(), own));
+    ASSERT_TRUE(WriteFileBytes(SettingsPath(), own));
     DeleteValue(HKEY_CURRENT_USER, userKey, L"UpdateCode");
     EXPECT_EQ(RunToEnd(Expand(*stubPath), 30000), std::optional<DWORD>(0));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
     Kontakta program(DefaultInstallDirectory() + L"\\Kontakta.exe");
     ASSERT_TRUE(StartsWithoutMessage(program));
-    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
     CloseCleanly(program);
 }
 

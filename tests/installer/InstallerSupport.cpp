@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "E2eSupport.h"
 
@@ -20,14 +18,6 @@ std::wstring Environment(const wchar_t* name)
     wchar_t value[1024] = {};
     const DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
     return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
-std::wstring ProgramDirectory()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path, length);
-    return directory.substr(0, directory.find_last_of(L'\\') + 1);
 }
 
 // The 64-bit view, as the setup writes it; this test program is 64-bit too.
@@ -52,7 +42,7 @@ std::wstring DefaultInstallDirectory() { return L"C:\\Program Files\\KORVA\\Kont
 
 std::wstring BuiltSetup() { return Environment(L"KONTAKTA_SETUP"); }
 std::wstring KitStandIn() { return Environment(L"KONTAKTA_KIT_STANDIN"); }
-std::wstring BuiltFile(const std::wstring& name) { return ProgramDirectory() + name; }
+std::wstring BuiltFile(const std::wstring& name) { return testsupport::ProgramDirectory() + name; }
 
 std::wstring StageSetup(bool withKitLibrary)
 {
@@ -184,25 +174,10 @@ void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name)
 
 void DeleteKeyTree(HKEY root, const std::wstring& key) { ::RegDeleteTreeW(root, key.c_str()); }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 bool IsDirectory(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-std::string ReadBytes(const std::wstring& path)
-{
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes)
-{
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file);
 }
 
 std::optional<FILETIME> LastWriteTime(const std::wstring& path)
@@ -226,7 +201,7 @@ bool Later(const FILETIME& a, const FILETIME& b) { return ::CompareFileTime(&a, 
 
 std::wstring ReadLog(const std::wstring& path)
 {
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadFileBytes(path);
     std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
     if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
     if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
@@ -258,7 +233,7 @@ std::wstring TempFolder()
 
 std::string SettingsWithSensorOn(int sensor)
 {
-    std::string bytes = ReadBytes(BuiltFile(L"o_settings.dat"));
+    std::string bytes = ReadFileBytes(BuiltFile(L"o_settings.dat"));
     const size_t enabledFlag = 4 + 628 * size_t(sensor - 1);  // first field of the sensor's record
     if (bytes.size() > enabledFlag) bytes[enabledFlag] = 1;
     return bytes;

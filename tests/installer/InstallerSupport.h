@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "E2eSupport.h"
+#include "TestSupport.h"
 
 namespace installertest {
 
@@ -52,10 +53,10 @@ void DeleteKeyTree(HKEY root, const std::wstring& key);
 std::optional<std::string> ReadRaw(HKEY root, const std::wstring& key, const std::wstring& name);
 
 // Files.
-bool Exists(const std::wstring& path);
+using testsupport::FileExists;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 bool IsDirectory(const std::wstring& path);
-std::string ReadBytes(const std::wstring& path);
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
 // The last write time of a file, and setting it (to tell a save afterwards).
 std::optional<FILETIME> LastWriteTime(const std::wstring& path);
 bool SetLastWriteTime(const std::wstring& path, const FILETIME& time);

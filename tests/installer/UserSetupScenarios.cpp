@@ -72,7 +72,7 @@ protected:
     {
         ::CreateDirectoryW(UserFilesDirectory().c_str(), nullptr);
         const std::string own = SettingsWithSensorOn(3);
-        EXPECT_TRUE(WriteBytes(SettingsPath(), own));
+        EXPECT_TRUE(WriteFileBytes(SettingsPath(), own));
         return own;
     }
 
@@ -81,13 +81,13 @@ protected:
 
 TEST_F(UserSetup, WithoutSettingsFileItMakesFolderAndKeyAndAsksForTheDefaults)
 {
-    ASSERT_FALSE(Exists(UserFilesDirectory()));
+    ASSERT_FALSE(FileExists(UserFilesDirectory()));
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, userKey));
     EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
     EXPECT_TRUE(IsDirectory(UserFilesDirectory()));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"1");
     EXPECT_EQ(ValueType(HKEY_CURRENT_USER, userKey, L"UpdateCode"), std::optional<DWORD>(REG_SZ));
-    EXPECT_FALSE(Exists(SettingsPath())) << "the program copies the file, not the setup";
+    EXPECT_FALSE(FileExists(SettingsPath())) << "the program copies the file, not the setup";
 }
 
 TEST_F(UserSetup, WithoutSettingsFileEveryValueBecomesOne)
@@ -125,7 +125,7 @@ TEST_F(UserSetup, WithSettingsFileAValueThatTheProgramWouldMissBecomesZero)
         else ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, userKey, L"Other", L"x"));  // the key, without the value
         EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
         EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
-        EXPECT_EQ(ReadBytes(SettingsPath()), own);
+        EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
     }
 }
 
@@ -135,7 +135,7 @@ TEST_F(UserSetup, WithSettingsFileButNoKeyItMakesTheKeyWithZero)
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, userKey));
     EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
-    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
 }
 
 TEST_F(UserSetup, WithSettingsFileAValueThatTheProgramReadsStaysAsItIs)
@@ -158,7 +158,7 @@ TEST_F(UserSetup, WithSettingsFileAValueThatTheProgramReadsStaysAsItIs)
         ASSERT_TRUE(before.has_value());
         EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, userKey, L"UpdateCode"), before);
-        EXPECT_EQ(ReadBytes(SettingsPath()), own);
+        EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
     }
 }
 
@@ -176,7 +176,7 @@ TEST_F(UserSetup, NeverWritesTheSettingsFile)
     const std::optional<FILETIME> after = LastWriteTime(SettingsPath());
     ASSERT_TRUE(after.has_value());
     EXPECT_EQ(::CompareFileTime(&*after, &time), 0);
-    EXPECT_EQ(ReadBytes(SettingsPath()), own);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
 }
 
 TEST_F(UserSetup, UsesTheDocumentsFolderWhereTheShellRedirectsIt)
@@ -188,13 +188,13 @@ TEST_F(UserSetup, UsesTheDocumentsFolderWhereTheShellRedirectsIt)
 
     EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
     EXPECT_TRUE(IsDirectory(L"C:\\Elsewhere\\Docs\\Kontakta User Files"));
-    EXPECT_FALSE(Exists(standard));
+    EXPECT_FALSE(FileExists(standard));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"1");
 
     // A file in the redirected folder counts, one in the old place does not.
     ForgetUser();
     ASSERT_TRUE(::CreateDirectoryW(L"C:\\Elsewhere\\Docs\\Kontakta User Files", nullptr));
-    ASSERT_TRUE(WriteBytes(L"C:\\Elsewhere\\Docs\\Kontakta User Files\\settings.dat", SettingsWithSensorOn(2)));
+    ASSERT_TRUE(WriteFileBytes(L"C:\\Elsewhere\\Docs\\Kontakta User Files\\settings.dat", SettingsWithSensorOn(2)));
     EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
     RemoveTree(L"C:\\Elsewhere");
@@ -213,7 +213,7 @@ TEST_F(UserSetup, AnUnreachableDocumentsFolderFailsAndLeavesTheRegistryAlone)
 
 TEST_F(UserSetup, IsAWindowsProgramThatOpensNoConsole)
 {
-    const std::string image = ReadBytes(BuiltFile(L"KontaktaUserSetup.exe"));
+    const std::string image = ReadFileBytes(BuiltFile(L"KontaktaUserSetup.exe"));
     ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
     IMAGE_DOS_HEADER dos{};
     std::memcpy(&dos, image.data(), sizeof dos);
@@ -262,7 +262,7 @@ uint16_t Machine(const std::string& image)
 
 TEST(SetupFile, IsA64BitProgramThatNamesProductMakerAndVersion)
 {
-    EXPECT_EQ(Machine(ReadBytes(BuiltSetup())), IMAGE_FILE_MACHINE_AMD64) << "our Wine runs 64-bit programs only";
+    EXPECT_EQ(Machine(ReadFileBytes(BuiltSetup())), IMAGE_FILE_MACHINE_AMD64) << "our Wine runs 64-bit programs only";
     const std::vector<char> info = VersionInfo(BuiltSetup());
     ASSERT_FALSE(info.empty());
     EXPECT_EQ(VersionString(info, L"ProductName"), L"KORVA Kontakta");
