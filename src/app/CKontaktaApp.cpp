@@ -1,7 +1,7 @@
 #include "app/CKontaktaApp.h"
 
 #include "app/CKontaktaDlg.h"
-#include "app/Texts.h"
+#include "texts/Texts.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 #include "win/Text.h"

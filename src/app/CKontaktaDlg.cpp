@@ -9,7 +9,7 @@
 #include "app/AppMessages.h"
 #include "app/CStartPicture.h"
 #include "app/ProgramObjects.h"
-#include "app/Texts.h"
+#include "texts/Texts.h"
 #include "app/TrayIcon.h"
 #include "app/Utilities.h"
 #include "res/resource.h"

@@ -1,6 +1,6 @@
 #include "app/CMsgBox.h"
 
-#include "app/Texts.h"
+#include "texts/Texts.h"
 #include "res/resource.h"
 #include "win/Text.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/Texts.h"
+#include "texts/Texts.h"
 #include "res/resource.h"
 #include "sensors/SensorAction.h"
 #include "win/Dialog.h"

@@ -1,5 +1,7 @@
 #include "sensors/DeviceAccess.h"
 
+#include "texts/Texts.h"
+
 #include <algorithm>
 
 #include "sensors/SensorAction.h"
@@ -20,17 +22,7 @@ void Release(KitHandle& handle, Kit& kit)
 
 }  // namespace
 
-const char16_t* DeviceKindName(DeviceKind kind)
-{
-    switch (kind) {
-    case DeviceKind::EightInputs:
-        return u"Kontakta KT8";
-    case DeviceKind::SixInputs:
-        return u"Kontakta KT6";
-    default:
-        return u"Kein Eingabegerät";
-    }
-}
+const char16_t* DeviceKindName(DeviceKind kind) { return texts::DeviceName(int32_t(kind)); }
 
 DeviceAccess::DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer)
     : kit(kit), counter(counter), reopenTimer(reopenTimer)

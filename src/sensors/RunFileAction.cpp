@@ -1,5 +1,7 @@
 #include "sensors/RunFileAction.h"
 
+#include "texts/Texts.h"
+
 std::u16string PathOf(const SensorAction& record)
 {
     return std::u16string(record.path, FieldLength(record.path, pathLength));
@@ -7,7 +9,7 @@ std::u16string PathOf(const SensorAction& record)
 
 std::u16string OpenFailureText(const std::u16string& path)
 {
-    return u"'" + path + u"' konnte nicht geöffnet werden!";
+    return texts::OpenFailure(path);
 }
 
 void PerformRunFileAction(const SensorAction& record, Shell& shell)

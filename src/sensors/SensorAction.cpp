@@ -1,26 +1,15 @@
 #include "sensors/SensorAction.h"
 
+#include "texts/Texts.h"
+
 constinit SensorActionTable sensorActions;
 constinit std::atomic<int32_t> beepOnPress{1};
 constinit std::atomic<int32_t> settingsVersion{currentSettingsVersion};
 constinit std::atomic<bool> readFailed{true};
 constinit std::atomic<bool> startupPending{true};
 
-const char16_t* const actionGroupNames[actionGroupCount] = {
-    u"Maustaste",
-    u"Tastatur",
-    u"Datei/Aktion ausführen",
-};
-
-const char16_t* const mouseActionNames[mouseActionCount] = {
-    u"Links drücken/loslassen",
-    u"Links Klick",
-    u"Doppelklick",
-    u"Mitte Klick",
-    u"Mitte drücken/loslassen",
-    u"Rechts Klick",
-    u"Rechts drücken/loslassen",
-};
+const char16_t* const (&actionGroupNames)[actionGroupCount] = texts::actionGroupNames;
+const char16_t* const (&mouseActionNames)[mouseActionCount] = texts::mouseActionNames;
 
 std::mutex& SensorActionTable::Lock()
 {

@@ -114,8 +114,8 @@ extern std::atomic<int32_t> settingsVersion;
 constexpr int32_t currentSettingsVersion = 2;
 
 // Display names, indexed by the enumeration values.
-extern const char16_t* const actionGroupNames[actionGroupCount];
-extern const char16_t* const mouseActionNames[mouseActionCount];
+extern const char16_t* const (&actionGroupNames)[actionGroupCount];
+extern const char16_t* const (&mouseActionNames)[mouseActionCount];
 
 // Run-time flags shared between the user-interface thread and the polling
 // thread. `readFailed`: no input box can be read (none opened yet, or a read

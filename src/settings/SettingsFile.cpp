@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "app/Texts.h"
+#include "texts/Texts.h"
 
 static_assert(std::endian::native == std::endian::little, "the settings file is little-endian, like the machines");
 
@@ -68,8 +68,7 @@ std::u16string DefaultSettingsFilePath() { return texts::Fill(u"%so_%s", {Instal
 
 std::u16string VersionMessage(int32_t version)
 {
-    return texts::Fill(u"Die Datei Settings.dat Version %d ist nicht kompatibel zu %s",
-                       {texts::Decimal(version), texts::programName});
+    return texts::VersionIncompatible(version);
 }
 
 bool LoadSettings(SettingsStorage& storage, MessageSink& messages)

@@ -1,7 +1,7 @@
 #include "ui/CSetup.h"
 
 #include "app/ProgramObjects.h"
-#include "app/Texts.h"
+#include "texts/Texts.h"
 #include "res/resource.h"
 #include "settings/SettingsFile.h"
 #include "win/Text.h"

@@ -1,6 +1,6 @@
 #include "ui/CSetup_Info.h"
 
-#include "app/Texts.h"
+#include "texts/Texts.h"
 #include "res/resource.h"
 #include "win/Text.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Texts.h"
+#include "texts/Texts.h"
 
 namespace {
 

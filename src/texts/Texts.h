@@ -1,5 +1,7 @@
-// The program's own texts and the small formatting they need. Portable, so the
-// exact wording is tested natively.
+// The program's own texts and the small formatting they need: the one home of
+// every German text the code shows, below every other folder (it includes
+// nothing of the program), portable, so the exact wording is tested natively.
+// The dialog templates hold the texts of their own controls.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +16,24 @@ constexpr const char16_t* version = u"3.2";
 // Title of the main window, name of the single-instance mutex and the text a
 // second instance looks for.
 constexpr const char16_t* mainTitle = u"KORVA Kontakta";
+
+// Names of the input box, by its kind (1 eight inputs, 2 six inputs, other:
+// none).
+constexpr const char16_t* deviceNameEightInputs = u"Kontakta KT8";
+constexpr const char16_t* deviceNameSixInputs = u"Kontakta KT6";
+constexpr const char16_t* deviceNameNone = u"Kein Eingabegerät";
+const char16_t* DeviceName(int32_t deviceKind);
+
+// The names of the action groups and of the mouse actions, in the order of
+// their values.
+constexpr const char16_t* actionGroupNames[3] = {u"Maustaste", u"Tastatur", u"Datei/Aktion ausführen"};
+constexpr const char16_t* mouseActionNames[7] = {
+    u"Links drücken/loslassen", u"Links Klick", u"Doppelklick", u"Mitte Klick",
+    u"Mitte drücken/loslassen", u"Rechts Klick", u"Rechts drücken/loslassen",
+};
+
+// "'%s' konnte nicht geöffnet werden!": a target the shell refused.
+std::u16string OpenFailure(const std::u16string& path);
 
 // Tips of the notification-area icon.
 constexpr const char16_t* trayTipAdded = u"Kontakta";
@@ -31,6 +51,10 @@ constexpr const char16_t* machineKeyMissing = u"Registry konnte nicht geöffnet 
 constexpr const char16_t* userKeyMissing = u"Registry konnte nicht geöffnent werden";
 constexpr const char16_t* documentsMissing = u"Verzeichnis 'Eigene Documents' konnte nicht gelesen werden!";
 std::u16string DirectoryInvalid(const std::u16string& directory);  // "Verzeichnis '%s' ist ungültig!"
+
+// "Die Datei Settings.dat Version %d ist nicht kompatibel zu %s": a settings
+// file of another format version.
+std::u16string VersionIncompatible(int32_t version);
 
 // Registry keys: HKEY_LOCAL_MACHINE for the installation, HKEY_CURRENT_USER
 // for the update code.

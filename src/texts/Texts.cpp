@@ -1,6 +1,4 @@
-#include "app/Texts.h"
-
-#include "sensors/DeviceAccess.h"
+#include "texts/Texts.h"
 
 namespace texts {
 
@@ -52,19 +50,33 @@ std::u16string SettingsCaption() { return Fill(u"%s - %s", {programName, u"Konfi
 
 std::u16string InfoVersionText() { return Fill(u"%s Version: %s\nfür Windows ", {programName, version}); }
 
+const char16_t* DeviceName(int32_t deviceKind)
+{
+    switch (deviceKind) {
+    case 1:
+        return deviceNameEightInputs;
+    case 2:
+        return deviceNameSixInputs;
+    default:
+        return deviceNameNone;
+    }
+}
+
+std::u16string OpenFailure(const std::u16string& path) { return Fill(u"'%s' konnte nicht geöffnet werden!", {path}); }
+
 std::u16string DeviceStatusText(bool boxUnreadable, int32_t deviceKind)
 {
-    const char16_t* name = DeviceKindName(DeviceKind::None);
-    if (!boxUnreadable) {
-        if (deviceKind == int32_t(DeviceKind::SixInputs)) name = DeviceKindName(DeviceKind::SixInputs);
-        else if (deviceKind == int32_t(DeviceKind::EightInputs)) name = DeviceKindName(DeviceKind::EightInputs);
-    }
-    return Fill(u"%s ist angeschlossen.", {name});
+    return Fill(u"%s ist angeschlossen.", {DeviceName(boxUnreadable ? 0 : deviceKind)});
 }
 
 std::u16string DirectoryInvalid(const std::u16string& directory)
 {
     return Fill(u"Verzeichnis '%s' ist ungültig!", {directory});
+}
+
+std::u16string VersionIncompatible(int32_t version)
+{
+    return Fill(u"Die Datei Settings.dat Version %d ist nicht kompatibel zu %s", {Decimal(version), programName});
 }
 
 std::u16string MachineKeyPath() { return Fill(u"Software\\KORVA\\%s", {mainTitle}); }
