@@ -21,7 +21,7 @@
 #include "KitSimControl.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
-#include "app/Utilities.h"
+#include "win/Utilities.h"
 #include "sensors/CActionControl.h"
 #include "sensors/CIoControl.h"
 #include "sensors/CManager.h"

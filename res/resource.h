@@ -4,10 +4,14 @@
 // Dialog templates
 #define IDD_KONTAKTA_DIALOG 102
 #define IDD_HIDDEN_WINDOW 129
+#define IDD_EDIT_ACTION 130
 #define IDD_SETUP_GENERAL 131
 #define IDD_SETUP_INFO 132
 #define IDD_MESSAGE_WINDOW 133
 #define IDD_START_PICTURE 149
+#define IDD_MOUSE_PANEL 162
+#define IDD_KEY_PANEL 163
+#define IDD_RUNFILE_PANEL 164
 
 // Icons and bitmaps
 #define IDI_KONTAKTA 128
@@ -26,6 +30,25 @@
 #define IDC_MESSAGE_TEXT 1028
 #define IDC_INFO_VERSION 1034
 #define IDC_DEVICE_STATUS 1054
+
+// The sensor page: row n (1 to 8) uses button 999 + n, group static 1016 + n,
+// action static 1024 + n and checkbox 1040 + n.
+#define IDC_ROW_BUTTON_BASE 999
+#define IDC_ROW_GROUP_BASE 1016
+#define IDC_ROW_ACTION_BASE 1024
+#define IDC_ROW_CHECK_BASE 1040
+#define IDC_BEEP_CHECK 1008
+
+// The action editor and its panels
+#define IDC_PANEL_FRAME 1012
+#define IDC_GROUP_COMBO 1042
+#define IDC_MOUSE_COMBO 1042
+#define IDC_PANEL_INFO 1044
+#define IDC_PATH_EDIT 1046
+#define IDC_BROWSE 1047
+#define IDC_KEY_FIELD 1048
+#define IDC_REPEAT_CHECK 1052
+#define IDC_KEY_CODE_BUTTON 1055
 
 // Commands
 #define ID_SETTINGS 40001

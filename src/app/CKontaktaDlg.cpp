@@ -11,7 +11,7 @@
 #include "app/ProgramObjects.h"
 #include "texts/Texts.h"
 #include "app/TrayIcon.h"
-#include "app/Utilities.h"
+#include "win/Utilities.h"
 #include "res/resource.h"
 #include "settings/SettingsFile.h"
 #include "ui/CSetup.h"

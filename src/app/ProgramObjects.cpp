@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/CKontaktaApp.h"
-#include "app/Utilities.h"
+#include "win/Utilities.h"
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
 

@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <process.h>
 
-#include "app/Utilities.h"
+#include "win/Utilities.h"
 #include "res/resource.h"
 
 namespace {

@@ -10,6 +10,8 @@ namespace win {
 
 // `Owner` has a member `HWND hwnd` and `INT_PTR Dispatch(UINT, WPARAM, LPARAM)`;
 // `bind` gives the owner from WM_INITDIALOG's lParam.
+void ReportException(const char* where) noexcept;  // win/Dialog.h
+
 template <typename Owner>
 INT_PTR BoundDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Owner* (*bind)(LPARAM))
 {
@@ -29,6 +31,7 @@ INT_PTR BoundDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lP
     try {
         result = self->Dispatch(message, wParam, lParam);
     } catch (...) {
+        ReportException("dialog procedure");
         result = FALSE;
     }
     if (message == WM_NCDESTROY) {

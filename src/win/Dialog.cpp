@@ -1,10 +1,37 @@
 #include "win/Dialog.h"
 
+#include <commctrl.h>
+
+#include <atomic>
+
 #include "win/BoundProcedure.h"
+#include "win/Control.h"
+#include "win/Text.h"
 
 namespace win {
 
+namespace {
+std::atomic<long> reportedExceptions{0};
+}  // namespace
+
 HINSTANCE ResourceModule() { return ::GetModuleHandleW(nullptr); }
+
+void ReportException(const char* where) noexcept
+{
+    ++reportedExceptions;
+    ::OutputDebugStringA("Kontakta: exception caught at ");
+    ::OutputDebugStringA(where ? where : "?");
+    ::OutputDebugStringA("\n");
+}
+
+long ReportedExceptionCount() noexcept { return reportedExceptions.load(); }
+
+bool IsOurDialog(HWND window)
+{
+    const LONG_PTR procedure = ::GetWindowLongPtrW(window, DWLP_DLGPROC);
+    return procedure == reinterpret_cast<LONG_PTR>(&Dialog::DialogProc) ||
+           procedure == reinterpret_cast<LONG_PTR>(&Dialog::PageProc);
+}
 
 Dialog::Dialog(UINT templateId) : templateId(templateId) {}
 
@@ -34,18 +61,22 @@ INT_PTR Dialog::DoModal(HWND parent)
     modal = true;
     endRequested = false;
     modalResult = -1;
-    const bool disableParent = parent && ::IsWindowEnabled(parent);
-    if (disableParent) ::EnableWindow(parent, FALSE);
+    // The owner of a modal dialog is a top-level window: a page or panel as
+    // `parent` stands for the sheet or dialog it belongs to, and that is what
+    // must not take input while this dialog runs.
+    const HWND owner = parent ? ::GetAncestor(parent, GA_ROOT) : nullptr;
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner) ::EnableWindow(owner, FALSE);
 
-    ::CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(templateId), parent, DialogProc,
+    ::CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(templateId), owner, DialogProc,
                          reinterpret_cast<LPARAM>(this));
     if (hwnd && !endRequested) RunModalLoop();
 
-    if (disableParent) {
-        ::EnableWindow(parent, TRUE);
-        ::SetActiveWindow(parent);
-    }
+    // The owner is enabled before the dialog goes, so that Windows gives the
+    // activation back to it and not to some other program's window.
+    if (disableOwner) ::EnableWindow(owner, TRUE);
     DestroyWindow();
+    if (disableOwner) ::SetActiveWindow(owner);
     modal = false;
     return modalResult;
 }
@@ -92,19 +123,63 @@ UINT_PTR Dialog::SetTimer(UINT_PTR id, UINT milliseconds)
 
 BOOL Dialog::KillTimer(UINT_PTR id) { return hwnd ? ::KillTimer(hwnd, id) : FALSE; }
 
+HWND Dialog::Item(int id) const { return hwnd ? ::GetDlgItem(hwnd, id) : nullptr; }
+
+std::u16string Dialog::ItemText(int id) const { return Utf16(GetItemText(hwnd, id)); }
+
+void Dialog::SetItemText(int id, const std::u16string& text) { win::SetItemText(hwnd, id, Wide(text)); }
+
+void Dialog::Check(int id, bool checked)
+{
+    if (hwnd) ::CheckDlgButton(hwnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool Dialog::IsChecked(int id) const { return hwnd && ::IsDlgButtonChecked(hwnd, id) == BST_CHECKED; }
+
+void Dialog::ShowItem(int id, bool shown)
+{
+    if (const HWND item = Item(id)) ::ShowWindow(item, shown ? SW_SHOW : SW_HIDE);
+}
+
+void Dialog::EnableItem(int id, bool enabled)
+{
+    if (const HWND item = Item(id)) ::EnableWindow(item, enabled ? TRUE : FALSE);
+}
+
 bool Dialog::PreTranslate(MSG& message)
 {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
-    HWND active = ::GetActiveWindow();
-    if (!active) return false;
-    // Only our own dialogs: their procedure is DialogProc.
-    if (::GetWindowLongPtrW(active, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&DialogProc)) return false;
-    return ::IsDialogMessageW(active, &message) != FALSE;
+    for (HWND window = message.hwnd; window; window = ::GetParent(window)) {
+        if (Control* control = Control::FromWindow(window)) {
+            bool consumed = false;
+            try {
+                consumed = control->PreTranslate(message);
+            } catch (...) {
+                ReportException("Control::PreTranslate");
+            }
+            if (consumed) return true;
+        }
+        if (IsOurDialog(window) && ::IsDialogMessageW(window, &message)) return true;
+        // GetParent of a top-level window gives its owner: stop there.
+        if (!(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) break;
+    }
+    return false;
 }
 
+bool Dialog::IsChildDialog() const { return hwnd && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0; }
+
 BOOL Dialog::OnInitDialog() { return TRUE; }
-void Dialog::OnOK() { EndDialog(IDOK); }
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void Dialog::OnOK()
+{
+    if (!IsChildDialog()) EndDialog(IDOK);
+}
+
+void Dialog::OnCancel()
+{
+    if (!IsChildDialog()) EndDialog(IDCANCEL);
+}
+
 bool Dialog::OnCommand(WORD, WORD, HWND) { return false; }
 void Dialog::OnTimer(UINT_PTR) {}
 void Dialog::OnDestroy() {}
@@ -126,8 +201,59 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
                                         [](LPARAM init) { return reinterpret_cast<Dialog*>(init); });
 }
 
+INT_PTR CALLBACK Dialog::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return BoundDialogProcedure<Dialog>(window, message, wParam, lParam, [](LPARAM init) {
+        return reinterpret_cast<Dialog*>(reinterpret_cast<PROPSHEETPAGEW*>(init)->lParam);
+    });
+}
+
+bool Dialog::Reflect(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    HWND child = nullptr;
+    switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    case WM_DRAWITEM:
+        if (wParam != 0) child = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;  // 0: a menu
+        break;
+    case WM_COMMAND:
+        child = reinterpret_cast<HWND>(lParam);  // 0 for menus and accelerators
+        break;
+    case WM_NOTIFY:
+        child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+        break;
+    default:
+        return false;
+    }
+    Control* control = Control::FromWindow(child);
+    LRESULT answer = 0;
+    if (!control || !control->Reflected(message, wParam, lParam, answer)) return false;
+    if (message == WM_NOTIFY) {
+        // A dialog procedure gives a notification's result through
+        // DWLP_MSGRESULT and returns TRUE.
+        SetMsgResult(answer);
+        result = TRUE;
+    } else if (message == WM_COMMAND || message == WM_DRAWITEM) {
+        result = TRUE;
+    } else {
+        // The colour messages are the documented exception: a dialog
+        // procedure returns the brush itself.
+        result = static_cast<INT_PTR>(answer);
+    }
+    return true;
+}
+
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    INT_PTR reflected = 0;
+    if (Reflect(message, wParam, lParam, reflected)) return reflected;
+
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog();

@@ -1,20 +1,36 @@
 // The dialog window of our small framework: an object bound to the window of
 // a dialog template, created modeless (hidden helper windows, message window,
-// splash) or run modally (main window), with virtual handlers for what the
-// program's dialogs override.
+// splash, the panels of the action editor) or run modally (main window,
+// action editor), with virtual handlers for what the program's dialogs
+// override. Property pages derive from it (win/PropertySheet.h), so pages and
+// dialogs share one set of handlers and item helpers.
 //
 // The object passes `this` through the creation call; the shared dialog
 // procedure stores it at WM_INITDIALOG and ignores everything before that.
 // The pointer is cleared when the window is destroyed, so a late message
 // never reaches a dead object, and no exception crosses back into Windows.
+//
+// Control messages are reflected: a colour request (WM_CTLCOLOR*), a
+// WM_DRAWITEM, and a control's WM_COMMAND or WM_NOTIFY go first to the
+// control itself when it is subclassed by a win::Control, which may answer
+// them (a coloured static paints its own background).
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 namespace win {
 
 // The module whose resources the dialogs and icons come from.
 HINSTANCE ResourceModule();
+
+// Every exception that reaches a window procedure, dialog procedure or hook
+// of ours is caught at that boundary and reported here: to the debugger's
+// output, and counted, so tests can check that none happened. `where` names
+// the boundary.
+void ReportException(const char* where) noexcept;
+long ReportedExceptionCount() noexcept;
 
 class Dialog {
 public:
@@ -24,12 +40,15 @@ public:
     Dialog& operator=(const Dialog&) = delete;
 
     // Creates the window modeless; it is visible only if its template says
-    // so. Returns false if the window could not be created.
+    // so. A template with WS_CHILD makes a child dialog (a panel) of
+    // `parent`. Returns false if the window could not be created.
     bool Create(HWND parent = nullptr);
 
     // Creates the window and runs a modal loop until EndDialog; then the
-    // virtual DestroyWindow destroys it. Returns the EndDialog result, or -1
-    // if the window could not be created.
+    // virtual DestroyWindow destroys it. The top-level window that `parent`
+    // belongs to is disabled meanwhile, as DialogBoxParamW does, so that a
+    // dialog opened from a page keeps its whole sheet from acting under it.
+    // Returns the EndDialog result, or -1 if the window could not be created.
     INT_PTR DoModal(HWND parent = nullptr);
 
     // Ends a modal run with `result`. A modeless dialog is only hidden.
@@ -45,8 +64,21 @@ public:
     UINT_PTR SetTimer(UINT_PTR id, UINT milliseconds);
     BOOL KillTimer(UINT_PTR id);
 
-    // Passes dialog keys (Enter, Esc, Tab) of the thread's active dialog to
-    // it. Used by every message loop of the program.
+    // Item helpers: the control `id` of this dialog.
+    HWND Item(int id) const;
+    std::u16string ItemText(int id) const;
+    void SetItemText(int id, const std::u16string& text);
+    void Check(int id, bool checked);
+    bool IsChecked(int id) const;
+    void ShowItem(int id, bool shown);
+    void EnableItem(int id, bool enabled);
+
+    // Offers a keyboard message of the thread's message loop to our windows
+    // before it is translated and dispatched: from the window it is for up
+    // to its top-level window, a subclassed control of ours first, then each
+    // of our dialogs, the innermost first (a panel before the editor that
+    // holds it), as its dialog manager (Enter, Esc, Tab). True: consumed.
+    // Used by every message loop of the program.
     static bool PreTranslate(MSG& message);
 
 protected:
@@ -55,8 +87,10 @@ protected:
     // created hidden return FALSE, so that creating them takes the keyboard
     // focus from nobody.
     virtual BOOL OnInitDialog();
-    virtual void OnOK();                          // ends the dialog with IDOK
-    virtual void OnCancel();                      // ends the dialog with IDCANCEL
+    // A top-level dialog ends itself with IDOK / IDCANCEL; a child dialog (a
+    // panel) does nothing, so Enter and Esc inside it close nothing.
+    virtual void OnOK();
+    virtual void OnCancel();
     virtual bool OnCommand(WORD id, WORD code, HWND control);  // true: handled
     virtual void OnTimer(UINT_PTR id);
     virtual void OnDestroy();
@@ -64,23 +98,37 @@ protected:
     // to Windows (through DWLP_MSGRESULT where the message needs it).
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
+    // Turns a message into the handlers above. Property pages extend it.
+    virtual INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
     // The result of a message whose value a dialog procedure cannot return
     // directly.
     void SetMsgResult(LRESULT result);
+    bool IsChildDialog() const;
 
     HWND hwnd = nullptr;
+    UINT templateId;
 
 private:
     template <typename Owner>
     friend INT_PTR BoundDialogProcedure(HWND, UINT, WPARAM, LPARAM, Owner* (*)(LPARAM));
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // The procedure of property pages: WM_INITDIALOG brings the sheet's copy
+    // of the PROPSHEETPAGE, whose lParam is the page object.
+    static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class PropertyPage;
+    friend bool IsOurDialog(HWND window);
+    // Hands a control message to the control it is about; true if the
+    // control answered it, with the dialog procedure's result in `result`.
+    bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     void RunModalLoop();
 
-    UINT templateId;
     bool modal = false;
     bool endRequested = false;
     INT_PTR modalResult = -1;
 };
+
+// Whether `window` is a dialog or property page of ours.
+bool IsOurDialog(HWND window);
 
 }  // namespace win

@@ -1,16 +1,9 @@
 #include "win/PropertySheet.h"
 
-#include "win/BoundProcedure.h"
-#include "win/Dialog.h"
 
 namespace win {
 
-PropertyPage::PropertyPage(UINT templateId, std::wstring title) : templateId(templateId), title(std::move(title)) {}
-
-PropertyPage::~PropertyPage()
-{
-    if (hwnd) ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-}
+PropertyPage::PropertyPage(UINT templateId, std::wstring title) : Dialog(templateId), title(std::move(title)) {}
 
 PROPSHEETPAGEW PropertyPage::Describe()
 {
@@ -25,36 +18,9 @@ PROPSHEETPAGEW PropertyPage::Describe()
     return page;
 }
 
-bool PropertyPage::OnCommand(WORD, WORD, HWND) { return false; }
-
-INT_PTR PropertyPage::OnMessage(UINT, WPARAM, LPARAM, bool& handled)
-{
-    handled = false;
-    return 0;
-}
-
-void PropertyPage::SetMsgResult(LRESULT result)
-{
-    if (hwnd) ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
-}
-
-INT_PTR CALLBACK PropertyPage::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // WM_INITDIALOG's lParam is the sheet's copy of the PROPSHEETPAGE; its
-    // lParam is the page object.
-    return BoundDialogProcedure<PropertyPage>(window, message, wParam, lParam, [](LPARAM init) {
-        return reinterpret_cast<PropertyPage*>(reinterpret_cast<PROPSHEETPAGEW*>(init)->lParam);
-    });
-}
-
 INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
-    case WM_NOTIFY: {
+    if (message == WM_NOTIFY) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         switch (header->code) {
         case PSN_SETACTIVE:
@@ -69,14 +35,8 @@ INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
             SetMsgResult(PSNRET_NOERROR);
             return TRUE;
         }
-        break;
     }
-    default:
-        break;
-    }
-    bool handled = false;
-    const INT_PTR result = OnMessage(message, wParam, lParam, handled);
-    return handled ? result : FALSE;
+    return Dialog::Dispatch(message, wParam, lParam);
 }
 
 thread_local PropertySheet* PropertySheet::initialising = nullptr;
@@ -144,6 +104,7 @@ int CALLBACK PropertySheet::SheetCallback(HWND window, UINT message, LPARAM)
         try {
             self->OnInitDialog();
         } catch (...) {
+            ReportException("PropertySheet::OnInitDialog");
         }
     }
     return 0;
@@ -173,6 +134,7 @@ LRESULT CALLBACK PropertySheet::SubclassProc(HWND window, UINT message, WPARAM w
         }
         }
     } catch (...) {
+        ReportException("PropertySheet procedure");
     }
     return ::DefSubclassProc(window, message, wParam, lParam);
 }

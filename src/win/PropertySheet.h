@@ -10,37 +10,26 @@
 #include <string>
 #include <vector>
 
+#include "win/Dialog.h"
+
 namespace win {
 
-class PropertyPage {
+// A page: a child dialog created by the sheet from its template, with the
+// dialog's handlers and item helpers and the page notifications as virtuals.
+class PropertyPage : public Dialog {
 public:
     PropertyPage(UINT templateId, std::wstring title);
-    virtual ~PropertyPage();
-    PropertyPage(const PropertyPage&) = delete;
-    PropertyPage& operator=(const PropertyPage&) = delete;
 
-    HWND GetSafeHwnd() const { return hwnd; }
     const std::wstring& Title() const { return title; }
     PROPSHEETPAGEW Describe();
 
 protected:
-    virtual BOOL OnInitDialog() { return TRUE; }
-    virtual bool OnCommand(WORD id, WORD code, HWND control);  // true: handled
     virtual void OnSetActive() {}
     virtual bool OnKillActive() { return true; }  // false keeps the page
     virtual void OnApply() {}
-    virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-    void SetMsgResult(LRESULT result);
-
-    HWND hwnd = nullptr;
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    template <typename Owner>
-    friend INT_PTR BoundDialogProcedure(HWND, UINT, WPARAM, LPARAM, Owner* (*)(LPARAM));
-    static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-
-    UINT templateId;
     std::wstring title;
 };
 

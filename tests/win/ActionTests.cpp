@@ -13,7 +13,7 @@
 #include "SensorRecords.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
-#include "app/Utilities.h"
+#include "win/Utilities.h"
 #include "sensors/CActionControl.h"
 #include "sensors/MouseAction.h"
 #include "sensors/RunFileAction.h"

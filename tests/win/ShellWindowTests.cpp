@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
 #include "app/CStartPicture.h"
-#include "app/Utilities.h"
+#include "win/Utilities.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 #include "win/Text.h"

@@ -1,4 +1,4 @@
-#include "app/Utilities.h"
+#include "win/Utilities.h"
 
 #include <mmsystem.h>
 

@@ -1,4 +1,4 @@
-// Small utilities of the user-interface shell: a wait that keeps the thread's
+// Small utilities of the Windows shell: a wait that keeps the thread's
 // messages flowing, and the program's two sounds.
 #pragma once
 

@@ -1,0 +1,37 @@
+// The rows of the sensor page as the page shows them: the texts of a record's
+// group and action, whether its action is missing, and the colours of each
+// look. The Win32 page sets its statics and check boxes from these.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sensors/SensorAction.h"
+
+enum class RowLook { Enabled, Disabled, Missing };
+struct RowView {
+    std::u16string groupText;
+    std::u16string actionText;
+    RowLook look;
+};
+
+// The row of `record` as the page shows it: group name (empty for a group outside the table), the
+// action text (mouse action name; for Keyboard the keyText or "###### KEINE TASTE AUSGEWÄHLT ######"
+// when empty; for RunFile the path or "###### KEINE AKTION AUSGEWÄHLT ######" when empty; empty for
+// an unknown group). A missing keyboard key or run-file path switches the record off
+// (record.enabled = 0). Look: Enabled when record.enabled != 0 (after that), else Missing when the
+// action is missing, else Disabled. Never reads past a field (texts are bounded by their widths).
+RowView DescribeRow(SensorAction& record);
+
+constexpr uint32_t defaultColour = 0xFFFFFFFF;        // "use the system colour"
+constexpr uint32_t activeRowColour = 0x00B5FFB5;      // RGB(181,255,181) as a Windows COLORREF
+constexpr uint32_t missingActionColour = 0x00CFD6FF;  // RGB(255,214,207) as a Windows COLORREF
+struct RowColours {
+    uint32_t groupBack;
+    uint32_t actionBack;
+};  // text colours are always the default
+RowColours ColoursOf(RowLook look);
+
+// Whether row `sensor` (1..8) is shown for a box of `deviceKind` (2 = six inputs hides 7 and 8).
+// A number outside 1..8 is no row.
+bool RowShown(int sensor, int32_t deviceKind);
