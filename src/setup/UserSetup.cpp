@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "app/Texts.h"
+#include "texts/Texts.h"
 #include "settings/SettingsFile.h"
 #include "setup/UserSetupDecision.h"
 
