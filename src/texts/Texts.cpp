@@ -1,5 +1,7 @@
 #include "texts/Texts.h"
 
+#include <algorithm>
+
 namespace texts {
 
 std::u16string Fill(const std::u16string& pattern, std::initializer_list<std::u16string> arguments)
@@ -79,6 +81,13 @@ std::u16string VersionIncompatible(int32_t version)
     return Fill(u"Die Datei Settings.dat Version %d ist nicht kompatibel zu %s", {Decimal(version), programName});
 }
 
+std::u16string SaveFailed(const std::u16string& file)
+{
+    return Fill(u"Die Einstellungen konnten nicht in der Datei '%s' gespeichert werden. Bitte versuchen Sie es "
+                u"noch einmal.",
+                {file});
+}
+
 std::u16string MachineKeyPath() { return Fill(u"Software\\KORVA\\%s", {mainTitle}); }
 
 std::u16string UserKeyPath() { return Fill(u"Software\\%s\\%s", {makerName, programName}); }
@@ -86,6 +95,38 @@ std::u16string UserKeyPath() { return Fill(u"Software\\%s\\%s", {makerName, prog
 std::u16string UserFilesDirectoryFor(const std::u16string& documents)
 {
     return Fill(u"%s\\%s User Files\\", {documents, programName});
+}
+
+std::u16string EditorCaption(int sensorNumber)
+{
+    return Fill(u"Aktion für Sensor %d bearbeiten", {Decimal(sensorNumber)});
+}
+
+std::u16string MouseInfoText(int sensorNumber)
+{
+    return Fill(u"Wenn Sie Sensor %d betätigen wird die ausgewählte Maustasten-Aktion ausgeführt.",
+                {Decimal(sensorNumber)});
+}
+
+std::u16string RunFileInfoText(int sensorNumber)
+{
+    return Fill(u"Wenn Sie Sensor %d betätigen wird die ausgewählte Aktion gestartet. Es können hier Dateinamen, "
+                u"Internet-Adressen, Email-Adressen und andere Aktionen eingegeben werden.",
+                {Decimal(sensorNumber)});
+}
+
+std::u16string FileDialogFilter()
+{
+    std::u16string filter =
+        u"Verknüpfungen (*.lnk)|*.lnk|Ausführbare Dateien (*.exe)|*.exe|Alle Dateien (*.*)|*.*||";
+    std::replace(filter.begin(), filter.end(), u'|', u'\0');
+    return filter;
+}
+
+std::u16string PathTooLong(size_t maximum)
+{
+    const uint64_t limit = std::min<uint64_t>(maximum, INT64_MAX);
+    return Fill(u"Der Pfad ist zu lang: Es sind höchstens %d Zeichen möglich.", {Decimal(int64_t(limit))});
 }
 
 }  // namespace texts

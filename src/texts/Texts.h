@@ -4,6 +4,7 @@
 // The dialog templates hold the texts of their own controls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -56,12 +57,44 @@ std::u16string DirectoryInvalid(const std::u16string& directory);  // "Verzeichn
 // file of another format version.
 std::u16string VersionIncompatible(int32_t version);
 
+// The settings file could not be written by the settings sheet's OK; names
+// the file.
+std::u16string SaveFailed(const std::u16string& file);
+
 // Registry keys: HKEY_LOCAL_MACHINE for the installation, HKEY_CURRENT_USER
 // for the update code.
 std::u16string MachineKeyPath();  // "Software\KORVA\KORVA Kontakta"
 std::u16string UserKeyPath();     // "Software\KORVA\Kontakta"
 // "<documents>\Kontakta User Files\"
 std::u16string UserFilesDirectoryFor(const std::u16string& documents);
+
+// Texts of the settings sheet, the action editor and its panels.
+constexpr const char16_t* pageTitleGeneral = u"Allgemein";
+constexpr const char16_t* pageTitleInfo = u"Info";
+std::u16string EditorCaption(int sensorNumber);    // "Aktion für Sensor %d bearbeiten"
+// "Wenn Sie Sensor %d betätigen wird die ausgewählte Maustasten-Aktion ausgeführt."
+std::u16string MouseInfoText(int sensorNumber);
+// "Wenn Sie Sensor %d betätigen wird die ausgewählte Aktion gestartet. Es können ..."
+std::u16string RunFileInfoText(int sensorNumber);
+// A sensor page row whose keyboard or run-file action is missing.
+constexpr const char16_t* noKeySelected = u"###### KEINE TASTE AUSGEWÄHLT ######";
+constexpr const char16_t* noActionSelected = u"###### KEINE AKTION AUSGEWÄHLT ######";
+// The key capture field: modifier prefixes, always in this order, the text of
+// ALT+TAB, and the name of a key that the system cannot name.
+constexpr const char16_t* ctrlPrefix = u"STRG+";
+constexpr const char16_t* shiftPrefix = u"SHIFT+";
+constexpr const char16_t* altPrefix = u"ALT+";
+constexpr const char16_t* altTabText = u"ALT+TABULATOR";
+constexpr const char16_t* unnamedKey = u"Non-Standard-KeyCode";
+constexpr const char16_t* fileDialogTitle = u"Datei auswählen";
+// The file dialog's filter "Verknüpfungen (*.lnk)|*.lnk|Ausführbare Dateien
+// (*.exe)|*.exe|Alle Dateien (*.*)|*.*||" as Windows takes it: each '|' a zero
+// unit, so the result ends in two zero units (OPENFILENAMEW's lpstrFilter is
+// a list of zero-terminated pairs closed by an empty string).
+std::u16string FileDialogFilter();
+// Our own message when a path does not fit the record: names the limit.
+// "Der Pfad ist zu lang: Es sind höchstens %d Zeichen möglich."
+std::u16string PathTooLong(size_t maximum);
 
 // Replaces each "%s" or "%d" of `pattern`, in order, with the next argument;
 // "%%" gives a percent sign. Missing arguments leave the rest empty.

@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+#include "SensorRecords.h"
+#include "texts/Texts.h"
+#include "ui/KeyCapture.h"
+#include "ui/Relayout.h"
+#include "ui/SensorRows.h"
+
+namespace {
+
+constexpr uint8_t vkShift = 0x10, vkControl = 0x11, vkMenu = 0x12;
+
+std::u16string KeyTextOf(const SensorAction& record)
+{
+    return std::u16string(record.keyText, FieldLength(record.keyText, keyTextLength));
+}
+
+void HoldAllModifiers(KeyCapture& field)
+{
+    for (uint8_t modifier : {vkControl, vkShift, vkMenu}) EXPECT_FALSE(field.KeyDown(modifier, u"Mod"));
+}
+
+TEST(KeyCapture, ModifiersAloneCaptureNothingAndStoreLeavesTheRecord)
+{
+    KeyCapture field;
+    HoldAllModifiers(field);
+    EXPECT_FALSE(field.HasCapture());
+    EXPECT_TRUE(field.CtrlDown() && field.ShiftDown() && field.AltDown());
+
+    SensorAction record = KeyRecord(0x70, false, true, false, true);
+    CopyToField(record.keyText, keyTextLength, u"SHIFT+F1");
+    const SensorAction before = record;
+    EXPECT_FALSE(field.StoreInto(record));
+    EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
+}
+
+TEST(KeyCapture, PrefixesAlwaysInTheOrderStrgShiftAltWhateverThePressOrder)
+{
+    KeyCapture field;
+    field.KeyDown(vkMenu, u"");
+    field.KeyDown(vkShift, u"");
+    field.KeyDown(vkControl, u"");
+    EXPECT_TRUE(field.KeyDown(0x41, u"A"));
+    EXPECT_EQ(field.Text(), u"STRG+SHIFT+ALT+A");
+    EXPECT_EQ(field.Key(), 0x41);
+    EXPECT_TRUE(field.Ctrl() && field.Shift() && field.Alt());
+
+    EXPECT_EQ(CaptureText(false, true, false, u"F4"), u"SHIFT+F4");
+    EXPECT_EQ(CaptureText(true, false, true, u""), u"STRG+ALT+Non-Standard-KeyCode");
+}
+
+TEST(KeyCapture, AltReleaseClearsCtrlTooOtherReleasesOnlyTheirOwn)
+{
+    KeyCapture field;
+    HoldAllModifiers(field);
+    field.KeyUp(vkMenu);
+    field.KeyUp(0x41);  // any other release changes nothing
+    EXPECT_TRUE(!field.AltDown() && !field.CtrlDown() && field.ShiftDown());
+
+    field.KeyDown(vkControl, u"");
+    field.KeyUp(vkShift);
+    EXPECT_TRUE(field.CtrlDown() && !field.ShiftDown());
+    field.KeyDown(0x73, u"F4");
+    EXPECT_EQ(field.Text(), u"STRG+F4");
+    EXPECT_TRUE(field.Ctrl() && !field.Shift() && !field.Alt());
+    field.KeyUp(vkControl);
+    EXPECT_FALSE(field.CtrlDown());
+    EXPECT_TRUE(field.Ctrl()) << "a release does not change the capture";
+}
+
+TEST(KeyCapture, AltTabCapturesKey9WithAltOnlyAndALaterKeyReplacesIt)
+{
+    KeyCapture field;
+    HoldAllModifiers(field);
+    field.CaptureAltTab();
+    EXPECT_TRUE(field.HasCapture() && !field.Ctrl() && !field.Shift() && field.Alt());
+    EXPECT_EQ(field.Text(), u"ALT+TABULATOR");
+    EXPECT_EQ(field.Key(), 9);
+    EXPECT_FALSE(field.CtrlDown() || field.ShiftDown() || field.AltDown());
+
+    EXPECT_TRUE(field.KeyDown(0x42, u"B"));
+    EXPECT_TRUE(field.Text() == u"B" && field.Key() == 0x42 && !field.Alt());
+
+    field.KeyDown(vkShift, u"");
+    field.ClearCapture();
+    EXPECT_FALSE(field.HasCapture());
+    EXPECT_TRUE(field.ShiftDown()) << "starting over keeps the tracked modifiers";
+}
+
+TEST(KeyCapture, StoreWritesTheKeyAndCutsTheTextAt49Units)
+{
+    KeyCapture field;
+    field.KeyDown(vkControl, u"");
+    field.KeyDown(0x70, std::u16string(60, u'x'));
+    SensorAction record = KeyRecord(0x41, false, true, true, true);
+    std::fill(std::begin(record.keyText), std::end(record.keyText), u'Q');
+    record.path[0] = u'p';
+    ASSERT_TRUE(field.StoreInto(record));
+    EXPECT_EQ(KeyTextOf(record), u"STRG+" + std::u16string(44, u'x'));
+    EXPECT_EQ(record.keyText[keyTextLength - 1], u'\0');
+    EXPECT_EQ(record.virtualKey, 0x70);
+    EXPECT_TRUE(record.ctrl == 1 && record.shift == 0 && record.alt == 0);
+    EXPECT_TRUE(record.autoRepeat == 1 && record.path[0] == u'p') << "only the key fields change";
+
+    field.KeyDown(0x71, u"F2");
+    field.StoreInto(record);
+    EXPECT_EQ(KeyTextOf(record), u"STRG+F2");
+    for (size_t i = 7; i < keyTextLength; ++i) EXPECT_EQ(record.keyText[i], u'\0') << i;
+}
+
+TEST(CopyToField, CutsAtWidthMinusOneAndSaysSo)
+{
+    char16_t field[4] = {u'a', u'b', u'c', u'd'};
+    EXPECT_TRUE(CopyToField(field, 4, u"xyz"));
+    EXPECT_FALSE(CopyToField(field, 4, u"wxyz"));
+    EXPECT_EQ(std::u16string(field, 4), std::u16string(u"wxy\0", 4));
+    EXPECT_FALSE(CopyToField(field, 0, u"a"));
+    EXPECT_EQ(field[0], u'w') << "a field of width 0 receives nothing";
+}
+
+TEST(KeyCapture, HookTakesOnlyTabWithAlt)
+{
+    EXPECT_TRUE(IsAltTabEvent(0, 0x104, 9, 0x20));
+    EXPECT_TRUE(IsAltTabEvent(0, 0x100, 9, 0x20));
+    EXPECT_TRUE(IsAltTabEvent(0, 0x104, 9, 0)) << "Wine: system key-down without the ALT flag";
+    EXPECT_FALSE(IsAltTabEvent(0, 0x100, 9, 0)) << "TAB alone moves the focus";
+    EXPECT_FALSE(IsAltTabEvent(0, 0x105, 9, 0x20)) << "key-up";
+    EXPECT_FALSE(IsAltTabEvent(0, 0x104, 0x73, 0x20)) << "ALT+F4 reaches the field";
+    EXPECT_FALSE(IsAltTabEvent(3, 0x104, 9, 0x20)) << "not HC_ACTION";
+}
+
+// Group text, action text, look, and the record's `enabled` afterwards.
+using Row = std::tuple<std::u16string, std::u16string, RowLook, int>;
+
+Row Describe(SensorAction record)
+{
+    const RowView row = DescribeRow(record);
+    return {row.groupText, row.actionText, row.look, record.enabled};
+}
+
+SensorAction RunFileRecord(uint8_t enabled)
+{
+    SensorAction record = DefaultSensorAction(1);
+    record.enabled = enabled;
+    record.actionGroup = int32_t(ActionGroup::RunFile);
+    return record;
+}
+
+TEST(SensorRows, ThreeLooksAndAMissingActionSwitchesTheSensorOff)
+{
+    EXPECT_EQ(Describe(MouseRecord(MouseActionKind::MiddlePressRelease)),
+              Row(u"Maustaste", u"Mitte drücken/loslassen", RowLook::Enabled, 1));
+    SensorAction key = KeyRecord(0x41, true, false, false, false);
+    key.enabled = 0;
+    CopyToField(key.keyText, keyTextLength, u"STRG+A");
+    EXPECT_EQ(Describe(key), Row(u"Tastatur", u"STRG+A", RowLook::Disabled, 0));
+    EXPECT_EQ(Describe(KeyRecord(0x41, false, false, false, false)),
+              Row(u"Tastatur", u"###### KEINE TASTE AUSGEWÄHLT ######", RowLook::Missing, 0));
+    EXPECT_EQ(Describe(RunFileRecord(1)),
+              Row(u"Datei/Aktion ausführen", u"###### KEINE AKTION AUSGEWÄHLT ######", RowLook::Missing, 0));
+}
+
+TEST(SensorRows, BadValuesAndUnterminatedTextsStayInsideTheRecord)
+{
+    SensorAction unknown = DefaultSensorAction(1);
+    unknown.actionGroup = 7;
+    EXPECT_EQ(Describe(unknown), Row(u"", u"", RowLook::Enabled, 1)) << "an unknown group is not a missing action";
+    SensorAction badMouse = MouseRecord(MouseActionKind::LeftClick);
+    badMouse.mouseAction = -1;
+    EXPECT_EQ(Describe(badMouse), Row(u"Maustaste", u"", RowLook::Enabled, 1));
+
+    SensorAction fullPath = RunFileRecord(0);
+    std::fill(std::begin(fullPath.path), std::end(fullPath.path), u'p');
+    std::fill(std::begin(fullPath.keyText), std::end(fullPath.keyText), u'k');
+    EXPECT_EQ(Describe(fullPath),
+              Row(u"Datei/Aktion ausführen", std::u16string(pathLength, u'p'), RowLook::Disabled, 0));
+}
+
+TEST(SensorRows, ColoursAndRowsOfTheSixInputBox)
+{
+    auto colours = [](RowLook look) { return std::pair(ColoursOf(look).groupBack, ColoursOf(look).actionBack); };
+    EXPECT_EQ(colours(RowLook::Enabled), std::pair(0x00B5FFB5u, 0x00B5FFB5u));
+    EXPECT_EQ(colours(RowLook::Disabled), std::pair(defaultColour, defaultColour));
+    EXPECT_EQ(colours(RowLook::Missing), std::pair(defaultColour, 0x00CFD6FFu));
+
+    for (int sensor = 1; sensor <= 8; ++sensor) {
+        EXPECT_TRUE(RowShown(sensor, 0)) << sensor;
+        EXPECT_TRUE(RowShown(sensor, 1)) << sensor;
+        EXPECT_EQ(RowShown(sensor, 2), sensor <= 6) << sensor;
+    }
+    EXPECT_FALSE(RowShown(0, 1));
+    EXPECT_FALSE(RowShown(9, 1));
+}
+
+using relayout::Metrics;
+using relayout::Rect;
+using Edges = std::tuple<int, int, int, int>;
+
+constexpr Metrics oldFont{6, 13}, newFont{7, 16};
+
+Edges Window(const Rect& window, int width, int height, Metrics from, Metrics to)
+{
+    const Rect r = relayout::ScaleWindow(window, width, height, from, to);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+Edges Child(const Rect& child, Metrics from, Metrics to, bool keepsSize = false, int width = 0, int height = 0)
+{
+    const Rect r = relayout::ScaleChild(child, from, to, keepsSize, width, height);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+TEST(Relayout, WindowGrowsAndShrinksAroundItsCentreKeepingItsFrame)
+{
+    const Rect window{100, 50, 508, 380};  // client 400 x 300, frame 8 x 30
+    // 400 × 7 / 6 = 466, 300 × 16 / 13 = 369; left 100 − 66 / 2, top 50 − 69 / 2.
+    EXPECT_EQ(Window(window, 400, 300, oldFont, newFont), Edges(67, 16, 541, 415));
+    // 400 × 5 / 6 = 333, 300 × 11 / 13 = 253; −67 / 2 = −33 and −47 / 2 = −23, toward zero.
+    EXPECT_EQ(Window(window, 400, 300, oldFont, {5, 11}), Edges(133, 73, 474, 356));
+    EXPECT_EQ(Window(window, 400, 300, {0, 13}, newFont), Edges(100, 50, 508, 380));
+    EXPECT_EQ(Window(window, 400, 300, oldFont, {7, 0}), Edges(100, 50, 508, 380));
+}
+
+TEST(Relayout, ChildrenScaleWithTruncationTowardZero)
+{
+    // −7 × 7 / 6 = −8 and −5 × 16 / 13 = −6 (rounding down would give −9 and −7).
+    EXPECT_EQ(Child({-7, -5, 20, 14}, oldFont, newFont), Edges(-8, -6, 23, 17));
+    // A combo box: the caller passes the dropped-down rectangle's right and
+    // bottom, so the list height is scaled with the field.
+    EXPECT_EQ(Child({258, 12, 414, 150}, oldFont, newFont), Edges(301, 14, 483, 184));
+    // The bitmap keeps its 75 × 38 pixels at the scaled corner.
+    EXPECT_EQ(Child({12, 12, 90, 45}, oldFont, newFont, true, 75, 38), Edges(14, 14, 89, 52));
+    EXPECT_EQ(Child({12, 12, 90, 45}, {6, -1}, newFont, true, 75, 38), Edges(12, 12, 90, 45));
+    // 1.5e9 × 2 does not fit 32 bits; the result does.
+    EXPECT_EQ(Child({1500000000, -1500000000, 1500000003, 3}, {3, 3}, {2, 2}),
+              Edges(1000000000, -1000000000, 1000000002, 2));
+}
+
+TEST(Relayout, OnlyStaticPicturesKeepTheirSize)
+{
+    EXPECT_TRUE(relayout::KeepsSize(u"Static", 0x5000000E));  // SS_BITMAP
+    EXPECT_TRUE(relayout::KeepsSize(u"STATIC", 0x02));
+    EXPECT_TRUE(relayout::KeepsSize(u"static", 0x08));
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x50000001)) << "centred text is scaled";
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0));
+    EXPECT_FALSE(relayout::KeepsSize(u"Button", 0x0E));
+    EXPECT_FALSE(relayout::KeepsSize(u"Statics", 0x0E));
+}
+
+TEST(SettingsTexts, EditorPanelsCaptureAndFileDialog)
+{
+    EXPECT_EQ(std::u16string(texts::pageTitleGeneral), u"Allgemein");
+    EXPECT_EQ(std::u16string(texts::pageTitleInfo), u"Info");
+    EXPECT_EQ(texts::EditorCaption(3), u"Aktion für Sensor 3 bearbeiten");
+    EXPECT_EQ(texts::MouseInfoText(5),
+              u"Wenn Sie Sensor 5 betätigen wird die ausgewählte Maustasten-Aktion ausgeführt.");
+    EXPECT_EQ(texts::RunFileInfoText(5),
+              u"Wenn Sie Sensor 5 betätigen wird die ausgewählte Aktion gestartet. Es können hier Dateinamen, "
+              u"Internet-Adressen, Email-Adressen und andere Aktionen eingegeben werden.");
+    EXPECT_EQ(std::u16string(texts::fileDialogTitle), u"Datei auswählen");
+    EXPECT_EQ(texts::PathTooLong(254), u"Der Pfad ist zu lang: Es sind höchstens 254 Zeichen möglich.");
+
+    // Three pairs of name and pattern, each part closed by a zero unit, and an
+    // empty string that closes the list.
+    using namespace std::string_literals;
+    EXPECT_EQ(texts::FileDialogFilter(), u"Verknüpfungen (*.lnk)\0*.lnk\0Ausführbare Dateien (*.exe)\0*.exe\0"
+                                         u"Alle Dateien (*.*)\0*.*\0\0"s);
+}
+
+}  // namespace
