@@ -56,8 +56,20 @@ void SensorPoller::Cycle()
     for (int index = 0; index < sensorCount; ++index) {
         const bool pressed = (*states)[index];
         if (pressed == lastSensorState[index]) continue;
-        const SensorAction record = sensorActions.Get(index);
-        if (record.enabled) DispatchSensorEdge(record, pressed, actions);
+        std::optional<SensorAction>& pressRecord = pressedWith[static_cast<size_t>(index)];
+        if (pressed) {
+            const SensorAction record = sensorActions.Get(index);
+            pressRecord.reset();
+            if (!record.enabled) continue;
+            pressRecord = record;
+            DispatchSensorEdge(record, true, actions);
+        } else if (pressRecord) {
+            // The settings may have changed the live record while the sensor
+            // was held; only the press's own record undoes the press.
+            const SensorAction record = *pressRecord;
+            pressRecord.reset();
+            DispatchSensorEdge(record, false, actions);
+        }
     }
     lastSensorState = *states;
 }

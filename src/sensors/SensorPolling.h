@@ -53,35 +53,44 @@ struct ActionContext {
 // six-input box are always released. No states for an unknown kind.
 std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind);
 
-// One state change of one enabled sensor: the press sound (when switched on
-// and the sensor was pressed), then the action of the record's group. A
+// One state change of a sensor with `record`: the press sound (when switched
+// on and the sensor was pressed), then the action of the record's group. A
 // run-file sensor acts on its press only; an unknown group does nothing.
 void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext& actions);
 
-// One cycle at a time, with the state of the previous cycle.
+// One cycle at a time, with the state of the previous cycle. Used by the
+// polling thread only.
 class SensorPoller {
 public:
     SensorPoller(SensorSource& source, ActionContext& actions);
 
     // Reads the box once (unless start-up is pending or the box is
-    // unreadable), decodes it, and dispatches every change of an enabled
-    // sensor, sensor 1 first. A failed read lets go of everything the
-    // sensors hold down. An unknown kind of box sounds the error beep and
-    // changes nothing.
+    // unreadable), decodes it, and dispatches every change, sensor 1 first.
+    // A press runs the sensor's record as it is now, if it is enabled; the
+    // release runs exactly the record its press ran, whatever happened to
+    // the record in between, and nothing if the press ran nothing. So a
+    // record changed or switched off while its sensor is held never leaves
+    // a key or button down, nor a key repeating. A failed read lets go of
+    // everything the sensors hold down. An unknown kind of box sounds the
+    // error beep and changes nothing.
     void Cycle();
 
     // Ends the key repetition and releases every key and button that is held.
     void ReleaseHeldInputs();
 
     // The states of the last decoded cycle. Kept across lost and re-opened
-    // boxes, so a sensor that was held when the box went away gets its
-    // release event when it comes back released.
+    // boxes, together with what each held sensor's press did, so a sensor
+    // that was held when the box went away gets its release event when it
+    // comes back released.
     const SensorStates& LastSensorState() const { return lastSensorState; }
 
 private:
     SensorSource& source;
     ActionContext& actions;
     SensorStates lastSensorState{};
+    // Per sensor, the record its last press was dispatched with; empty when
+    // the sensor was switched off at that press (or is released).
+    std::array<std::optional<SensorAction>, sensorCount> pressedWith{};
 };
 
 // The polling thread's loop: a cycle, then a pause of 20 ms that a stop ends,

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "Fakes.h"
+#include "SensorRecords.h"
 #include "sensors/SensorPolling.h"
 
 namespace {
@@ -145,7 +147,7 @@ TEST_F(SensorPollerTest, PressSoundComesBeforeTheActionAlsoForAGroupWithoutActio
     EXPECT_EQ(Cycle({2}), (Events{"press sound"}));
 }
 
-TEST_F(SensorPollerTest, DisabledSensorIsTrackedSoEnablingItWhileHeldDoesNothingUntilItChanges)
+TEST_F(SensorPollerTest, SensorEnabledWhileHeldDoesNothingAtItsReleaseButActsAtItsNextPress)
 {
     Configure(3, ActionGroup::Keyboard);
     SensorAction record = sensorActions.Get(2);
@@ -156,7 +158,8 @@ TEST_F(SensorPollerTest, DisabledSensorIsTrackedSoEnablingItWhileHeldDoesNothing
     record.enabled = 1;
     sensorActions.Set(2, record);
     EXPECT_TRUE(Cycle({3}).empty()) << "still held: no event";
-    EXPECT_EQ(Cycle({}), (Events{"timers stop", "key 33 up"})) << "its release comes";
+    EXPECT_TRUE(Cycle({}).empty()) << "its press did nothing, so its release undoes nothing";
+    EXPECT_EQ(Cycle({3}), (Events{"timers stop", "key 33 down"}));
 }
 
 TEST_F(SensorPollerTest, SeveralChangesInOneCycleRunInSensorOrder)
@@ -176,16 +179,53 @@ TEST_F(SensorPollerTest, RunFileSensorActsAndSoundsOnPressOnly)
     EXPECT_TRUE(Cycle({}).empty());
 }
 
-TEST_F(SensorPollerTest, GroupChangedWhileHeldSendsTheReleaseToTheNewGroup)
+// The settings may change or switch off a held sensor's record at any time;
+// its release must still undo exactly what its press did.
+TEST_F(SensorPollerTest, ReleaseUndoesItsPressWhateverHappenedToTheRecordMeanwhile)
 {
     beepOnPress = 0;
-    Configure(1, ActionGroup::Keyboard);
-    Cycle({1});
-    SensorAction record = sensorActions.Get(0);
-    record.actionGroup = int32_t(ActionGroup::Mouse);
-    record.mouseAction = int32_t(MouseActionKind::RightPressRelease);
-    sensorActions.Set(0, record);
-    EXPECT_EQ(Cycle({}), (Events{"mouse 0010", "sleep 5"})) << "a button-up without a down; the key gets no up";
+    auto pressChangeRelease = [&](const SensorAction& atPress, auto change) {
+        sensorActions.Set(0, atPress);
+        Cycle({1});
+        SensorAction record = atPress;
+        change(record);
+        sensorActions.Set(0, record);
+        return Cycle({});
+    };
+    SensorAction repeatingKey = KeyRecord('A', true, false, false, true);
+    repeatingKey.enabled = 1;
+    SensorAction leftButton = MouseRecord(MouseActionKind::LeftPressRelease);
+    leftButton.enabled = 1;
+
+    EXPECT_EQ(pressChangeRelease(repeatingKey,
+                                 [](SensorAction& r) {
+                                     r.virtualKey = 'Z';
+                                     r.ctrl = 0;
+                                     r.shift = 1;
+                                     r.autoRepeat = 0;
+                                 }),
+              (Events{"timers stop", "key 11 up", "key 41 up"}))
+        << "another key";
+    EXPECT_EQ(keys.CurrentState(), KeyRepeat::State::NoRepeat);
+    EXPECT_EQ(pressChangeRelease(repeatingKey,
+                                 [](SensorAction& r) {
+                                     r.actionGroup = int32_t(ActionGroup::Mouse);
+                                     r.mouseAction = int32_t(MouseActionKind::RightPressRelease);
+                                 }),
+              (Events{"timers stop", "key 11 up", "key 41 up"}))
+        << "another group";
+    EXPECT_EQ(keys.CurrentState(), KeyRepeat::State::NoRepeat);
+    EXPECT_EQ(pressChangeRelease(repeatingKey, [](SensorAction& r) { r.enabled = 0; }),
+              (Events{"timers stop", "key 11 up", "key 41 up"}))
+        << "switched off";
+    EXPECT_EQ(keys.CurrentState(), KeyRepeat::State::NoRepeat);
+    EXPECT_EQ(pressChangeRelease(leftButton, [](SensorAction& r) { r.actionGroup = int32_t(ActionGroup::Keyboard); }),
+              (Events{"mouse 0004", "sleep 5"}))
+        << "a button to a key";
+    EXPECT_EQ(pressChangeRelease(leftButton, [](SensorAction& r) { r.enabled = 0; }),
+              (Events{"mouse 0004", "sleep 5"}))
+        << "a button switched off";
+    EXPECT_FALSE(held.AnythingHeld());
 }
 
 TEST_F(SensorPollerTest, SixInputBoxNeverReportsSensorsSevenAndEight)
@@ -305,6 +345,24 @@ TEST_F(SensorPollerTest, LoopReleasesEverythingOnTheWayOut)
     EXPECT_EQ(log.Events().back(), "mouse 0040");
 }
 
+// Seams that only count, for the tests with several threads.
+struct CountingInput : InputSink {
+    bool SendMouseButton(uint32_t) override { return true; }
+    void SendKey(uint8_t, bool) override { ++keys; }
+    std::atomic<int> keys{0};
+};
+struct NullSounds : Sounds {
+    void PlayPressSound() override {}
+    void ErrorBeep() override {}
+};
+struct ShortClock : Clock {
+    void Sleep(uint32_t) override { std::this_thread::yield(); }
+};
+struct NullShell : Shell {
+    bool OpenTarget(const std::u16string&) override { return true; }
+    void ShowFailure(const std::u16string&) override {}
+};
+
 // The loop on its own thread while this thread changes records, flags and
 // inputs, and a timer thread drives the key repetition: the shared state must
 // be race-free (this test is run under ThreadSanitizer as well).
@@ -313,22 +371,10 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
     ResetSettingsToDefaults();
     startupPending = false;
     readFailed = false;
-    struct NullInput : InputSink {
-        bool SendMouseButton(uint32_t) override { return true; }
-        void SendKey(uint8_t, bool) override { ++keys; }
-        std::atomic<int> keys{0};
-    } input;
-    struct NullSounds : Sounds {
-        void PlayPressSound() override {}
-        void ErrorBeep() override {}
-    } sounds;
-    struct ShortClock : Clock {
-        void Sleep(uint32_t) override { std::this_thread::yield(); }
-    } clock;
-    struct NullShell : Shell {
-        bool OpenTarget(const std::u16string&) override { return true; }
-        void ShowFailure(const std::u16string&) override {}
-    } shell;
+    CountingInput input;
+    NullSounds sounds;
+    ShortClock clock;
+    NullShell shell;
     GenerationTimers timers;
     FakeKeyboardSettings settings;
     HeldInputs held(input);
@@ -370,6 +416,66 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
     polling.join();
     timerThread.join();
     EXPECT_FALSE(held.AnythingHeld()) << "the loop let go of everything when it ended";
+    EXPECT_GT(input.keys, 0);
+    ResetSettingsToDefaults();
+    startupPending = true;
+    readFailed = true;
+}
+
+// The settings rewrite the record of a held sensor as fast as they can
+// (another group, another key, switched off) while the polling thread
+// presses and releases it: every release must undo its own press, so after
+// each one nothing is held. Half of the cycles wait for a rewrite while the
+// sensor is held; the others leave it to chance.
+TEST(SensorPollingThreads, ReleaseUndoesItsPressWhileTheRecordIsRewrittenAllTheTime)
+{
+    ResetSettingsToDefaults();
+    startupPending = false;
+    readFailed = false;
+    beepOnPress = 0;
+    CountingInput input;
+    NullSounds sounds;
+    ShortClock clock;
+    NullShell shell;
+    GenerationTimers timers;
+    FakeKeyboardSettings settings;
+    HeldInputs held(input);
+    KeyRepeat keys(held, settings, timers);
+    ActionContext actions{held, sounds, clock, keys, shell};
+    ScriptedSource source;
+    SensorPoller poller(source, actions);
+
+    std::vector<SensorAction> variants = {
+        KeyRecord('A', true, false, false, true),
+        KeyRecord('B', false, true, true, false),
+        MouseRecord(MouseActionKind::LeftPressRelease),
+        MouseRecord(MouseActionKind::RightPressRelease),
+        KeyRecord('C', false, false, false, false),
+    };
+    for (SensorAction& record : variants) record.enabled = 1;
+    variants.back().enabled = 0;
+    std::atomic<bool> done{false};
+    std::atomic<uint32_t> writes{0};
+    std::thread settingsThread([&] {
+        for (size_t i = 0; !done; ++i) {
+            sensorActions.Set(0, variants[i % variants.size()]);
+            ++writes;
+        }
+    });
+
+    int cyclesLeavingSomethingHeld = 0;
+    for (int cycle = 0; cycle < 2000; ++cycle) {
+        source.value = EightInputValue({1});
+        poller.Cycle();
+        const uint32_t writesAtPress = writes;
+        while (cycle % 2 && writes == writesAtPress) std::this_thread::yield();
+        source.value = EightInputValue({});
+        poller.Cycle();
+        if (held.AnythingHeld()) ++cyclesLeavingSomethingHeld;
+    }
+    done = true;
+    settingsThread.join();
+    EXPECT_EQ(cyclesLeavingSomethingHeld, 0);
     EXPECT_GT(input.keys, 0);
     ResetSettingsToDefaults();
     startupPending = true;
