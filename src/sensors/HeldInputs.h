@@ -6,12 +6,21 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #include "sensors/ActionServices.h"
 
 // An InputSink in front of the real one: every event passes through, and the
 // down/up state of each key and button is noted on the way.
+//
+// It takes no lock. Windows calls a low-level hook of the user-interface
+// thread from inside another thread's SendInput or keybd_event and waits for
+// it, so a lock held around the real sink would stall both threads whenever
+// the user-interface thread (sending a repeated key) waited for it. The
+// notes are atomic words instead: a down is noted before it is sent and an
+// up after, so whatever moment a crash picks, the crash path lets go of at
+// least everything that is down. The callers keep two threads from sending
+// events of the same key or button at once (KeyRepeat orders all key
+// events; only the polling thread sends mouse events).
 class HeldInputs : public InputSink {
 public:
     explicit HeldInputs(InputSink& target);
@@ -20,11 +29,13 @@ public:
     void SendKey(uint8_t virtualKey, bool down) override;
 
     // Sends the up event of every key and button that is held: the plain
-    // keys first, then SHIFT, CTRL and ALT, then the mouse buttons.
+    // keys first, then SHIFT, CTRL and ALT, then the mouse buttons. Call it
+    // after stopping the key repetition (KeyRepeat::Stop): a repeated
+    // key-down still on its way could otherwise arrive after its key-up.
     void ReleaseAll();
 
-    // The same for a program that is crashing: takes no lock (the crashed
-    // thread may hold it) and sends the up events straight to the system.
+    // The same for a program that is crashing, from whatever thread and
+    // whatever another thread is doing: like ReleaseAll it waits for nothing.
     void ReleaseAllWithoutLock();
 
     bool IsKeyHeld(uint8_t virtualKey) const;
@@ -32,11 +43,7 @@ public:
     bool AnythingHeld() const;
 
 private:
-    void ReleaseHeld();
-
-    std::mutex lock;  // orders the events of the threads that send
     InputSink& target;
-    // Written under the lock, readable without it.
     std::atomic<uint64_t> keys[4] = {};
     std::atomic<uint32_t> buttons{0};  // down flags of the held buttons
 };

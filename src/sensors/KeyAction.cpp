@@ -29,16 +29,27 @@ KeyRepeat::KeyRepeat(InputSink& input, KeyboardSettings& settings, RepeatTimers&
 
 void KeyRepeat::PerformKeyAction(const SensorAction& record, bool pressed)
 {
-    std::lock_guard<std::mutex> guard(lock);
-    StopLocked();
-    SendKeyCombination(record, pressed, input);
-    if (!pressed || !record.autoRepeat) return;
-
     uint32_t delay = 0;
-    if (!settings.GetKeyboardDelay(delay)) return;
-    repeatAction = record;
-    state = State::Delay;
-    timers.StartDelayTimer(RepeatDelayMilliseconds(delay), generation);
+    const bool repeats = pressed && record.autoRepeat && settings.GetKeyboardDelay(delay);
+    uint32_t started = 0;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        // Waits for a repeated key-down that the timers' thread is sending;
+        // any later expiry finds the repetition stopped.
+        StopLocked();
+        if (repeats) {
+            repeatAction = record;
+            state = State::Delay;
+            started = generation;
+        }
+    }
+    // Outside the lock: the user-interface thread may have to run a
+    // low-level hook for these events while we wait inside keybd_event.
+    SendKeyCombination(record, pressed, input);
+    // Started only now, so the first repetition cannot come before the
+    // press's own key-down. Should a stop come in between, this timer is of
+    // an older generation and its expiry is ignored.
+    if (repeats) timers.StartDelayTimer(RepeatDelayMilliseconds(delay), started);
 }
 
 void KeyRepeat::OnDelayTimer(uint32_t expired)
@@ -56,6 +67,8 @@ void KeyRepeat::OnDelayTimer(uint32_t expired)
 
 void KeyRepeat::OnRateTimer(uint32_t expired)
 {
+    // Sends under the lock, so a stop waits for this key-down to be out. The
+    // only thread that sends under the lock is this one, the timers' thread.
     std::lock_guard<std::mutex> guard(lock);
     if (state != State::Repeating || expired != generation) return;
     SendKeyCombination(repeatAction, true, input);

@@ -27,11 +27,22 @@ uint32_t RepeatIntervalMilliseconds(uint32_t keyboardSpeed, const SensorAction& 
 // sensor that was pressed with auto-repeat. Every keyboard event stops the
 // repetition first.
 //
-// PerformKeyAction runs on the polling thread, the timer expiries on the
-// thread that owns the timers. One lock orders the key events of both: once a
-// release has stopped the repetition and sent its key-up events, no repeated
-// key-down of the old press can follow, even if a timer of that press expires
-// at the same moment.
+// PerformKeyAction and Stop run on the polling thread (Stop also on the
+// user-interface thread when the timers' window ends), the timer expiries on
+// the thread that owns the timers (the user-interface thread; one thread for
+// all expiries). One lock orders them: a release stops the repetition under
+// the lock and only then sends its key-up events, so no repeated key-down of
+// the old press can follow them, even if a timer of that press expires at
+// the same moment.
+//
+// Windows calls a low-level keyboard hook on the thread that installed it
+// (the user-interface thread) from inside another thread's keybd_event or
+// SendInput, which waits for it, and removes a hook that takes too long. So
+// no input is sent while the lock is held by any thread but the timers'
+// own: the polling thread holds it only to change the state and sends its
+// key events after letting go, and the user-interface thread, which sends
+// the repeated key-down under the lock, never waits for a thread that is
+// sending input.
 class KeyRepeat {
 public:
     enum class State { NoRepeat, Delay, Repeating };
@@ -43,7 +54,7 @@ public:
     // A keyboard sensor changed state: stop any repetition, send the press or
     // release, and on a press with auto-repeat take a copy of the record and
     // start the delay. If the delay setting cannot be read the key does not
-    // repeat.
+    // repeat. Sends nothing while holding the lock.
     void PerformKeyAction(const SensorAction& record, bool pressed);
 
     // The delay timer of `generation` expired: start the repetition at the
@@ -56,7 +67,8 @@ public:
     void OnRateTimer(uint32_t generation);
 
     // Stops the repetition without sending anything: the box was lost or the
-    // program ends.
+    // program ends. Once it returns, no repeated key-down is being sent or
+    // will be, so everything held can be let go.
     void Stop();
 
     State CurrentState() const;

@@ -3,9 +3,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sensors/ActionServices.h"
@@ -58,6 +63,55 @@ public:
 
 private:
     EventLog& log;
+};
+
+// The system's input with a low-level hook that another thread (the
+// user-interface thread) installed: as on Windows, an event that any other
+// thread sends returns only after the hook has run on its own thread. A hook
+// that has not finished after 5 s counts as a stall; Windows would give up
+// on it and remove it. Events are logged as RecordingInput logs them, before
+// the hook runs. Only one thread at a time may send through it.
+class HookedInput : public InputSink {
+public:
+    explicit HookedInput(EventLog& log) : log(log) {}
+    ~HookedInput() override { JoinHooks(); }
+    bool SendMouseButton(uint32_t flags) override
+    {
+        log.Add("mouse " + Hex(flags, 4));
+        RunHook();
+        return true;
+    }
+    void SendKey(uint8_t virtualKey, bool down) override
+    {
+        log.Add("key " + Hex(virtualKey, 2) + (down ? " down" : " up"));
+        RunHook();
+    }
+    // Waits until every hook has finished, also those that stalled.
+    void JoinHooks()
+    {
+        for (std::thread& hookThread : hookThreads) hookThread.join();
+        hookThreads.clear();
+    }
+    std::function<void()> hook;
+    std::atomic<int> stalls{0};
+
+private:
+    void RunHook()
+    {
+        if (!hook || onHookThread) return;
+        auto finished = std::make_shared<std::promise<void>>();
+        std::future<void> done = finished->get_future();
+        hookThreads.emplace_back([run = hook, finished] {
+            onHookThread = true;
+            run();
+            finished->set_value();
+        });
+        if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) ++stalls;
+    }
+
+    static inline thread_local bool onHookThread = false;
+    EventLog& log;
+    std::vector<std::thread> hookThreads;
 };
 
 // "sleep 5"; the time is summed instead of waited.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Fakes.h"
+#include "SensorRecords.h"
 #include "sensors/HeldInputs.h"
 #include "sensors/KeyAction.h"
 #include "sensors/MouseAction.h"
@@ -47,9 +48,9 @@ TEST_F(HeldInputsTest, ReleaseAllLetsGoOfExactlyWhatIsHeldKeyBeforeModifiers)
     EXPECT_TRUE(log.Events().empty()) << "nothing is released twice";
 }
 
-// A crashing program may die while another of its threads holds the lock;
-// letting go must not wait for it.
-TEST_F(HeldInputsTest, ReleaseWithoutLockWorksWhileAnotherThreadIsInsideASend)
+// A crashing program may die while another of its threads is inside a send;
+// letting go must neither wait for it nor miss the key it is pressing.
+TEST_F(HeldInputsTest, CrashReleaseWorksWhileAnotherThreadIsInsideASendAndLetsGoOfItsKeyToo)
 {
     struct BlockingInput : InputSink {
         bool SendMouseButton(uint32_t) override { return true; }
@@ -71,11 +72,43 @@ TEST_F(HeldInputsTest, ReleaseWithoutLockWorksWhileAnotherThreadIsInsideASend)
     std::thread sender([&] { guarded.SendKey(0x41, true); });
     while (!blocking.entered) std::this_thread::yield();
 
-    guarded.ReleaseAllWithoutLock();  // returns although the sender holds the lock
-    EXPECT_EQ(blocking.ups, (std::vector<uint8_t>{0x10}));
+    guarded.ReleaseAllWithoutLock();
+    EXPECT_EQ(blocking.ups, (std::vector<uint8_t>{0x41, 0x10})) << "the key whose down is on its way as well";
     EXPECT_FALSE(guarded.IsButtonHeld(MouseFlags::RightDown));
     blocking.released = true;
     sender.join();
+}
+
+// A low-level hook of the user-interface thread runs while the polling
+// thread is inside SendInput for a mouse button, and the key repetition
+// fires on that thread just then: its key-down must go out without waiting
+// for the polling thread, and letting go afterwards leaves nothing held.
+TEST(HeldInputsWithHook, RepeatedKeyOnTheHookThreadDuringAMouseEventIsNotStalled)
+{
+    EventLog log;
+    HookedInput input(log);
+    HeldInputs held(input);
+    FakeKeyboardSettings settings;
+    GenerationTimers timers;
+    KeyRepeat repeat(held, settings, timers);
+    repeat.PerformKeyAction(KeyRecord(0x41, false, false, false, true), true);
+    const uint32_t generation = timers.generation;
+    repeat.OnDelayTimer(generation);
+
+    input.hook = [&] { repeat.OnRateTimer(generation); };
+    log.Clear();
+    held.SendMouseButton(MouseFlags::LeftDown);
+    input.JoinHooks();
+    EXPECT_EQ(input.stalls, 0) << "the repeated key waited for the thread inside SendInput";
+    EXPECT_EQ(log.Events(), (Events{"mouse 0002", "key 41 down"}));
+
+    log.Clear();
+    repeat.Stop();
+    held.ReleaseAll();
+    input.JoinHooks();
+    EXPECT_EQ(input.stalls, 0);
+    EXPECT_EQ(log.Events(), (Events{"key 41 up", "mouse 0004"})) << "no repeated key-down after the stop";
+    EXPECT_FALSE(held.AnythingHeld());
 }
 
 TEST_F(HeldInputsTest, TracksWhatTheExecutorsLeaveDown)

@@ -170,6 +170,36 @@ TEST_F(KeyRepeatTest, StopEndsTheRepetitionWithoutSendingAnything)
     EXPECT_EQ(log.Events(), (Events{"timers stop"}));
 }
 
+// A low-level keyboard hook of the user-interface thread runs while the
+// polling thread is inside keybd_event; here the timers expire and the
+// window ends on that thread just then. None of it may wait for the polling
+// thread (that would stall both until Windows removed the hook), and still
+// no repeated key-down may come with or after the release's key-ups.
+TEST(KeyRepeatWithHook, ExpiriesAndStopOnTheHookThreadDoNotStallTheReleaseNorRepeatAfterIt)
+{
+    EventLog log;
+    HookedInput input(log);
+    FakeKeyboardSettings settings;
+    GenerationTimers timers;
+    KeyRepeat repeat(input, settings, timers);
+    const SensorAction record = KeyRecord(0x41, true, false, false, true);
+    repeat.PerformKeyAction(record, true);
+    const uint32_t generation = timers.generation;
+    repeat.OnDelayTimer(generation);
+    ASSERT_EQ(repeat.CurrentState(), KeyRepeat::State::Repeating);
+
+    input.hook = [&] {
+        repeat.OnRateTimer(generation);
+        repeat.OnDelayTimer(generation);
+        repeat.Stop();
+    };
+    log.Clear();
+    repeat.PerformKeyAction(record, false);
+    input.JoinHooks();
+    EXPECT_EQ(input.stalls, 0) << "the hook thread waited for the thread that was sending";
+    EXPECT_EQ(log.Events(), (Events{"key 11 up", "key 41 up"}));
+}
+
 // The polling thread presses and releases while the timer thread fires as
 // fast as it can. After every release, the last event of the key must be its
 // key-up: a repeated key-down arriving after it would leave the key stuck.
