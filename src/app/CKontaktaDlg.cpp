@@ -169,12 +169,24 @@ void CKontaktaDlg::ConfirmExit()
     exitPromptOpen = false;
 }
 
+namespace {
+// The settings sheet's view of the running program.
+class ProgramSheetServices : public SheetServices {
+public:
+    bool BoxUnreadable() override { return readFailed; }
+    int32_t DeviceKindNow() override { return int32_t(ioControl.deviceKind()); }
+    bool SaveSettings() override { return ::SaveSettings(settingsStorage); }
+    std::u16string SettingsFileName() override { return SettingsFilePath(); }
+};
+}  // namespace
+
 void CKontaktaDlg::OpenSettingsSheet()
 {
     if (settingsOpen || exitPromptOpen) return;
     settingsOpen = true;
     {
-        CSetup sheet(win::Wide(texts::SettingsCaption()));
+        ProgramSheetServices services;
+        CSetup sheet(win::Wide(texts::SettingsCaption()), services);
         sheet.DoModal(hwnd);
     }
     settingsOpen = false;

@@ -1,14 +1,10 @@
 #include "ui/CSetup.h"
 
-#include "app/ProgramObjects.h"
-#include "texts/Texts.h"
 #include "res/resource.h"
-#include "settings/SettingsFile.h"
+#include "texts/Texts.h"
 #include "win/Text.h"
 
 namespace {
-constexpr int applyButtonId = 12321;
-
 RECT ClientRectOf(HWND sheet, HWND child)
 {
     RECT rect{};
@@ -18,28 +14,28 @@ RECT ClientRectOf(HWND sheet, HWND child)
 }
 }  // namespace
 
-CSetup::CSetup(std::wstring caption) : win::PropertySheet(std::move(caption)) { AddPage(infoPage); }
+CSetup::CSetup(std::wstring caption, SheetServices& services)
+    : CPropSheet(std::move(caption)), services(services), generalPage(services)
+{
+    AddPage(generalPage);
+    AddPage(infoPage);
+}
 
 void CSetup::OnInitDialog()
 {
     const HWND ok = ::GetDlgItem(hwnd, IDOK);
-    const HWND cancel = ::GetDlgItem(hwnd, IDCANCEL);
     const HWND apply = ::GetDlgItem(hwnd, applyButtonId);
-    ::ShowWindow(cancel, SW_HIDE);
+    ::ShowWindow(::GetDlgItem(hwnd, IDCANCEL), SW_HIDE);
     ::ShowWindow(apply, SW_HIDE);
     const RECT applyRect = ClientRectOf(hwnd, apply);
     ::MoveWindow(ok, applyRect.left, applyRect.top, applyRect.right - applyRect.left,
                  applyRect.bottom - applyRect.top, TRUE);
 
-    // The first page's area: from its window, or from the tab control's
-    // display area if the page window is not made yet.
+    // The "Allgemein" page exists by now: the sheet creates its first page
+    // before it reports itself initialised.
     RECT page{};
-    if (const HWND current = reinterpret_cast<HWND>(::SendMessageW(hwnd, PSM_GETCURRENTPAGEHWND, 0, 0))) {
-        page = ClientRectOf(hwnd, current);
-    } else if (const HWND tabs = reinterpret_cast<HWND>(::SendMessageW(hwnd, PSM_GETTABCONTROL, 0, 0))) {
-        page = ClientRectOf(hwnd, tabs);
-        ::SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-    }
+    if (const HWND general = generalPage.GetSafeHwnd()) page = ClientRectOf(hwnd, general);
+    else page = PageArea();
     const RECT okRect = ClientRectOf(hwnd, ok);
     statusLine = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, page.left, page.bottom + 10,
                                    okRect.left - 10 - page.left, 20, hwnd,
@@ -48,36 +44,42 @@ void CSetup::OnInitDialog()
     ::SendMessageW(statusLine, WM_SETFONT, ::SendMessageW(hwnd, WM_GETFONT, 0, 0), TRUE);
     ::ShowWindow(statusLine, SW_SHOW);
 
+    // The status line is a child of the sheet by now, so it is scaled with
+    // the rest.
+    ApplyPageFont();
+    SetActivePage(1);
+    SetActivePage(0);
     UpdateDeviceStatus();
+    // The timer belongs to the sheet's window, on this thread.
     ::SetTimer(hwnd, StatusTimer, 1000, nullptr);
 }
 
 void CSetup::UpdateDeviceStatus()
 {
-    const std::u16string text = texts::DeviceStatusText(readFailed, int32_t(ioControl.deviceKind()));
-    ::SetDlgItemTextW(hwnd, IDC_DEVICE_STATUS, win::Wide(text).c_str());
+    const bool unreadable = services.BoxUnreadable();
+    const int32_t kind = services.DeviceKindNow();
+    ::SetDlgItemTextW(hwnd, IDC_DEVICE_STATUS, win::Wide(texts::DeviceStatusText(unreadable, kind)).c_str());
+    if (generalPage.GetSafeHwnd() && !unreadable) generalPage.ShowRowsFor(kind);
 }
 
-void CSetup::SaveChanges()
+bool CSetup::SaveChanges()
 {
-    SetAllPagesModified(false);
-    SaveSettings(settingsStorage);
+    CPropSheet::SaveChanges();
+    generalPage.StoreToSettings();
+    return services.SaveSettings();
 }
 
-bool CSetup::OnCommand(WORD id, WORD, HWND)
+bool CSetup::OnCommand(WORD id, WORD code, HWND control)
 {
-    switch (id) {
-    case IDOK:
-        SaveChanges();
-        return false;  // the sheet's own OK handling closes it
-    case ID_PAGE_MODIFIED:
-        SetAllPagesModified(true);
+    if (id == IDOK && (code == BN_CLICKED || code == 1)) {
+        if (SaveChanges()) return false;  // the sheet's own OK handling closes it
+        // A failed write is not a success: the carer is told, and the sheet
+        // stays open so that OK can be tried again.
+        ::MessageBoxW(hwnd, win::Wide(texts::SaveFailed(services.SettingsFileName())).c_str(),
+                      win::Wide(texts::programName).c_str(), MB_OK | MB_ICONWARNING);
         return true;
-    case applyButtonId:
-        SaveChanges();
-        return false;
     }
-    return false;
+    return CPropSheet::OnCommand(id, code, control);
 }
 
 void CSetup::OnTimer(UINT_PTR id)

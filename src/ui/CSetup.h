@@ -1,21 +1,30 @@
-// The settings sheet "Kontakta - Konfigurationsmwenü": its pages, a single OK
-// button where Apply would be, and a status line below the pages that names
-// the connected input box and is refreshed every second.
+// The settings sheet "Kontakta - Konfigurationsmwenü": the pages "Allgemein"
+// and "Info", a single OK button where Apply would be, and a status line
+// below the pages that names the connected input box and is refreshed every
+// second. OK stores the pages and writes the settings file; the close box
+// ends the sheet without writing it.
 #pragma once
 
+#include "ui/CPropSheet.h"
+#include "ui/CSetup1.h"
 #include "ui/CSetup_Info.h"
-#include "win/PropertySheet.h"
+#include "ui/SheetServices.h"
 
-class CSetup : public win::PropertySheet {
+class CSetup : public CPropSheet {
 public:
     enum TimerId : UINT_PTR { StatusTimer = 1 };
 
-    explicit CSetup(std::wstring caption);
+    CSetup(std::wstring caption, SheetServices& services);
 
-    // Marks the pages unmodified and writes the settings file.
-    void SaveChanges();
-    // Sets the status line from the box's state.
+    // Marks the pages unmodified, stores the sensor page into the live
+    // settings and writes the settings file. False if the file could not be
+    // written.
+    bool SaveChanges() override;
+    // Sets the status line from the box's state (and shows or hides rows 7
+    // and 8 if the kind of box changed meanwhile).
     void UpdateDeviceStatus();
+
+    CSetup1& GeneralPage() { return generalPage; }
 
 protected:
     void OnInitDialog() override;
@@ -23,6 +32,8 @@ protected:
     void OnTimer(UINT_PTR id) override;
 
 private:
+    SheetServices& services;
+    CSetup1 generalPage;
     CSetup_Info infoPage;
     HWND statusLine = nullptr;
 };

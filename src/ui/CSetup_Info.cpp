@@ -4,11 +4,11 @@
 #include "res/resource.h"
 #include "win/Text.h"
 
-CSetup_Info::CSetup_Info() : win::PropertyPage(IDD_SETUP_INFO, L"Info") {}
+CSetup_Info::CSetup_Info() : win::PropertyPage(IDD_SETUP_INFO, win::Wide(texts::pageTitleInfo)) {}
 
 BOOL CSetup_Info::OnInitDialog()
 {
-    ::SetDlgItemTextW(hwnd, IDC_INFO_VERSION, win::Wide(texts::InfoVersionText()).c_str());
+    SetItemText(IDC_INFO_VERSION, texts::InfoVersionText());
     return TRUE;
 }
 
@@ -16,6 +16,6 @@ bool CSetup_Info::OnCommand(WORD, WORD code, HWND)
 {
     // An edit change (0x300), a click or a menu command (0) or an
     // accelerator (1) marks every page of the sheet as modified.
-    if (code == 0x300 || code == 0 || code == 1) ::SendMessageW(::GetParent(hwnd), WM_COMMAND, ID_PAGE_MODIFIED, 0);
+    if (code == EN_CHANGE || code == BN_CLICKED || code == 1) ::SendMessageW(::GetParent(hwnd), WM_COMMAND, ID_PAGE_MODIFIED, 0);
     return false;
 }

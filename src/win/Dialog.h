@@ -44,7 +44,8 @@ public:
     // `parent`. Returns false if the window could not be created.
     bool Create(HWND parent = nullptr);
 
-    // Creates the window and runs a modal loop until EndDialog; then the
+    // Creates the window, shows it (as DialogBoxParamW does, whatever its
+    // template says) and runs a modal loop until EndDialog; then the
     // virtual DestroyWindow destroys it. The top-level window that `parent`
     // belongs to is disabled meanwhile, as DialogBoxParamW does, so that a
     // dialog opened from a page keeps its whole sheet from acting under it.
@@ -60,6 +61,7 @@ public:
 
     HWND GetSafeHwnd() const { return hwnd; }
     bool IsModal() const { return modal; }
+    UINT TemplateId() const { return templateId; }
 
     UINT_PTR SetTimer(UINT_PTR id, UINT milliseconds);
     BOOL KillTimer(UINT_PTR id);

@@ -1,6 +1,7 @@
 // Each scenario runs in a Wine prefix of its own (see run-scenario).
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,82 @@ TEST_F(Scenario, SettingsSheetShowsTheBoxAndOnlyAnOkButton)
     PressButton(sheet, IDOK);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
     EXPECT_EQ(ReadFile(SettingsPath()).size(), 5032u);
+}
+
+// The "Allgemein" page of an open settings sheet.
+HWND GeneralPageOf(HWND sheet) { return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+
+HWND OpenSheetFromTheIcon(Program& program)
+{
+    ::PostMessageW(program.MainWindow(), WM_USER + 100, 1, WM_LBUTTONDOWN);
+    return FindWindowOf(program.Pid(), sheetCaption, 10000);
+}
+
+TEST_F(Scenario, ATickedRowActsAtOnceTheCloseBoxSavesNothingAndOkSavesIt)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, 0, 0);                    // no press sound
+    PutInt32(file, RecordOffset(2) + 8, 1);  // sensor 2: "Links Klick", switched off
+    Install({.updateCode = L"0", .settingsFile = file});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+
+    HWND sheet = OpenSheetFromTheIcon(program);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = GeneralPageOf(sheet);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(TitleOf(::GetDlgItem(page, 1026)), L"Links Klick");
+    EXPECT_NE(::IsDlgButtonChecked(page, 1042), BST_CHECKED);
+    ::SendMessageW(::GetDlgItem(page, 1042), BM_CLICK, 0, 0);  // switch sensor 2 on, as a click would
+    EXPECT_EQ(::IsDlgButtonChecked(page, 1042), BST_CHECKED);
+
+    // The sensor acts at once, while the sheet is still open.
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    Kit().devices[0].pressed = 2;
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+    Kit().devices[0].pressed = 0;
+
+    // The close box ends the sheet without writing the file.
+    ::PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
+    EXPECT_EQ(ReadFile(SettingsPath()), file);
+
+    // The live setting is still on; OK writes it.
+    sheet = OpenSheetFromTheIcon(program);
+    ASSERT_NE(sheet, nullptr);
+    page = GeneralPageOf(sheet);
+    EXPECT_EQ(::IsDlgButtonChecked(page, 1042), BST_CHECKED);
+    PressButton(sheet, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
+    const std::string saved = ReadFile(SettingsPath());
+    ASSERT_EQ(saved.size(), 5032u);
+    EXPECT_EQ(saved[RecordOffset(2)], 1) << "sensor 2 is saved switched on";
+    EXPECT_EQ(saved.substr(RecordOffset(3)), file.substr(RecordOffset(3))) << "nothing else changed";
+}
+
+TEST_F(Scenario, ASixInputBoxHidesRowsSevenAndEightAndKeepsTheirSettings)
+{
+    Kit().devices[0].idCode = kitsim::idCodeSixInputs;
+    std::string file = SettingsBlock();
+    file[RecordOffset(7)] = 1;  // sensor 7 switched on
+    Install({.updateCode = L"0", .settingsFile = file});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+
+    const HWND sheet = OpenSheetFromTheIcon(program);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kontakta KT6 ist angeschlossen."; },
+                        3000));
+    const HWND page = GeneralPageOf(sheet);
+    for (int id : {1047, 1048, 1023, 1024, 1031, 1032, 1006, 1007})
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(page, id))) << id;
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(page, 1046)));
+    PressButton(sheet, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
+    EXPECT_EQ(ReadFile(SettingsPath())[RecordOffset(7)], 1) << "the hidden row is stored as it was";
 }
 
 TEST_F(Scenario, ConfirmedExitSavesRemovesTheIconAndEnds)

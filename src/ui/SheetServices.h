@@ -1,0 +1,20 @@
+// What the settings sheet uses of the running program, handed in by whoever
+// opens it: the state of the input box, and the settings file. The program
+// passes its device access and settings storage; tests pass their own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class SheetServices {
+public:
+    virtual ~SheetServices() = default;
+    // Whether no input box can be read now.
+    virtual bool BoxUnreadable() = 0;
+    // The kind of the open box: 0 none, 1 eight inputs, 2 six inputs.
+    virtual int32_t DeviceKindNow() = 0;
+    // Writes the settings file from the live settings; false if it could not.
+    virtual bool SaveSettings() = 0;
+    // The settings file, for a message that names it.
+    virtual std::u16string SettingsFileName() = 0;
+};
