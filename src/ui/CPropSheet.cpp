@@ -82,6 +82,27 @@ bool IsComboBox(HWND window)
     return std::wstring(name) == L"COMBOBOX";
 }
 
+// A sheet that grew around its centre may reach past the edges of its screen,
+// with its left column or its caption out of reach; it is moved back into the
+// work area of its monitor, as far as its size allows.
+void KeepOnScreen(HWND window)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    LONG left = rect.left;
+    LONG top = rect.top;
+    if (rect.right > work.right) left -= rect.right - work.right;
+    if (rect.bottom > work.bottom) top -= rect.bottom - work.bottom;
+    if (left < work.left) left = work.left;
+    if (top < work.top) top = work.top;
+    if (left != rect.left || top != rect.top)
+        ::SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 CPropSheet::CPropSheet(std::wstring caption) : win::PropertySheet(std::move(caption)) {}
@@ -105,6 +126,7 @@ bool CPropSheet::ApplyPageFont()
     if (!pageFont) return false;
 
     ChangeWindowFont(hwnd, pageFont.Get());
+    KeepOnScreen(hwnd);
     for (size_t index = 0; index < PageCount(); ++index) {
         SetActivePage(index);
         const HWND page = Page(index).GetSafeHwnd();

@@ -14,7 +14,7 @@ public:
 
     // Creates the font of the first page's template and re-lays out the
     // sheet and every page for it; every page ends up in the sheet's page
-    // area below the tabs. False without pages or without a readable
+    // area below the tabs, and the sheet stays within its screen's work area. False without pages or without a readable
     // template font (nothing changes then).
     bool ApplyPageFont();
     // Re-lays out `window` and its direct children for `font`: the window

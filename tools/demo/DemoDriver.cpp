@@ -1,0 +1,68 @@
+// Moves the running Kontakta's settings windows for the demo's screenshots,
+// as a carer's clicks would: shows a page of the sheet, opens a row's action
+// editor, chooses a group in it, closes it. A development tool, never
+// installed.
+//
+//   demodriver page N      show page N (0 "Allgemein", 1 "Info")
+//   demodriver edit N      open the editor of sensor N (1 to 8)
+//   demodriver group G     choose group G (0 mouse, 1 key, 2 run-file) in the editor
+//   demodriver cancel      close the editor without changing anything
+// Exit code 0 when the window was found, 1 otherwise.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+HWND FindTopLevel(const std::wstring& prefix)
+{
+    struct Search {
+        const std::wstring* prefix;
+        HWND found;
+    } search{&prefix, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t title[128] = {};
+            ::GetWindowTextW(window, title, 128);
+            if (!::IsWindowVisible(window) || std::wstring(title).rfind(*s->prefix, 0) != 0) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Sheet() { return FindTopLevel(L"Kontakta - Konfigurationsmwen"); }
+HWND Editor() { return FindTopLevel(L"Aktion f\u00fcr Sensor "); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) return 2;
+    const std::wstring command = argv[1];
+    const int number = argc > 2 ? static_cast<int>(std::wcstol(argv[2], nullptr, 10)) : 0;
+    if (command == L"page" || command == L"edit") {
+        const HWND sheet = Sheet();
+        if (!sheet) return 1;
+        if (command == L"page") {
+            ::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(number), 0);
+            return 0;
+        }
+        const HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        return page && ::PostMessageW(::GetDlgItem(page, 999 + number), BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    const HWND editor = Editor();
+    if (!editor) return 1;
+    if (command == L"group") {
+        const HWND combo = ::GetDlgItem(editor, 1042);
+        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(number), 0);
+        ::SendMessageW(editor, WM_COMMAND, MAKEWPARAM(1042, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        return 0;
+    }
+    if (command == L"cancel") return ::PostMessageW(editor, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
+    return 2;
+}
