@@ -50,6 +50,8 @@ TEST(ProgramTexts, StartupTextsAndPaths)
     EXPECT_EQ(texts::SettingsCaption(), u"Kontakta - Konfigurationsmwenü");
     EXPECT_EQ(texts::InfoVersionText(), u"Kontakta Version: 3.2\nfür Windows ");
     EXPECT_EQ(texts::DirectoryInvalid(u"D:\\weg\\"), u"Verzeichnis 'D:\\weg\\' ist ungültig!");
+    EXPECT_NE(texts::SaveFailed(u"C:\\u\\settings.dat").find(u"'C:\\u\\settings.dat'"), std::u16string::npos)
+        << "a failed save names the file";
     EXPECT_EQ(texts::MachineKeyPath(), u"Software\\KORVA\\KORVA Kontakta");
     EXPECT_EQ(texts::UserKeyPath(), u"Software\\KORVA\\Kontakta");
     EXPECT_EQ(texts::UserFilesDirectoryFor(u"C:\\Users\\anna\\Documents"),
