@@ -12,6 +12,7 @@
 #define IDD_MOUSE_PANEL 162
 #define IDD_KEY_PANEL 163
 #define IDD_RUNFILE_PANEL 164
+#define IDD_SETUP_TEST 165
 
 // Icons and bitmaps
 #define IDI_KONTAKTA 128
@@ -38,6 +39,17 @@
 #define IDC_ROW_ACTION_BASE 1024
 #define IDC_ROW_CHECK_BASE 1040
 #define IDC_BEEP_CHECK 1008
+
+// The test page: row n (1 to 8) uses the lamp 1200 + n, the hold time 1210 + n
+// with its spin 1220 + n, the lockout 1230 + n with its spin 1240 + n and the
+// counters 1250 + n.
+#define IDC_LAMP_BASE 1200
+#define IDC_HOLD_BASE 1210
+#define IDC_HOLD_SPIN_BASE 1220
+#define IDC_LOCKOUT_BASE 1230
+#define IDC_LOCKOUT_SPIN_BASE 1240
+#define IDC_COUNTS_BASE 1250
+#define IDC_SUSPEND_CHECK 1260
 
 // The action editor and its panels
 #define IDC_PANEL_FRAME 1012

@@ -66,6 +66,13 @@ const char16_t* DeviceName(int32_t deviceKind)
 
 std::u16string OpenFailure(const std::u16string& path) { return Fill(u"'%s' konnte nicht geöffnet werden!", {path}); }
 
+std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches)
+{
+    return Fill(u"%d / %d", {Decimal(presses), Decimal(ignoredTouches)});
+}
+
+std::u16string PausedTip() { return Fill(u"%s - pausiert", {mainTitle}); }
+
 std::u16string DeviceStatusText(bool boxUnreadable, int32_t deviceKind)
 {
     return Fill(u"%s ist angeschlossen.", {DeviceName(boxUnreadable ? 0 : deviceKind)});

@@ -71,6 +71,14 @@ std::u16string UserFilesDirectoryFor(const std::u16string& documents);
 // Texts of the settings sheet, the action editor and its panels.
 constexpr const char16_t* pageTitleGeneral = u"Allgemein";
 constexpr const char16_t* pageTitleInfo = u"Info";
+constexpr const char16_t* pageTitleTest = u"Test und Filter";
+// The counters of the test page: presses that counted, touches the filters
+// ignored ("12 / 3").
+std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches);
+// The tray menu's pause and release entries, and the tip while paused.
+constexpr const char16_t* pauseSensors = u"Sensoren pausieren";
+constexpr const char16_t* releaseAllKeys = u"Alle Tasten loslassen";
+std::u16string PausedTip();  // "KORVA Kontakta - pausiert"
 std::u16string EditorCaption(int sensorNumber);    // "Aktion für Sensor %d bearbeiten"
 // "Wenn Sie Sensor %d betätigen wird die ausgewählte Maustasten-Aktion ausgeführt."
 std::u16string MouseInfoText(int sensorNumber);

@@ -18,6 +18,7 @@ CSetup::CSetup(std::wstring caption, SheetServices& services)
     : CPropSheet(std::move(caption)), services(services), generalPage(services)
 {
     AddPage(generalPage);
+    AddPage(testPage);
     AddPage(infoPage);
 }
 
@@ -47,7 +48,7 @@ void CSetup::OnInitDialog()
     // The status line is a child of the sheet by now, so it is scaled with
     // the rest.
     ApplyPageFont();
-    SetActivePage(1);
+    SetActivePage(PageCount() - 1);  // "Info"
     SetActivePage(0);
     UpdateDeviceStatus();
     // The timer belongs to the sheet's window, on this thread.
@@ -59,7 +60,10 @@ void CSetup::UpdateDeviceStatus()
     const bool unreadable = services.BoxUnreadable();
     const int32_t kind = services.DeviceKindNow();
     ::SetDlgItemTextW(hwnd, IDC_DEVICE_STATUS, win::Wide(texts::DeviceStatusText(unreadable, kind)).c_str());
-    if (generalPage.GetSafeHwnd() && !unreadable) generalPage.ShowRowsFor(kind);
+    if (!unreadable) {
+        if (generalPage.GetSafeHwnd()) generalPage.ShowRowsFor(kind);
+        testPage.ShowRowsFor(kind);
+    }
 }
 
 bool CSetup::SaveChanges()

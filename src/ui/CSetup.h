@@ -1,5 +1,5 @@
-// The settings sheet "Kontakta - Konfigurationsmwenü": the pages "Allgemein"
-// and "Info", a single OK button where Apply would be, and a status line
+// The settings sheet "Kontakta - Konfigurationsmwenü": the pages "Allgemein",
+// "Test und Filter" and "Info", a single OK button where Apply would be, and a status line
 // below the pages that names the connected input box and is refreshed every
 // second. OK stores the pages and writes the settings file; the close box
 // ends the sheet without writing it.
@@ -8,6 +8,7 @@
 #include "ui/CPropSheet.h"
 #include "ui/CSetup1.h"
 #include "ui/CSetup_Info.h"
+#include "ui/CSetup_Test.h"
 #include "ui/SheetServices.h"
 
 class CSetup : public CPropSheet {
@@ -25,6 +26,8 @@ public:
     void UpdateDeviceStatus();
 
     CSetup1& GeneralPage() { return generalPage; }
+    CSetup_Test& TestPage() { return testPage; }
+    CSetup_Info& InfoPage() { return infoPage; }
 
 protected:
     void OnInitDialog() override;
@@ -34,6 +37,7 @@ protected:
 private:
     SheetServices& services;
     CSetup1 generalPage;
+    CSetup_Test testPage;
     CSetup_Info infoPage;
     HWND statusLine = nullptr;
 };

@@ -32,6 +32,7 @@ target_link_libraries(kontakta_win PUBLIC kontakta_core
 add_library(kontakta_ui STATIC
     ui/CNewStatic.cpp
     ui/CSetup_Info.cpp
+    ui/CSetup_Test.cpp
     ui/CKeyActionEdit.cpp
     ui/CEditPanels.cpp
     ui/CEditAction.cpp

@@ -180,7 +180,7 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
                 expect(Inside(RectIn(sheetWindow, sheet.Page(index).GetSafeHwnd()), area),
                        "page " + std::to_string(index) + " inside the page area");
             // The logo keeps the size of its bitmap.
-            const HWND info = sheet.Page(1).GetSafeHwnd();
+            const HWND info = sheet.InfoPage().GetSafeHwnd();
             RECT logo{};
             ::GetClientRect(::GetWindow(info, GW_CHILD), &logo);
             expect(logo.right == 75 && logo.bottom == 38, "the logo keeps 75 x 38 pixels");

@@ -1,0 +1,56 @@
+// What the polling thread shares with the settings' test page and the tray
+// menu besides the records: the timing filters of each sensor, the live state
+// of each switch with counters of the presses that counted and the touches
+// that the filters ignored, and the two ways to hold the actions back (the
+// test page's "Aktionen beim Testen aussetzen" and the tray's pause).
+// Everything is atomic: the user-interface thread writes and reads while the
+// polling thread runs, and neither waits for the other.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "sensors/SensorAction.h"
+#include "sensors/SensorFilter.h"
+
+// The hold times and lockouts of the eight sensors, sensor 1 first. A change
+// takes effect at the next poll. Values are held to their ranges.
+class FilterTable {
+public:
+    FilterTimes Get(int index) const;
+    void Set(int index, FilterTimes times);
+    std::array<FilterTimes, sensorCount> GetAll() const;
+    void SetAll(const std::array<FilterTimes, sensorCount>& all);
+    void Reset();  // all 0: every edge counts at once
+
+private:
+    std::array<std::atomic<uint32_t>, sensorCount> hold{};
+    std::array<std::atomic<uint32_t>, sensorCount> lockout{};
+};
+
+class SensorActivity {
+public:
+    // Polling thread: the switch state of the last read, and the events.
+    void PublishSwitch(int index, bool pressed);
+    void CountPress(int index);
+    void CountIgnoredTouch(int index);
+
+    // Any thread.
+    bool SwitchPressed(int index) const;
+    uint32_t Presses(int index) const;
+    uint32_t IgnoredTouches(int index) const;
+    void ResetCounters();
+
+private:
+    std::atomic<uint32_t> switches{0};  // bit n-1: sensor n pressed
+    std::array<std::atomic<uint32_t>, sensorCount> presses{};
+    std::array<std::atomic<uint32_t>, sensorCount> ignored{};
+};
+
+extern FilterTable sensorFilters;
+extern SensorActivity sensorActivity;
+// The test page holds the actions back while it is shown with its box ticked.
+extern std::atomic<bool> actionsSuspended;
+// "Sensoren pausieren" of the tray menu: no action runs until it is resumed.
+extern std::atomic<bool> sensorsPaused;
