@@ -5,6 +5,7 @@
 #include <set>
 #include <random>
 
+#include "SettingsFileGenerator.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -283,16 +284,10 @@ TEST_F(SettingsFileTest, AnyFileContentGivesADefinedOutcome)
 {
     std::mt19937 random(20261207);
     std::vector<size_t> sizes = {0, 1, 3, 4, 5, 631, 632, 5027, 5028, 5031, 5032, 5033, 100000};
-    for (int i = 0; i < 300; ++i) sizes.push_back(random() % 6000);
+    for (int i = 0; i < 300; ++i) sizes.push_back(GeneratedSettingsFileSize(random));
     for (size_t size : sizes) {
-        std::vector<uint8_t> bytes(size);
-        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
-        if (size >= settingsBlockSize && random() % 2) {
-            bytes[5028] = 2;  // a valid version, so the records are looked at
-            bytes[5029] = bytes[5030] = bytes[5031] = 0;
-        }
         ResetSettingsToDefaults();
-        storage.files[userFile] = bytes;
+        storage.files[userFile] = GenerateSettingsFile(random, size);
         const bool accepted = LoadSettings(storage, messages);
         if (!accepted) continue;
         for (const SensorAction& record : sensorActions.GetAll()) {
