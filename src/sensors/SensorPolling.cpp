@@ -39,15 +39,19 @@ SensorPoller::SensorPoller(SensorSource& source, ActionContext& actions) : sourc
 
 void SensorPoller::Cycle()
 {
-    if (startupPending || readFailed) return;
+    if (releaseRequested.exchange(false)) ReleaseHeldInputs();
+    if (startupPending) return;
     uint32_t value = 0;
     DeviceKind kind = DeviceKind::None;
-    if (!source.ReadInputs(value, kind)) {
+    if (readFailed || !source.ReadInputs(value, kind)) {
         // The box is gone: nothing may stay held, because the release
-        // events will not come until it is back.
-        ReleaseHeldInputs();
+        // events will not come until it is back. Once is enough; nothing
+        // new is pressed while it is gone.
+        if (!boxLost) ReleaseHeldInputs();
+        boxLost = true;
         return;
     }
+    boxLost = false;
     const std::optional<SensorStates> states = DecodeSensors(value, kind);
     if (!states) {
         actions.sounds.ErrorBeep();
@@ -80,12 +84,20 @@ void SensorPoller::ReleaseHeldInputs()
     actions.input.ReleaseAll();
 }
 
-void RunPollLoop(SensorPoller& poller, StopSignal& stop)
+int64_t NextPollDue(int64_t previousDue, int64_t now)
 {
-    if (!stop.IsSet()) {
+    const int64_t next = previousDue + pollPeriodMicroseconds;
+    return now - next > pollPeriodMicroseconds ? now : next;
+}
+
+void RunPollLoop(SensorPoller& poller, PollPacing& pacing)
+{
+    if (!pacing.StopAsked()) {
+        int64_t due = pacing.NowMicroseconds();
         do {
             poller.Cycle();
-        } while (!stop.Wait(pollPeriodMilliseconds));
+            due = NextPollDue(due, pacing.NowMicroseconds());
+        } while (!pacing.PauseUntil(due));
     }
     poller.ReleaseHeldInputs();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -25,17 +26,29 @@ public:
     virtual bool ReadInputs(uint32_t& value, DeviceKind& kind) = 0;
 };
 
-// Asked between cycles whether the polling should end.
-class StopSignal {
+// The polling thread's clock and its pause between two cycles, which a stop
+// ends at once. Times are microseconds of a clock that only runs forward (not
+// the time of day, which the user may set back).
+class PollPacing {
 public:
-    virtual ~StopSignal() = default;
+    virtual ~PollPacing() = default;
     // Whether the stop was asked for, without waiting.
-    virtual bool IsSet() = 0;
-    // Waits up to `milliseconds` for the stop; true as soon as it is asked
-    // for. The pause between two cycles is this wait, so a stop never waits
-    // for the rest of a pause, and the thread needs one wait per cycle.
-    virtual bool Wait(uint32_t milliseconds) = 0;
+    virtual bool StopAsked() = 0;
+    virtual int64_t NowMicroseconds() = 0;
+    // Waits until `due` (returns at once if it has passed) or until the stop
+    // is asked for, whichever comes first; true when the stop was asked for.
+    // The thread needs this one wait per cycle.
+    virtual bool PauseUntil(int64_t due) = 0;
 };
+
+constexpr int64_t pollPeriodMicroseconds = 20000;
+
+// When the next cycle is due, on a fixed 20 ms schedule: one period after
+// the previous due time, so the cycle's own time (the read, the actions)
+// does not stretch the period. A cycle that ran past the next due time
+// by more than a whole period (a slow action) starts the schedule anew at
+// `now`: the missed cycles are not made up in a burst.
+int64_t NextPollDue(int64_t previousDue, int64_t now);
 
 // What the actions of the sensors act through. `input` notes what it holds
 // down, so that it can all be let go.
@@ -64,19 +77,26 @@ class SensorPoller {
 public:
     SensorPoller(SensorSource& source, ActionContext& actions);
 
-    // Reads the box once (unless start-up is pending or the box is
-    // unreadable), decodes it, and dispatches every change, sensor 1 first.
+    // Carries out a requested release first. Then reads the box once (unless
+    // start-up is pending or the box is unreadable), decodes it, and
+    // dispatches every change, sensor 1 first.
     // A press runs the sensor's record as it is now, if it is enabled; the
     // release runs exactly the record its press ran, whatever happened to
     // the record in between, and nothing if the press ran nothing. So a
     // record changed or switched off while its sensor is held never leaves
-    // a key or button down, nor a key repeating. A failed read lets go of
-    // everything the sensors hold down. An unknown kind of box sounds the
+    // a key or button down, nor a key repeating. When the box becomes
+    // unreadable (a failed read, or the device access closed it), everything
+    // the sensors hold down is let go. An unknown kind of box sounds the
     // error beep and changes nothing.
     void Cycle();
 
     // Ends the key repetition and releases every key and button that is held.
+    // Polling thread only.
     void ReleaseHeldInputs();
+
+    // Asks the polling thread to release everything held at its next cycle.
+    // Any thread; it does not wait.
+    void RequestRelease() { releaseRequested = true; }
 
     // The states of the last decoded cycle. Kept across lost and re-opened
     // boxes, together with what each held sensor's press did, so a sensor
@@ -87,16 +107,17 @@ public:
 private:
     SensorSource& source;
     ActionContext& actions;
+    std::atomic<bool> releaseRequested{false};
+    bool boxLost = true;  // unreadable at the last look, or not read yet: nothing is held
     SensorStates lastSensorState{};
     // Per sensor, the record its last press was dispatched with; empty when
     // the sensor was switched off at that press (or is released).
     std::array<std::optional<SensorAction>, sensorCount> pressedWith{};
 };
 
-// The polling thread's loop: a cycle, then a pause of 20 ms that a stop ends,
-// until the stop is asked for (also looked at once before the first cycle).
-// A stop asked for during a cycle takes effect after the whole cycle. On the
-// way out everything held is released.
-void RunPollLoop(SensorPoller& poller, StopSignal& stop);
-
-constexpr uint32_t pollPeriodMilliseconds = 20;
+// The polling thread's loop: a cycle every 20 ms (NextPollDue), with the
+// pause between cycles ended by the stop, until the stop is asked for (also
+// looked at once before the first cycle). A stop asked for during a cycle
+// takes effect after the whole cycle. On the way out everything held is
+// released.
+void RunPollLoop(SensorPoller& poller, PollPacing& pacing);

@@ -278,28 +278,73 @@ TEST_F(SensorPollerTest, LostBoxLetsGoOfHeldKeysAndButtonsAndItsReleaseStillCome
     EXPECT_EQ(Cycle({}), (Events{"timers stop", "key 12 up", "key 09 up", "mouse 0004", "sleep 5"}));
 }
 
-TEST_F(SensorPollerTest, LoopChecksTheStopBeforeTheFirstCycleAndAfterEachSleep)
+TEST_F(SensorPollerTest, HeldInputsAreLetGoOnRequestAndWhenTheBoxIsClosedElsewhere)
 {
-    struct CountingStop : StopSignal {
-        bool IsSet() override { return ++asked > stopAfter; }
-        bool Wait(uint32_t milliseconds) override
-        {
-            waits.push_back(milliseconds);
-            return IsSet();
-        }
-        int asked = 0;
-        int stopAfter = 0;
-        std::vector<uint32_t> waits;
-    } stop;
-    RunPollLoop(poller, stop);
-    EXPECT_EQ(source.reads, 0) << "a stop made before the start ends it at once";
-    EXPECT_TRUE(stop.waits.empty());
+    beepOnPress = 0;
+    Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::LeftPressRelease));
+    Cycle({1});
+    poller.RequestRelease();
+    EXPECT_EQ(Cycle({1}), (Events{"timers stop", "mouse 0004"}));
+    EXPECT_TRUE(Cycle({1}).empty()) << "once per request";
 
-    stop.asked = 0;
-    stop.stopAfter = 3;
-    RunPollLoop(poller, stop);
-    EXPECT_EQ(source.reads, 3);
-    EXPECT_EQ(stop.waits, (std::vector<uint32_t>{20, 20, 20})) << "a pause of 20 ms after every cycle";
+    Cycle({});
+    Cycle({1});
+    readFailed = true;  // the device access closed the kit; no read has failed
+    const int reads = source.reads;
+    EXPECT_EQ(Cycle({1}), (Events{"timers stop", "mouse 0004"}));
+    EXPECT_TRUE(Cycle({1}).empty()) << "once per loss";
+    EXPECT_EQ(source.reads, reads);
+    EXPECT_FALSE(held.AnythingHeld());
+}
+
+// A virtual clock: a pause moves it to its due time; the reads of
+// ScriptedClockSource move it on by each cycle's own time.
+struct VirtualPacing : PollPacing {
+    bool StopAsked() override { return ++asked > stopAfter; }
+    int64_t NowMicroseconds() override { return now; }
+    bool PauseUntil(int64_t due) override
+    {
+        dues.push_back(due - start);
+        now = std::max(now, due);
+        return StopAsked();
+    }
+    int64_t start = 5000000;
+    int64_t now = start;
+    int asked = 0;
+    int stopAfter = 0;
+    std::vector<int64_t> dues;  // from the start
+};
+
+TEST_F(SensorPollerTest, LoopKeepsA20MillisecondScheduleWhateverTheCyclesTake)
+{
+    struct TimedSource : SensorSource {
+        bool ReadInputs(uint32_t& value, DeviceKind& kind) override
+        {
+            ++reads;
+            pacing->now += cycleMicroseconds.at(static_cast<size_t>(reads - 1));
+            value = EightInputValue({});
+            kind = DeviceKind::EightInputs;
+            return true;
+        }
+        VirtualPacing* pacing = nullptr;
+        std::vector<int64_t> cycleMicroseconds;
+        int reads = 0;
+    } timed;
+    VirtualPacing pacing;
+    timed.pacing = &pacing;
+    SensorPoller timedPoller(timed, actions);
+    RunPollLoop(timedPoller, pacing);
+    EXPECT_EQ(timed.reads, 0) << "a stop made before the start ends it at once";
+    EXPECT_TRUE(pacing.dues.empty());
+
+    pacing.asked = 0;
+    pacing.stopAfter = 5;
+    timed.cycleMicroseconds = {3000, 15000, 30000, 70000, 3000};
+    RunPollLoop(timedPoller, pacing);
+    EXPECT_EQ(timed.reads, 5);
+    EXPECT_EQ(pacing.dues, (std::vector<int64_t>{20000, 40000, 60000, 140000, 160000}))
+        << "due one period after the previous due time; a cycle late by less than a period runs at once "
+           "and keeps the schedule; one late by more starts it anew";
 }
 
 TEST_F(SensorPollerTest, StopAskedForDuringAnActionTakesEffectAfterTheWholeCycle)
@@ -307,9 +352,10 @@ TEST_F(SensorPollerTest, StopAskedForDuringAnActionTakesEffectAfterTheWholeCycle
     beepOnPress = 0;
     Configure(2, ActionGroup::RunFile);
     Configure(3, ActionGroup::Keyboard);
-    struct FlagStop : StopSignal {
-        bool IsSet() override { return stop; }
-        bool Wait(uint32_t) override { return stop; }
+    struct FlagStop : PollPacing {
+        bool StopAsked() override { return stop; }
+        int64_t NowMicroseconds() override { return 0; }
+        bool PauseUntil(int64_t) override { return stop; }
         bool stop = false;
     } stop;
     struct StoppingShell : Shell {
@@ -335,11 +381,8 @@ TEST_F(SensorPollerTest, LoopReleasesEverythingOnTheWayOut)
     beepOnPress = 0;
     Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::MiddlePressRelease));
     source.value = EightInputValue({1});
-    struct StopAfterOne : StopSignal {
-        bool IsSet() override { return ++asked > 1; }
-        bool Wait(uint32_t) override { return IsSet(); }
-        int asked = 0;
-    } stop;
+    VirtualPacing stop;
+    stop.stopAfter = 1;
     RunPollLoop(poller, stop);
     EXPECT_FALSE(held.AnythingHeld());
     EXPECT_EQ(log.Events().back(), "mouse 0040");
@@ -382,9 +425,10 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
     ActionContext actions{held, sounds, clock, keys, shell};
     ScriptedSource source;
     SensorPoller poller(source, actions);
-    struct Stop : StopSignal {
-        bool IsSet() override { return stop; }
-        bool Wait(uint32_t) override
+    struct Stop : PollPacing {
+        bool StopAsked() override { return stop; }
+        int64_t NowMicroseconds() override { return 0; }
+        bool PauseUntil(int64_t) override
         {
             std::this_thread::yield();
             return stop;
