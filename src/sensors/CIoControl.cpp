@@ -3,13 +3,13 @@
 #include "res/resource.h"
 
 CIoControl::CIoControl(Kit& kit, InterfaceCounter& counter)
-    : win::Dialog(IDD_HIDDEN_WINDOW), access(kit, counter, *this)
+    : win::Dialog(IDD_HIDDEN_WINDOW), access(kit, counter, reopenTimer, retryTimer)
 {
 }
 
 BOOL CIoControl::OnInitDialog()
 {
-    access.OpenDevice();
+    access.Start();
     return FALSE;  // hidden: takes no focus
 }
 
@@ -21,9 +21,17 @@ BOOL CIoControl::DestroyWindow()
 
 void CIoControl::OnTimer(UINT_PTR id)
 {
-    if (id != ReopenTimer) return;
-    KillTimer(ReopenTimer);
-    access.OnReopenTimer();
+    // SetTimer repeats until killed; both timers are used once per start.
+    switch (id) {
+    case ReopenTimer:
+        KillTimer(ReopenTimer);
+        access.OnReopenTimer();
+        break;
+    case RetryTimer:
+        KillTimer(RetryTimer);
+        access.OnRetryTimer();
+        break;
+    }
 }
 
 INT_PTR CIoControl::OnMessage(UINT message, WPARAM, LPARAM, bool& handled)
@@ -34,5 +42,3 @@ INT_PTR CIoControl::OnMessage(UINT message, WPARAM, LPARAM, bool& handled)
     handled = false;
     return 0;
 }
-
-void CIoControl::Start(uint32_t milliseconds) { SetTimer(ReopenTimer, milliseconds); }

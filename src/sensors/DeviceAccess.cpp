@@ -24,8 +24,8 @@ void Release(KitHandle& handle, Kit& kit)
 
 const char16_t* DeviceKindName(DeviceKind kind) { return texts::DeviceName(int32_t(kind)); }
 
-DeviceAccess::DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer)
-    : kit(kit), counter(counter), reopenTimer(reopenTimer)
+DeviceAccess::DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer, OneShotTimer& retryTimer)
+    : kit(kit), counter(counter), reopenTimer(reopenTimer), retryTimer(retryTimer)
 {
 }
 
@@ -42,6 +42,13 @@ void DeviceAccess::ReleaseKitLocked()
     // The box's handle belonged to the set that is gone: forget it, so that
     // nothing can read through it any more.
     device = KitHandle{};
+    deviceKind = DeviceKind::None;
+}
+
+void DeviceAccess::Start()
+{
+    OpenDevice();
+    retryTimer.Start(retryMilliseconds);
 }
 
 bool DeviceAccess::OpenDevice()
@@ -50,7 +57,6 @@ bool DeviceAccess::OpenDevice()
     isOpen = false;
     Release(device, kit);
     ReleaseKitLocked();
-    deviceKind = DeviceKind::None;
 
     kitSet = KitHandle{kit.OpenDevices(), 0, false};
     deviceCount = kit.DeviceCount();
@@ -72,6 +78,7 @@ bool DeviceAccess::OpenDevice()
 
     if (chosenKind == DeviceKind::None) {
         ReleaseKitLocked();
+        readFailed = true;  // no box is open: the tray and the sheet show it missing
         return false;
     }
     device = chosen;
@@ -99,7 +106,24 @@ void DeviceAccess::CountInterfaces()
     reopenTimer.Start(reopenDelayMilliseconds);
 }
 
-void DeviceAccess::OnReopenTimer() { OpenDevice(); }
+void DeviceAccess::OnReopenTimer()
+{
+    if (!heldClosed) OpenDevice();
+}
+
+void DeviceAccess::OnRetryTimer()
+{
+    if (heldClosed) return;  // ReopenNow starts the retry again
+    retryTimer.Start(retryMilliseconds);
+    if (readFailed && kit.Loaded()) OpenDevice();
+}
+
+void DeviceAccess::ReopenNow()
+{
+    heldClosed = false;
+    OpenDevice();
+    retryTimer.Start(retryMilliseconds);
+}
 
 bool DeviceAccess::ReadInputs(uint32_t& value, DeviceKind& kind)
 {
@@ -117,8 +141,10 @@ bool DeviceAccess::ReadInputs(uint32_t& value, DeviceKind& kind)
 
 void DeviceAccess::CloseKit()
 {
+    heldClosed = true;
     std::lock_guard<std::mutex> guard(lock);
     ReleaseKitLocked();
+    readFailed = true;
     isOpen = false;
 }
 

@@ -26,12 +26,18 @@ constexpr uint8_t idCodeSixInputs = 6;
 // After the set of matching devices changed, the box is re-opened this much
 // later, so that the burst of device messages of one plug leads to one re-open.
 constexpr uint32_t reopenDelayMilliseconds = 1500;
+// While the box cannot be read it is opened again this often. After sleep, a
+// USB reset, a hub power event or a glitch on a long sensor cable the number
+// of matching devices is often the same as before, so no device change would
+// ever bring the box back.
+constexpr uint32_t retryMilliseconds = 2000;
 
 // The operations of the kit library that the program uses. A handle is an
 // opaque pointer-sized value; 0 means none.
 class Kit {
 public:
     virtual ~Kit() = default;
+    virtual bool Loaded() const = 0;                                    // the library is there, with every call
     virtual uintptr_t OpenDevices() = 0;                                // opens all devices: the open set
     virtual void CloseDevices(uintptr_t set) = 0;                       // closes the set and its device handles
     virtual uint32_t DeviceCount() = 0;                                 // devices in the open set, numbered from 1
@@ -64,37 +70,66 @@ struct KitHandle {
     bool borrowed = false;
 };
 
-// The state and decisions of the device access. OpenDevice, CountInterfaces,
-// OnReopenTimer and CloseKit run on the user-interface thread, ReadInputs on
-// the polling thread. Opening and reading exclude each other, so a read never
-// reaches a handle that an open is releasing.
+// The state and decisions of the device access. Everything but ReadInputs
+// runs on the user-interface thread, ReadInputs on the polling thread.
+// Opening and reading exclude each other, so a read never reaches a handle
+// that an open is releasing. Whenever no box is open, `readFailed` is set, so
+// the tray and the settings sheet show the box as missing.
+//
+// Besides a device change, two things open the box again: the retry, every
+// 2 s while the box cannot be read (and the kit library is there), and
+// ReopenNow. CloseKit holds the box closed: neither the retry nor a device
+// change opens it until ReopenNow is called (a session in the background
+// must not hold the box, nor act on it).
 class DeviceAccess {
 public:
-    DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer);
+    DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer, OneShotTimer& retryTimer);
     ~DeviceAccess();
     DeviceAccess(const DeviceAccess&) = delete;
     DeviceAccess& operator=(const DeviceAccess&) = delete;
 
+    // The first open, when the window is created: OpenDevice, then the
+    // retry timer starts.
+    void Start();
+
     // Closes the open set, opens it anew and chooses the first device that
     // is the box: product id 0x1501 and identification code 2 or 6. The chosen
     // box gets the report 00 FF FF on pipe 0, and the box counts as readable
-    // again. Returns whether a box was chosen.
+    // again; without a box it counts as unreadable. Returns whether a box was
+    // chosen.
     bool OpenDevice();
 
     // A device-change message arrived: count the matching interfaces and, if
     // the count changed, (re)start the re-open timer.
     void CountInterfaces();
 
-    // The re-open timer expired.
+    // The re-open timer expired: OpenDevice, unless the kit is held closed.
     void OnReopenTimer();
+
+    // The retry timer expired: it runs again in 2 s, and the box is opened
+    // again if it cannot be read, the kit library is there and the kit is not
+    // held closed. An open costs the kit's own look at the attached devices,
+    // on this thread, once in 2 s while the box is missing; nothing while it
+    // works.
+    void OnRetryTimer();
+
+    // Opens the box again at once, whatever its state, and ends the hold of
+    // CloseKit: on resume from sleep, where the old handle may be dead before
+    // any read noticed it, and when the session is connected again.
+    void ReopenNow();
 
     // Reads the box's input value and the kind of box it came from. False,
     // without calling the kit, while the box counts as unreadable; a failing
     // read makes it unreadable until the next successful OpenDevice.
     bool ReadInputs(uint32_t& value, DeviceKind& kind);
 
-    // Closes the open set (and so the box's handle).
+    // Closes the open set (and so the box's handle), marks the box unreadable
+    // and holds it closed until ReopenNow: at shutdown, and when the session
+    // goes to the background. Call it after the polling thread has let go of
+    // what the sensors hold (it lets go by itself once it sees the box
+    // unreadable, at its next cycle).
     void CloseKit();
+    bool HeldClosed() const { return heldClosed; }
 
     DeviceKind Kind() const;
     bool IsOpen() const;
@@ -109,6 +144,8 @@ private:
     Kit& kit;
     InterfaceCounter& counter;
     OneShotTimer& reopenTimer;
+    OneShotTimer& retryTimer;
+    bool heldClosed = false;  // user-interface thread only
 
     mutable std::mutex lock;
     DeviceKind deviceKind = DeviceKind::None;

@@ -17,7 +17,7 @@ public:
     // devices loads it; a library that was missing is looked for again at
     // every open, so one placed beside the program later is found.
     bool Load();
-    bool Loaded() const { return loaded; }
+    bool Loaded() const override { return loaded; }
 
     uintptr_t OpenDevices() override;
     void CloseDevices(uintptr_t set) override;

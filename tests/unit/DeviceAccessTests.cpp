@@ -16,7 +16,21 @@ protected:
     FakeKit kit{&log};
     FakeCounter counter;
     VirtualTimer timer;
-    DeviceAccess access{kit, counter, timer};
+    VirtualTimer retry;
+    DeviceAccess access{kit, counter, timer, retry};
+
+    // Moves the retry timer's clock on in 10 ms steps, as the window would.
+    void PassRetryTime(uint64_t milliseconds)
+    {
+        for (uint64_t step = 0; step < milliseconds; step += 10)
+            if (retry.Advance(10)) access.OnRetryTimer();
+    }
+    bool Read()
+    {
+        uint32_t value;
+        DeviceKind kind;
+        return access.ReadInputs(value, kind);
+    }
 };
 
 TEST_F(DeviceAccessTest, EightInputBoxIsChosenPreparedAndReadable)
@@ -66,7 +80,7 @@ TEST_F(DeviceAccessTest, IdentificationCodeZeroIsNotChosenAndTheKitIsClosed)
     EXPECT_FALSE(access.OpenDevice());
     EXPECT_EQ(access.Kind(), DeviceKind::None);
     EXPECT_FALSE(access.IsOpen());
-    EXPECT_TRUE(readFailed) << "keeps its value";
+    EXPECT_TRUE(readFailed);
     EXPECT_EQ(log.Events(), (Events{"kit open", "kit count", "kit close 1"}));
 }
 
@@ -82,7 +96,7 @@ TEST_F(DeviceAccessTest, KitReportingNoDevicesIsClosedAtOnce)
     struct NoDevices : FakeKit {
         uint32_t DeviceCount() override { return 0; }
     } empty;
-    DeviceAccess none(empty, counter, timer);
+    DeviceAccess none(empty, counter, timer, retry);
     EXPECT_FALSE(none.OpenDevice());
     EXPECT_EQ(empty.closes, 1);
     EXPECT_EQ(none.Kind(), DeviceKind::None);
@@ -129,11 +143,9 @@ TEST_F(DeviceAccessTest, BoxGoneAtReopenLeavesNoHandleToReadThrough)
     ASSERT_TRUE(access.OpenDevice());
     kit.devices.clear();  // unplugged before any read noticed it
     EXPECT_FALSE(access.OpenDevice());
-    EXPECT_FALSE(readFailed) << "nothing has failed yet";
-    uint32_t value;
-    DeviceKind kind;
-    EXPECT_FALSE(access.ReadInputs(value, kind));
-    EXPECT_TRUE(readFailed);
+    EXPECT_TRUE(readFailed) << "no box is open: shown as missing before any read failed";
+    readFailed = false;
+    EXPECT_FALSE(Read());
     EXPECT_EQ(kit.callsOnReleasedHandles, 0);
 }
 
@@ -143,10 +155,66 @@ TEST_F(DeviceAccessTest, CloseKitReleasesTheSetOnceAndForgetsTheBox)
     access.CloseKit();
     access.CloseKit();
     EXPECT_EQ(kit.closes, 1);
-    uint32_t value;
-    DeviceKind kind;
-    EXPECT_FALSE(access.ReadInputs(value, kind));
+    EXPECT_TRUE(readFailed) << "the tray and the sheet show the box missing";
+    EXPECT_EQ(access.Kind(), DeviceKind::None);
+    readFailed = false;
+    EXPECT_FALSE(Read());
     EXPECT_EQ(kit.callsOnReleasedHandles, 0);
+}
+
+// After a USB reset or sleep the count of devices is the same as before, so
+// only the retry brings the box back.
+TEST_F(DeviceAccessTest, UnreadableBoxIsOpenedAgainEveryTwoSecondsUntilItReads)
+{
+    access.Start();
+    ASSERT_FALSE(readFailed);
+    PassRetryTime(10000);
+    EXPECT_EQ(kit.opens, 1) << "no retry while the box reads";
+
+    kit.SetReadFails(0, true);
+    ASSERT_FALSE(Read());
+    PassRetryTime(1990);
+    EXPECT_EQ(kit.opens, 1);
+    PassRetryTime(20);
+    EXPECT_EQ(kit.opens, 2);
+    PassRetryTime(4000);
+    EXPECT_EQ(kit.opens, 4) << "one attempt every 2 s";
+    EXPECT_TRUE(readFailed);
+
+    kit.SetReadFails(0, false);
+    PassRetryTime(2000);
+    EXPECT_EQ(kit.opens, 5);
+    EXPECT_FALSE(readFailed);
+    EXPECT_TRUE(Read());
+    PassRetryTime(10000);
+    EXPECT_EQ(kit.opens, 5) << "the retry stops once the box reads";
+    EXPECT_EQ(kit.callsOnReleasedHandles, 0);
+}
+
+TEST_F(DeviceAccessTest, ClosedKitStaysClosedUntilReopenNowAndAMissingLibraryIsNotRetried)
+{
+    access.Start();
+    access.CloseKit();
+    const int opens = kit.opens;
+    PassRetryTime(10000);
+    counter.count = 1;
+    access.CountInterfaces();
+    ASSERT_TRUE(timer.Advance(reopenDelayMilliseconds));
+    access.OnReopenTimer();
+    EXPECT_EQ(kit.opens, opens) << "neither the retry nor a device change opens a closed kit";
+    EXPECT_TRUE(readFailed);
+
+    access.ReopenNow();
+    EXPECT_EQ(kit.opens, opens + 1) << "at once";
+    EXPECT_FALSE(readFailed);
+    kit.SetReadFails(0, true);
+    Read();
+    PassRetryTime(2000);
+    EXPECT_EQ(kit.opens, opens + 2) << "and the retry runs again";
+
+    kit.loaded = false;
+    PassRetryTime(10000);
+    EXPECT_EQ(kit.opens, opens + 2) << "nothing to retry without the library";
 }
 
 TEST_F(DeviceAccessTest, AbsurdDeviceCountIsNotLoopedThrough)
@@ -202,7 +270,7 @@ TEST(DeviceAccessRace, ReadsRacingReopensNeverReachAReleasedHandle)
     FakeKit kit;
     FakeCounter counter;
     VirtualTimer timer;
-    DeviceAccess access(kit, counter, timer);
+    DeviceAccess access(kit, counter, timer, timer);
     ASSERT_TRUE(access.OpenDevice());
 
     std::atomic<bool> done{false};

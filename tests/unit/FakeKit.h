@@ -21,10 +21,13 @@ class FakeKit : public Kit {
 public:
     explicit FakeKit(EventLog* log = nullptr) : log(log) {}
 
+    bool Loaded() const override { return loaded; }
+
     uintptr_t OpenDevices() override
     {
         std::lock_guard<std::mutex> guard(lock);
         Note("open");
+        ++opens;
         if (nullSet || devices.empty()) return 0;
         openSet = ++setGeneration;
         return openSet << 8;
@@ -92,9 +95,11 @@ public:
     }
 
     std::vector<FakeDevice> devices{FakeDevice{}};
+    bool loaded = true;          // false: the library is missing
     bool nullSet = false;        // the open call gives no handle
     uint32_t reportedCount = 0;  // nonzero: the count call answers this
     std::atomic<int> reads{0};
+    std::atomic<int> opens{0};
     std::atomic<int> closes{0};
     std::atomic<int> callsOnReleasedHandles{0};
 

@@ -235,16 +235,19 @@ TEST_F(PollingWithStandIn, LosingTheBoxStopsPollingAndLetsGoOfHeldKeysAndButtons
     EXPECT_FALSE(::GetAsyncKeyState('X') & 0x8000);
     EXPECT_FALSE(::GetAsyncKeyState(VK_SHIFT) & 0x8000);
 
-    const uint32_t reads = Control().reads;
     target.Clear();
     testsupport::Pump(800);
-    EXPECT_EQ(Control().reads, reads) << "no further reads";
     EXPECT_EQ(target.Describe(), "") << "the repetition ended too";
+
+    // Reads work again with no device change (as after a USB reset): the
+    // retry brings the box back within its 2 s.
+    Control().devices[0].readsFail = 0;
+    EXPECT_TRUE(PumpUntil([] { return !readFailed; }, 3000));
     Release(1);
     Release(2);
 }
 
-TEST_F(PollingWithStandIn, ReplugAndDeviceChangeReopenTheBoxAfter1500MillisecondsAndPollingResumes)
+TEST_F(PollingWithStandIn, ReplugAndDeviceChangeReopenTheBoxAndPollingResumes)
 {
     Configure(1, Mouse(MouseActionKind::LeftClick));
     startupPending = false;
@@ -254,17 +257,15 @@ TEST_F(PollingWithStandIn, ReplugAndDeviceChangeReopenTheBoxAfter1500Millisecond
     testsupport::Pump(1800);
     EXPECT_TRUE(readFailed);
 
+    // The device change re-opens 1500 ms later, unless the 2 s retry is
+    // first; which one, and the burst giving one re-open, the native tests
+    // show.
     Control().plugged = 1;
-    const uint32_t opens = Control().opens;
     const double start = testsupport::NowMilliseconds();
     Broadcast(DBT_DEVNODES_CHANGED);
-    Broadcast(DBT_DEVICEARRIVAL);  // a burst of messages: one re-open
+    Broadcast(DBT_DEVICEARRIVAL);
     ASSERT_TRUE(PumpUntil([] { return !readFailed; }, 5000));
-    const double elapsed = testsupport::NowMilliseconds() - start;
-    EXPECT_GT(elapsed, 1400.0);
-    EXPECT_LT(elapsed, 3500.0);
-    testsupport::Pump(300);
-    EXPECT_EQ(Control().opens, opens + 1);
+    EXPECT_LT(testsupport::NowMilliseconds() - start, 3500.0);
 
     Press(1);
     EXPECT_TRUE(TargetShows("LDOWN LUP")) << "polling resumed: " << target.Describe();
@@ -312,6 +313,54 @@ TEST_F(PollingWithStandIn, StopPollingReturnsWhileTheThreadIsInsideARunFileActio
     EXPECT_EQ(messages.ShownText(), L"'C:\\gibt es nicht\\fehlt.exe' konnte nicht geöffnet werden!");
     manager.StopPolling();  // a second request returns at once
     ::CloseHandle(stopping);
+    shell.holdUntil = nullptr;
+    Release(4);
+}
+
+// A logoff right after the exit: the second shutdown's stop arrives as a
+// message that the first stop's wait dispatches, while the polling thread is
+// still inside an action. Both must return, and the second only once the
+// thread has ended, because its caller goes on to close the kit.
+CManager* nestedManager = nullptr;
+HANDLE nestedRelease = nullptr;
+std::atomic<int> nestedStops{0};
+std::atomic<bool> endedWhenNestedReturned{false};
+
+void CALLBACK StopAgain(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::SetEvent(nestedRelease);  // the action ends 100 ms later
+    nestedManager->StopPolling();
+    ++nestedStops;
+    endedWhenNestedReturned = ::WaitForSingleObject(nestedManager->ThreadHandle(), 0) == WAIT_OBJECT_0;
+}
+
+TEST_F(PollingWithStandIn, StopPollingCalledAgainFromAMessageOfTheFirstStopWaitsForTheSameEnd)
+{
+    nestedRelease = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    nestedManager = &manager;
+    shell.holdUntil = nestedRelease;
+    Configure(4, RunFile(L"C:\\gibt es nicht\\fehlt.exe"));
+    startupPending = false;
+    Press(4);
+    ASSERT_TRUE(PumpUntil([&] { return shell.entered.load(); }, 3000));
+
+    std::atomic<bool> stopped{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 200 && !stopped; ++i) ::Sleep(100);
+        if (!stopped) {
+            fprintf(stderr, "StopPolling is stuck\n");
+            ::ExitProcess(3);
+        }
+    });
+    ASSERT_NE(::SetTimer(nullptr, 0, 1, StopAgain), 0u);
+    manager.StopPolling();
+    stopped = true;
+    watchdog.join();
+    EXPECT_EQ(nestedStops, 1) << "the second stop came while the first waited";
+    EXPECT_TRUE(endedWhenNestedReturned);
+    EXPECT_FALSE(manager.ThreadStarted());
+    ::CloseHandle(nestedRelease);
     shell.holdUntil = nullptr;
     Release(4);
 }
