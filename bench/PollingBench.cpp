@@ -2,6 +2,8 @@
 // hidden windows and the kit stand-in:
 //   - press-to-input latency: from setting an input in the stand-in's control
 //     to the target window receiving the button-down, over many presses;
+//   - the poll period: the time between two reads of the polling thread,
+//     beside that of a thread that only waits 20 ms in a loop;
 //   - the polling thread's CPU time per minute, idle and with a sensor held;
 //   - the process's working set.
 // It prints figures and fails on nothing.
@@ -51,6 +53,55 @@ private:
     InputSink& target;
 };
 
+// The moments of a thread's cycles, noted by that one thread into room
+// reserved beforehand; read once the thread has ended.
+class CycleTimes {
+public:
+    explicit CycleTimes(size_t capacity) : times(capacity) {}
+    void Note()
+    {
+        const size_t index = count.load(std::memory_order_relaxed);
+        if (index == times.size()) return;
+        times[index] = testsupport::NowMilliseconds();
+        count.store(index + 1, std::memory_order_release);
+    }
+    std::vector<double> Periods() const
+    {
+        std::vector<double> periods;
+        for (size_t i = 1; i < count.load(std::memory_order_acquire); ++i) periods.push_back(times[i] - times[i - 1]);
+        return periods;
+    }
+
+private:
+    std::vector<double> times;
+    std::atomic<size_t> count{0};
+};
+
+// The box as the polling thread reads it, noting the moment of every read.
+class TimedSource : public SensorSource {
+public:
+    explicit TimedSource(SensorSource& source) : source(source) {}
+    bool ReadInputs(uint32_t& value, DeviceKind& kind) override
+    {
+        reads.Note();
+        return source.ReadInputs(value, kind);
+    }
+    CycleTimes reads{200000};
+
+private:
+    SensorSource& source;
+};
+
+const char* PacingName(CManager::Pacing pacing)
+{
+    switch (pacing) {
+    case CManager::Pacing::HighResolutionTimer: return "a high-resolution waitable timer";
+    case CManager::Pacing::PlainTimer: return "a plain waitable timer (the high-resolution flag was refused)";
+    case CManager::Pacing::TimedWait: return "a timed wait (no waitable timer)";
+    default: return "not known";
+    }
+}
+
 double WorkingSetMegabytes()
 {
     PROCESS_MEMORY_COUNTERS memory{};
@@ -62,11 +113,13 @@ double WorkingSetMegabytes()
 // The floor under Wine: a thread that does nothing but the 20 ms wait.
 struct WaitOnly {
     HANDLE stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CycleTimes cycles{100000};
     static unsigned __stdcall Run(void* parameter)
     {
         auto* self = static_cast<WaitOnly*>(parameter);
-        while (::WaitForSingleObject(self->stop, 20) == WAIT_TIMEOUT) {
-        }
+        do {
+            self->cycles.Note();
+        } while (::WaitForSingleObject(self->stop, 20) == WAIT_TIMEOUT);
         return 0;
     }
 };
@@ -121,7 +174,8 @@ int wmain(int argc, wchar_t** argv)
     CIoControl io(kit, counter);
     CActionControl actionControl(held, keyboard);
     ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
-    CManager manager(io, actions);
+    TimedSource timedSource(io);
+    CManager manager(timedSource, actions);
 
     ResetSettingsToDefaults();
     beepOnPress = 0;
@@ -203,6 +257,13 @@ int wmain(int argc, wchar_t** argv)
                 Percentile(detections, 0.99));
     std::printf("  of which SendInput to the target's message (ms): median %.1f, p99 %.1f\n",
                 Percentile(deliveries, 0.5), Percentile(deliveries, 0.99));
+    const std::vector<double> periods = timedSource.reads.Periods();
+    const std::vector<double> waitOnlyPeriods = waitOnly.cycles.Periods();
+    std::printf("Poll period over %zu cycles (ms): median %.2f, p99 %.2f, max %.2f; paced by %s\n", periods.size(),
+                Percentile(periods, 0.5), Percentile(periods, 0.99), Percentile(periods, 1),
+                PacingName(manager.PacingInUse()));
+    std::printf("  a thread that only waits 20 ms in a loop, for comparison (ms): median %.2f, p99 %.2f\n",
+                Percentile(waitOnlyPeriods, 0.5), Percentile(waitOnlyPeriods, 0.99));
     std::printf("Polling thread CPU per minute: idle %.0f ms (%.3f %% of one core), sensor held %.0f ms (%.3f %%)\n",
                 idleCpu, idleCpu / 600.0, heldCpu, heldCpu / 600.0);
     std::printf("  a thread that only waits 20 ms in a loop, for comparison: %.0f ms (%.3f %%)\n", floorCpu,
