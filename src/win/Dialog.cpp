@@ -70,6 +70,9 @@ INT_PTR Dialog::DoModal(HWND parent)
 
     ::CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(templateId), owner, DialogProc,
                          reinterpret_cast<LPARAM>(this));
+    // DialogBoxParamW shows a modal dialog whether or not its template is
+    // visible; so does this, once it is initialised, unless it already ended.
+    if (hwnd && !endRequested && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
     if (hwnd && !endRequested) RunModalLoop();
 
     // The owner is enabled before the dialog goes, so that Windows gives the

@@ -1,0 +1,63 @@
+// The modal dialog in which the user chooses what one sensor does: the action
+// group in a combo box and, in the frame below it, the panel of that group.
+// All three panels live as long as the dialog and edit the same working copy;
+// switching the group only changes which one is visible. OK gathers all three
+// into the copy and writes it, switched on, into the live record; Cancel and
+// the close box change nothing.
+//
+//     CEditAction editor;
+//     editor.SetSensor(n, sensorActions.Get(n - 1));
+//     editor.DoModal(pageWindow);
+#pragma once
+
+#include <windows.h>
+
+#include "sensors/SensorAction.h"
+#include "ui/CEditPanels.h"
+#include "win/Dialog.h"
+
+class CEditAction : public win::Dialog {
+public:
+    CEditAction();
+    ~CEditAction() override;
+
+    // Sensor `number` (1 to 8) with a copy of its record.
+    void SetSensor(int number, const SensorAction& record);
+
+    // What the panels fill themselves from.
+    const SensorAction& WorkingCopy() const { return workingCopy; }
+    int SensorNumber() const { return sensorNumber; }
+
+    // Destroys the mouse, key and run-file panels, then the dialog.
+    BOOL DestroyWindow() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    void OnShowWindow(bool shown);
+    void OnGroupChange();
+    void ShowGroupPanel();
+    // Gathers the panels into `workingCopy`; false (and the copy unchanged)
+    // when the target is too long for the record and the user was told so.
+    bool CollectPanels();
+    // The group that OK stores: the selected one, else the entry named
+    // exactly by the typed text, else the one whose panel is shown.
+    int ChosenGroup();
+    win::Dialog* Panel(int group);
+
+    SensorAction workingCopy{};
+    int sensorNumber = 1;
+    CEditMouseAction mousePanel;
+    CEditKeyAction keyPanel;
+    CEditRunFileAction runFilePanel;
+    int shownGroup = 0;
+    RECT panelRect{};
+};
+
+// The editor being shown; the panels read its working copy through it. Set
+// when the editor initialises, cleared when it goes.
+extern CEditAction* currentEditor;

@@ -1,0 +1,52 @@
+// The three panels of the action editor, one for each action group: the
+// mouse action, the key with its auto-repeat option, and the target to open.
+// Each is a child dialog of the editor, created with it and hidden until its
+// group is shown; each fills itself from the editor's working copy (through
+// `currentEditor`) and keeps its contents while hidden. Their OK and Cancel
+// do nothing, so Enter and Esc inside a panel close neither the panel nor the
+// editor.
+#pragma once
+
+#include <string>
+
+#include "sensors/SensorAction.h"
+#include "ui/CKeyActionEdit.h"
+#include "win/Dialog.h"
+
+class CEditMouseAction : public win::Dialog {
+public:
+    CEditMouseAction();
+    // The chosen mouse action (a MouseActionKind value), or -1 for none.
+    int Selection() const;
+
+protected:
+    BOOL OnInitDialog() override;
+};
+
+class CEditKeyAction : public win::Dialog {
+public:
+    CEditKeyAction();
+    // Writes the newly captured key, if any, and the repeat option into
+    // `record`.
+    void StoreKey(SensorAction& record) const;
+
+    CKeyActionEdit keyField;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+};
+
+class CEditRunFileAction : public win::Dialog {
+public:
+    CEditRunFileAction();
+    // The text of the target field, as typed or chosen.
+    std::u16string PathText() const;
+    // Lets the user choose a file; its full path (a shortcut's target)
+    // replaces the field's text.
+    void OnBrowse();
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+};

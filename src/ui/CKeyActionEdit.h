@@ -1,0 +1,66 @@
+// The read-only field of the key panel in which the user defines a keyboard
+// action by pressing the key or key combination itself. It sees the key
+// messages of the message loop before they are dispatched (win::Control's
+// PreTranslate), keeps track of CTRL, SHIFT and ALT, and shows "STRG+",
+// "SHIFT+", "ALT+" and the system's name of the key. ALT+TAB, which the
+// system would take for switching windows, is caught by a low-level keyboard
+// hook that exists only while the field has the input focus.
+//
+// User-interface thread only: the hook procedure, too, runs on the thread
+// that installed the hook.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "sensors/SensorAction.h"
+#include "ui/KeyCapture.h"
+#include "win/Control.h"
+#include "win/Handle.h"
+
+class CKeyActionEdit : public win::Control {
+public:
+    CKeyActionEdit() = default;
+    ~CKeyActionEdit() override;
+
+    // Right after the key panel subclassed its edit field: the field becomes
+    // `currentKeyField`, gets its large bold font, shows the record's
+    // keyText and starts without a capture.
+    void InitCaptureField(const SensorAction& workingCopy);
+
+    // With a key captured since InitCaptureField: writes its virtual-key
+    // code, CTRL, SHIFT, ALT and text (cut to fit keyText) into `record` and
+    // returns true. Without a capture `record` keeps its key, whatever the
+    // field shows.
+    bool StoreKey(SensorAction& record) const;
+
+    const KeyCapture& Capture() const { return capture; }
+
+    // How many capture hooks are installed in this process (0 or 1); for
+    // checking that none outlives the focus of its field.
+    static int InstalledHookCount();
+
+    bool PreTranslate(MSG& message) override;
+
+protected:
+    LRESULT OnReflected(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void OnNcDestroy() override;
+
+private:
+    void OnFieldSetFocus();
+    void OnFieldKillFocus();
+    void CaptureKeyDown(uint8_t key, LPARAM keyData);
+    void ShowCapture();
+    // Removes the hook and stops being `currentKeyField`.
+    void Release();
+    static LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam);
+
+    win::Font fieldFont;
+    KeyCapture capture;
+    win::Hook keyboardHook;
+};
+
+// The field of the key panel being shown; the hook procedure writes into it.
+// Cleared when that field's window or object goes.
+extern CKeyActionEdit* currentKeyField;
