@@ -1,0 +1,28 @@
+// When the icon in the notification area needs the shell. Every change asked
+// of the shell wakes the taskbar's process, so the icon is set only when the
+// box's state differs from what the icon shows, and otherwise once every few
+// seconds, which brings back an icon that the shell lost without a word (the
+// shell announces only a whole new taskbar). Portable; the main window asks
+// it at every tick of its tray timer.
+#pragma once
+
+#include <cstdint>
+
+class TrayUpdates {
+public:
+    static constexpr uint64_t reassertMilliseconds = 5000;
+
+    // True when the icon is to be set now to show `unreadable`; the answer
+    // counts as done, so ask only when the shell is then called. `now` is a
+    // monotonic clock in milliseconds.
+    bool Due(bool unreadable, uint64_t now);
+
+    // The icon shows something else now (the shell was given the default
+    // icon): the next question is answered with true.
+    void Forget() { known = false; }
+
+private:
+    bool known = false;
+    bool shownUnreadable = false;
+    uint64_t setAt = 0;
+};

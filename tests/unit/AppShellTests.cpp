@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "app/SessionEvents.h"
+#include "app/TrayUpdates.h"
+
+namespace session {
+void PrintTo(const Steps& steps, std::ostream* out)
+{
+    *out << "{save " << steps.saveSettings << ", release " << steps.releaseHeldInputs << ", close "
+         << steps.closeKit << ", reopen " << steps.reopenKit << ", tear down " << steps.tearDown << "}";
+}
+}  // namespace session
+
+namespace {
+
+using session::Steps;
+using session::StepsFor;
+
+TEST(SessionEvents, EndOfSession_ShouldOnlySaveAndLetGo_UntilTheEndIsConfirmed)
+{
+    EXPECT_EQ(StepsFor(session::queryEndSessionMessage, 0), (Steps{.saveSettings = true, .releaseHeldInputs = true}));
+    EXPECT_EQ(StepsFor(session::endSessionMessage, 1), (Steps{.tearDown = true}));
+    EXPECT_EQ(StepsFor(session::endSessionMessage, 0), Steps{}) << "a cancelled end leaves everything running";
+}
+
+TEST(SessionEvents, BackgroundSession_ShouldLetGoAndCloseTheBox_AndOpenItWhenConnectedAgain)
+{
+    for (uint64_t code : {session::consoleDisconnect, session::remoteDisconnect})
+        EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), (Steps{.releaseHeldInputs = true, .closeKit = true}))
+            << code;
+    for (uint64_t code : {session::consoleConnect, session::remoteConnect})
+        EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), (Steps{.reopenKit = true})) << code;
+    EXPECT_EQ(StepsFor(session::sessionChangeMessage, session::sessionLock), (Steps{.releaseHeldInputs = true}));
+    for (uint64_t code : {5u, 6u, 8u})  // logon, logoff, unlock
+        EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), Steps{}) << code;
+}
+
+TEST(SessionEvents, Sleep_ShouldLetGo_AndResumeShouldOpenTheBoxAtOnce)
+{
+    EXPECT_EQ(StepsFor(session::powerBroadcastMessage, session::powerSuspend), (Steps{.releaseHeldInputs = true}));
+    for (uint64_t code : {session::powerResumeAutomatic, session::powerResumeSuspend})
+        EXPECT_EQ(StepsFor(session::powerBroadcastMessage, code), (Steps{.reopenKit = true})) << code;
+    EXPECT_EQ(StepsFor(session::powerBroadcastMessage, 0xA), Steps{}) << "a change of the power source";
+    // The codes mean something else with other messages.
+    EXPECT_EQ(StepsFor(0x0111, session::consoleDisconnect), Steps{});
+}
+
+TEST(TrayUpdates, Shell_ShouldBeCalledOnlyOnAChangeOrEveryFewSeconds)
+{
+    TrayUpdates updates;
+    EXPECT_TRUE(updates.Due(false, 1000)) << "the first tick sets the state over the added icon";
+    for (uint64_t now = 1100; now < 1000 + TrayUpdates::reassertMilliseconds; now += 100)
+        ASSERT_FALSE(updates.Due(false, now)) << now;
+    EXPECT_TRUE(updates.Due(false, 1000 + TrayUpdates::reassertMilliseconds)) << "brings back a vanished icon";
+
+    EXPECT_TRUE(updates.Due(true, 6100)) << "the box was lost";
+    EXPECT_FALSE(updates.Due(true, 6200));
+    EXPECT_TRUE(updates.Due(false, 6300)) << "and found again";
+    EXPECT_FALSE(updates.Due(false, 6400));
+    EXPECT_FALSE(updates.Due(false, 10000)) << "the few seconds count from the last change";
+    EXPECT_TRUE(updates.Due(false, 11300));
+}
+
+TEST(TrayUpdates, ForgottenIcon_ShouldBeSetAtTheNextTick)
+{
+    TrayUpdates updates;
+    updates.Due(true, 0);
+    updates.Forget();  // the new taskbar shows the default icon
+    EXPECT_TRUE(updates.Due(true, 100));
+    EXPECT_FALSE(updates.Due(true, 200));
+}
+
+}  // namespace
