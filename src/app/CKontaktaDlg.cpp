@@ -29,8 +29,8 @@ win::RegistryKey OpenKey(HKEY root, const std::u16string& path)
 }
 
 // A string value read into a buffer of 255 bytes, as the program always has:
-// at most 126 characters fit; a longer value counts as missing. A number
-// value is taken as its decimal text.
+// at most 126 characters fit; a longer value, or one of another type, counts
+// as missing.
 bool QueryString(HKEY key, const wchar_t* name, std::u16string& value)
 {
     wchar_t buffer[128] = {};
@@ -38,12 +38,6 @@ bool QueryString(HKEY key, const wchar_t* name, std::u16string& value)
     DWORD size = 255;
     if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
         return false;
-    if (type == REG_DWORD && size == sizeof(DWORD)) {
-        DWORD number;
-        std::memcpy(&number, buffer, sizeof number);
-        value = texts::Decimal(number);
-        return true;
-    }
     if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
     buffer[127] = L'\0';
     const size_t units = std::min<size_t>(size / sizeof(wchar_t), 127);
@@ -136,8 +130,10 @@ void CKontaktaDlg::ReadUpdateCode()
         ShowMessage(hwnd, texts::userKeyMissing);
         return;  // UpdateCode stays 0
     }
-    std::u16string text;
-    UpdateCode = QueryString(key.Get(), L"UpdateCode", text) ? ParseLeadingInteger(text) : 1;
+    // Judged as the per-user step of the installation judges it: a value
+    // that is not a string is there, and never asks for the defaults.
+    static_assert(uint32_t(RegistryType::String) == REG_SZ && uint32_t(RegistryType::ExpandString) == REG_EXPAND_SZ);
+    UpdateCode = UpdateCodeMeaning(ReadRegistryValue(key.Get(), L"UpdateCode")).code;
 }
 
 BOOL CKontaktaDlg::DestroyWindow()
@@ -151,7 +147,7 @@ BOOL CKontaktaDlg::DestroyWindow()
 void CKontaktaDlg::Shutdown()
 {
     if (startupPending) return;
-    SaveSettings(settingsStorage);
+    SaveSettingsAtShutdown(settingsStorage);  // nobody may be there to read a message: a failure goes to the log
     actionControl.DestroyWindow();
     manager.StopPolling();
     manager.DestroyWindow();

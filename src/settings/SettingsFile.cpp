@@ -89,10 +89,116 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
     return true;
 }
 
-bool SaveSettings(SettingsStorage& storage)
+std::vector<uint8_t> SettingsFileContent(const SettingsBlock& block, const std::vector<uint8_t>& oldFile)
 {
-    const SettingsBlock block = SerializeSettings();
-    return storage.WriteStart(SettingsFilePath(), block.data(), block.size());
+    std::vector<uint8_t> content(block.begin(), block.end());
+    if (oldFile.size() > block.size()) content.insert(content.end(), oldFile.begin() + block.size(), oldFile.end());
+    return content;
+}
+
+SaveResult SaveSettingsFile(SettingsStorage& storage)
+{
+    const std::u16string path = SettingsFilePath();
+    // The whole old file, for its tail beyond the block.
+    std::vector<uint8_t> oldFile;
+    switch (storage.ReadStart(path, std::numeric_limits<size_t>::max(), oldFile)) {
+    case SettingsStorage::ReadResult::Read:
+        break;
+    case SettingsStorage::ReadResult::Missing:
+        return SaveResult::FileMissing;
+    case SettingsStorage::ReadResult::CannotOpen:
+    case SettingsStorage::ReadResult::Failed:
+        return SaveResult::FileUnreadable;
+    }
+    const std::vector<uint8_t> content = SettingsFileContent(SerializeSettings(), oldFile);
+    return storage.WriteWhole(path, content, false) ? SaveResult::Saved : SaveResult::NotReplaced;
+}
+
+bool SaveSettings(SettingsStorage& storage) { return SaveSettingsFile(storage) == SaveResult::Saved; }
+
+std::u16string LogFilePath() { return UserFilesDirectory + logFileName; }
+
+std::u16string LogLine(const LocalTime& time, const std::u16string& text)
+{
+    auto two = [](int value) {
+        const std::u16string digits = texts::Decimal(value);
+        return digits.size() < 2 ? u"0" + digits : digits;
+    };
+    return texts::Fill(u"%s.%s.%s %s:%s:%s %s", {two(time.day), two(time.month), texts::Decimal(time.year),
+                                                 two(time.hour), two(time.minute), two(time.second), text});
+}
+
+std::vector<uint8_t> AppendedLog(const std::vector<uint8_t>& oldLog, const std::u16string& line)
+{
+    // Old entries count only in a log of ours: UTF-16LE after its byte order mark.
+    std::u16string entries;
+    if (oldLog.size() >= 2 && oldLog.size() % 2 == 0 && oldLog[0] == 0xFF && oldLog[1] == 0xFE) {
+        for (size_t at = 2; at < oldLog.size(); at += 2) entries += char16_t(oldLog[at] | (oldLog[at + 1] << 8));
+    }
+    const std::u16string entry = line + u"\r\n";
+    const auto bytesOf = [](size_t units) { return 2 + 2 * units; };  // with the byte order mark
+    if (bytesOf(entries.size() + entry.size()) > logLimit) {
+        // Drop whole lines from the front until the rest fits in half the limit.
+        size_t from = 0;
+        while (from < entries.size() && bytesOf(entries.size() - from + entry.size()) > logLimit / 2) {
+            const size_t end = entries.find(u"\r\n", from);
+            from = end == std::u16string::npos ? entries.size() : end + 2;
+        }
+        entries.erase(0, from);
+    }
+    entries += entry;
+    std::vector<uint8_t> log = {0xFF, 0xFE};
+    for (char16_t unit : entries) {
+        log.push_back(static_cast<uint8_t>(unit & 0xFF));
+        log.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return log;
+}
+
+bool SaveSettingsOrLog(SettingsStorage& storage, const LocalTime& now)
+{
+    const SaveResult result = SaveSettingsFile(storage);
+    std::u16string reason;
+    switch (result) {
+    case SaveResult::Saved:
+        return true;
+    case SaveResult::FileMissing:
+        reason = texts::ShutdownSaveFileMissing(SettingsFilePath());
+        break;
+    case SaveResult::FileUnreadable:
+        reason = texts::ShutdownSaveFileUnreadable(SettingsFilePath());
+        break;
+    case SaveResult::NotReplaced:
+        reason = texts::ShutdownSaveNotReplaced(SettingsFilePath());
+        break;
+    }
+    // The log is an aid, not a duty: if it cannot be written either, nothing more can be done.
+    const std::u16string logPath = LogFilePath();
+    std::vector<uint8_t> oldLog;
+    if (storage.ReadStart(logPath, 2 * logLimit, oldLog) != SettingsStorage::ReadResult::Read) oldLog.clear();
+    storage.WriteWhole(logPath, AppendedLog(oldLog, LogLine(now, reason)), true);
+    return false;
+}
+
+UpdateCodeReading UpdateCodeMeaning(const std::optional<RegistryValue>& value)
+{
+    constexpr size_t programBuffer = 255;  // bytes
+    if (!value) return {false, 1};
+    switch (static_cast<RegistryType>(value->type)) {
+    case RegistryType::String:
+    case RegistryType::ExpandString: {
+        if (value->bytes.size() > programBuffer) return {false, 1};
+        std::u16string text;
+        for (size_t at = 0; at + 1 < value->bytes.size(); at += 2) {
+            const char16_t unit = char16_t(value->bytes[at] | (value->bytes[at + 1] << 8));
+            if (unit == u'\0') break;
+            text += unit;
+        }
+        return {true, ParseLeadingInteger(text)};
+    }
+    default:
+        return {true, 0};
+    }
 }
 
 int32_t ParseLeadingInteger(const std::u16string& text)

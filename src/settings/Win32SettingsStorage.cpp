@@ -2,57 +2,186 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <new>
+
 #include "win/Handle.h"
 #include "win/Text.h"
 
-bool Win32SettingsStorage::CopyFileOver(const std::u16string& from, const std::u16string& to)
+namespace {
+
+// Another program may hold the file for a moment in a way that shuts us out
+// (a backup or sync client that shares nothing, a virus scanner, our own
+// instance in another session saving): Windows then fails the call with a
+// sharing or lock violation, or ReplaceFileW cannot remove the old file. Such
+// holds are short, so the call is tried again, ten times at most, 50 ms
+// apart, on the calling thread.
+constexpr int attempts = 10;
+constexpr DWORD pause = 50;
+
+bool Held(DWORD error)
 {
-    return ::CopyFileW(win::Wide(from).c_str(), win::Wide(to).c_str(), FALSE) != FALSE;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
-SettingsStorage::ReadResult Win32SettingsStorage::ReadStart(const std::u16string& path, size_t maxBytes,
-                                                            std::vector<uint8_t>& bytes)
+// Runs `attempt` (true on success, the reason in GetLastError otherwise)
+// until it succeeds, fails for another reason, or the attempts are used up.
+// The last error stays the attempt's.
+template <typename Attempt>
+bool RetryWhileHeld(Attempt attempt)
 {
-    const win::File file(::CreateFileW(win::Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return ReadResult::CannotOpen;
-    bytes.assign(maxBytes, 0);
-    DWORD total = 0;
-    while (total < maxBytes) {
+    for (int tried = 1;; ++tried) {
+        if (attempt()) return true;
+        const DWORD error = ::GetLastError();
+        if (tried == attempts || !Held(error)) {
+            ::SetLastError(error);
+            return false;
+        }
+        ::Sleep(pause);
+    }
+}
+
+constexpr DWORD chunk = 1 << 20;  // ReadFile and WriteFile take 32-bit lengths
+
+bool NotThere(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+SettingsStorage::ReadResult ReadOnce(const std::wstring& path, size_t maxBytes, std::vector<uint8_t>& bytes)
+{
+    using ReadResult = SettingsStorage::ReadResult;
+    const win::File file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return NotThere(::GetLastError()) ? ReadResult::Missing : ReadResult::CannotOpen;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size)) return ReadResult::Failed;
+    const size_t wanted = static_cast<size_t>(std::min<unsigned long long>(size.QuadPart, maxBytes));
+    try {
+        bytes.assign(wanted, 0);
+    } catch (const std::bad_alloc&) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return ReadResult::Failed;
+    }
+    size_t total = 0;
+    while (total < wanted) {
         DWORD read = 0;
-        if (!::ReadFile(file.Get(), bytes.data() + total, static_cast<DWORD>(maxBytes - total), &read, nullptr))
+        if (!::ReadFile(file.Get(), bytes.data() + total, static_cast<DWORD>(std::min<size_t>(wanted - total, chunk)),
+                        &read, nullptr)) {
+            const DWORD error = ::GetLastError();  // across the handle's closing
+            bytes.clear();
+            ::SetLastError(error);
             return ReadResult::Failed;
-        if (read == 0) break;  // end of file
+        }
+        if (read == 0) break;  // the file got shorter
         total += read;
     }
     bytes.resize(total);
     return ReadResult::Read;
 }
 
-bool Win32SettingsStorage::WriteStart(const std::u16string& path, const uint8_t* bytes, size_t length)
+// Writes the whole content into a new file of its own and flushes it.
+bool WriteAndFlush(const std::wstring& path, const std::vector<uint8_t>& bytes)
 {
-    const win::File file(::CreateFileW(win::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER oldSize{};
-    if (!::GetFileSizeEx(file.Get(), &oldSize)) return false;
+    win::File file;
+    if (!RetryWhileHeld([&] {
+            file = win::File(
+                ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return bool(file);
+        }))
+        return false;
+    for (size_t total = 0; total < bytes.size();) {
+        DWORD written = 0;
+        if (!::WriteFile(file.Get(), bytes.data() + total,
+                         static_cast<DWORD>(std::min<size_t>(bytes.size() - total, chunk)), &written, nullptr) ||
+            written == 0)
+            return false;
+        total += written;
+    }
+    // The data has to be on the disk before a name points at it: NTFS
+    // journals its own structures, not the data of files, so a file renamed
+    // unflushed can hold zeros after a power loss instead of either content.
+    return ::FlushFileBuffers(file.Get()) != FALSE;
+}
 
-    auto setLength = [&](LONGLONG size) {
-        LARGE_INTEGER at;
-        at.QuadPart = size;
-        return ::SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
-    };
-    const bool extended = oldSize.QuadPart < static_cast<LONGLONG>(length);
-    if (extended && !setLength(static_cast<LONGLONG>(length))) {
-        setLength(oldSize.QuadPart);
+// A rename on the same volume is one journaled step of the file system;
+// written through, it is on the disk when the call returns.
+bool MoveInPlace(const std::wstring& from, const std::wstring& to)
+{
+    return RetryWhileHeld([&] {
+        return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
+}
+
+// Puts `replacement` in the place of the existing file `target`.
+bool Replace(const std::wstring& target, const std::wstring& replacement, DWORD targetAttributes)
+{
+    // ReplaceFileW gives the new file the old one's attributes, access rights,
+    // creation time and streams, and swaps the names in one step.
+    if (RetryWhileHeld([&] {
+            return ::ReplaceFileW(target.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr) != FALSE;
+        }))
+        return true;
+    switch (::GetLastError()) {
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+        // Without a backup name these mean that the old file is out of the way
+        // and the new one still has its own name: finish the step.
+        return MoveInPlace(replacement, target);
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_INVALID_PARAMETER:
+        // A file system that does not offer ReplaceFileW (some network
+        // shares): a rename over the old file, which keeps at least its
+        // attributes. (A read-only file never gets here: ReplaceFileW refuses
+        // it with access denied, and so would any writer.)
+        ::SetFileAttributesW(replacement.c_str(), targetAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                                      FILE_ATTRIBUTE_ARCHIVE |
+                                                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+        return MoveInPlace(replacement, target);
+    default:
         return false;
     }
+}
 
-    LARGE_INTEGER start{};
-    DWORD written = 0;
-    const bool ok = ::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) &&
-                    ::WriteFile(file.Get(), bytes, static_cast<DWORD>(length), &written, nullptr) &&
-                    written == length && ::FlushFileBuffers(file.Get());
-    if (!ok && extended && written == 0) setLength(oldSize.QuadPart);
-    return ok;
+}  // namespace
+
+bool Win32SettingsStorage::CopyFileOver(const std::u16string& from, const std::u16string& to)
+{
+    return RetryWhileHeld(
+        [&] { return ::CopyFileW(win::Wide(from).c_str(), win::Wide(to).c_str(), FALSE) != FALSE; });
+}
+
+SettingsStorage::ReadResult Win32SettingsStorage::ReadStart(const std::u16string& path, size_t maxBytes,
+                                                            std::vector<uint8_t>& bytes)
+{
+    const std::wstring name = win::Wide(path);
+    for (int tried = 1;; ++tried) {
+        const ReadResult result = ReadOnce(name, maxBytes, bytes);
+        if (result == ReadResult::Read || result == ReadResult::Missing || tried == attempts ||
+            !Held(::GetLastError()))
+            return result;
+        ::Sleep(pause);
+    }
+}
+
+bool Win32SettingsStorage::WriteWhole(const std::u16string& path, const std::vector<uint8_t>& bytes, bool mayCreate)
+{
+    const std::wstring target = win::Wide(path);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists ? (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 : !mayCreate || !NotThere(::GetLastError()))
+        return false;
+
+    // Beside the file, so that it goes in by a rename on the same volume.
+    const std::wstring temporary = target + L".tmp";
+    const bool written = WriteAndFlush(temporary, bytes) &&
+                         (exists ? Replace(target, temporary, attributes) : MoveInPlace(temporary, target));
+    if (!written) ::DeleteFileW(temporary.c_str());
+    return written;
+}
+
+bool SaveSettingsAtShutdown(SettingsStorage& storage)
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return SaveSettingsOrLog(storage, LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
 }

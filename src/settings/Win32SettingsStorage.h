@@ -2,15 +2,23 @@
 #pragma once
 
 #include "settings/SettingsFile.h"
+#include "settings/Win32Registry.h"  // the start-up reads "UpdateCode" with it
 
 class Win32SettingsStorage : public SettingsStorage {
 public:
     bool CopyFileOver(const std::u16string& from, const std::u16string& to) override;
+    // Opened for reading with reading and deleting shared: other readers and
+    // a replacement of the file (a sync client's or our own save in another
+    // session) may go on meanwhile, but no writer, so the content cannot
+    // change halfway through.
     ReadResult ReadStart(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& bytes) override;
-    // The file is opened without sharing and without creating it. A file
-    // shorter than the data is first extended to its full length, so the
-    // write itself cannot run out of space halfway; then all of it is
-    // written in one call and flushed. If anything fails, a file that was
-    // extended is cut back to its old length.
-    bool WriteStart(const std::u16string& path, const uint8_t* bytes, size_t length) override;
+    // The new content is written beside the file ("<name>.tmp", overwriting
+    // one left by a save that was cut short), flushed to the disk, and put in
+    // the file's place with ReplaceFileW, or where the file system does not
+    // offer that with a rename written through.
+    bool WriteWhole(const std::u16string& path, const std::vector<uint8_t>& bytes, bool mayCreate) override;
 };
+
+// The save at the program's end: a failure goes into the log beside the
+// settings with the local time (see SaveSettingsOrLog).
+bool SaveSettingsAtShutdown(SettingsStorage& storage);

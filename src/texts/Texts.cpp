@@ -95,6 +95,25 @@ std::u16string SaveFailed(const std::u16string& file)
                 {file});
 }
 
+std::u16string ShutdownSaveFileMissing(const std::u16string& file)
+{
+    return Fill(u"Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' fehlt.", {file});
+}
+
+std::u16string ShutdownSaveFileUnreadable(const std::u16string& file)
+{
+    return Fill(u"Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' ist gesperrt oder "
+                u"nicht lesbar.",
+                {file});
+}
+
+std::u16string ShutdownSaveNotReplaced(const std::u16string& file)
+{
+    return Fill(u"Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' konnte nicht ersetzt "
+                u"werden.",
+                {file});
+}
+
 std::u16string MachineKeyPath() { return Fill(u"Software\\KORVA\\%s", {mainTitle}); }
 
 std::u16string UserKeyPath() { return Fill(u"Software\\%s\\%s", {makerName, programName}); }

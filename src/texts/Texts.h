@@ -60,6 +60,12 @@ std::u16string VersionIncompatible(int32_t version);
 // The settings file could not be written by the settings sheet's OK; names
 // the file.
 std::u16string SaveFailed(const std::u16string& file);
+// Lines of the log beside the settings: the save at shutdown failed, and why.
+// "Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' ..."
+std::u16string ShutdownSaveFileMissing(const std::u16string& file);     // "... fehlt."
+std::u16string ShutdownSaveFileUnreadable(const std::u16string& file);  // "... ist gesperrt oder nicht lesbar."
+std::u16string ShutdownSaveNotReplaced(const std::u16string& file);     // "... konnte nicht ersetzt werden."
+
 
 // Registry keys: HKEY_LOCAL_MACHINE for the installation, HKEY_CURRENT_USER
 // for the update code.

@@ -17,7 +17,7 @@ public:
         bytes.assign(data, data + (size < maxBytes ? size : maxBytes));
         return ReadResult::Read;
     }
-    bool WriteStart(const std::u16string&, const uint8_t*, size_t) override { return true; }
+    bool WriteWhole(const std::u16string&, const std::vector<uint8_t>&, bool) override { return true; }
 
 private:
     const uint8_t* data;

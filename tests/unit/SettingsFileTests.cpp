@@ -10,8 +10,8 @@
 
 namespace {
 
-// Files in memory. Paths that are locked cannot be opened; a missing path
-// cannot be written (a save never creates a file).
+// Files in memory. Paths that are locked cannot be opened; a whole write that
+// fails (`failWrites`) leaves the file as it was, as the real one must.
 class MemoryStorage : public SettingsStorage {
 public:
     bool CopyFileOver(const std::u16string& from, const std::u16string& to) override
@@ -25,24 +25,23 @@ public:
     ReadResult ReadStart(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& bytes) override
     {
         auto found = files.find(path);
-        if (found == files.end() || locked.count(path)) return ReadResult::CannotOpen;
+        if (found == files.end()) return ReadResult::Missing;
+        if (locked.count(path)) return ReadResult::CannotOpen;
         if (readFails) return ReadResult::Failed;
         bytes.assign(found->second.begin(), found->second.begin() + std::min(maxBytes, found->second.size()));
         return ReadResult::Read;
     }
-    bool WriteStart(const std::u16string& path, const uint8_t* bytes, size_t length) override
+    bool WriteWhole(const std::u16string& path, const std::vector<uint8_t>& bytes, bool mayCreate) override
     {
         ++writes;
-        auto found = files.find(path);
-        if (found == files.end() || locked.count(path)) return false;
-        std::vector<uint8_t>& file = found->second;
-        if (file.size() < length) file.resize(length);
-        std::memcpy(file.data(), bytes, length);
+        if (locked.count(path) || failWrites.count(path) || (!files.count(path) && !mayCreate)) return false;
+        files[path] = bytes;
         return true;
     }
 
     std::map<std::u16string, std::vector<uint8_t>> files;
     std::set<std::u16string> locked;
+    std::set<std::u16string> failWrites;
     std::vector<std::u16string> copies;
     bool readFails = false;
     int writes = 0;
@@ -214,42 +213,122 @@ TEST_F(SettingsFileTest, ShortFileIsWrittenToExactlyTheBlockSize)
     EXPECT_EQ(storage.files[userFile].size(), settingsBlockSize);
 }
 
-TEST_F(SettingsFileTest, SaveNeverCreatesAMissingFile)
+TEST_F(SettingsFileTest, SaveNeverCreatesAMissingFileAndReportsEveryFailure)
 {
-    EXPECT_FALSE(SaveSettings(storage));
+    EXPECT_EQ(SaveSettingsFile(storage), SaveResult::FileMissing);
     EXPECT_TRUE(storage.files.empty());
+
+    const std::vector<uint8_t> old = FileBytes(settingsBlockSize + 3).Int32(0, 0).bytes;
+    storage.files[userFile] = old;
+    beepOnPress = 1;
+    storage.locked.insert(userFile);
+    EXPECT_EQ(SaveSettingsFile(storage), SaveResult::FileUnreadable);
+    storage.locked.clear();
+    storage.readFails = true;
+    EXPECT_EQ(SaveSettingsFile(storage), SaveResult::FileUnreadable);
+    storage.readFails = false;
+    storage.failWrites.insert(userFile);
+    EXPECT_EQ(SaveSettingsFile(storage), SaveResult::NotReplaced);
+    EXPECT_FALSE(SaveSettings(storage));
+    EXPECT_EQ(storage.files[userFile], old);
+
+    storage.failWrites.clear();
+    EXPECT_TRUE(SaveSettings(storage));
+    EXPECT_EQ(storage.files[userFile][0], 1);
 }
 
-TEST_F(SettingsFileTest, UpdateCodeOneCopiesTheInstalledDefaultsFirst)
+// A save at shutdown that fails leaves a line in the log beside the settings;
+// one that works leaves no log.
+TEST_F(SettingsFileTest, FailedSaveAtShutdownIsLoggedWithTimeAndReason)
 {
-    storage.files[userFile] = FileBytes().Int32(0, 0).bytes;
-    storage.files[defaultFile] = FileBytes().Int32(0, 1).Byte(FileBytes::Record(4), 1).bytes;
-    UpdateCode = 1;
-    ASSERT_TRUE(LoadSettings(storage, messages));
-    ASSERT_EQ(storage.copies.size(), 1u);
-    EXPECT_EQ(storage.copies[0], defaultFile + u" -> " + userFile) << "\"%so_%s\" without a separator";
-    EXPECT_EQ(beepOnPress.load(), 1);
-    EXPECT_EQ(sensorActions.Get(3).enabled, 1);
-    EXPECT_EQ(storage.files[userFile], storage.files[defaultFile]);
-}
-
-TEST_F(SettingsFileTest, FailedCopyOfTheDefaultsFailsTheLoad)
-{
+    const std::u16string logFile = u"C:\\Users\\anna\\Documents\\Kontakta User Files\\Kontakta.log";
+    ASSERT_EQ(LogFilePath(), logFile);
+    EXPECT_FALSE(SaveSettingsOrLog(storage, LocalTime{2026, 3, 7, 8, 5, 9}));
     storage.files[userFile] = FileBytes().bytes;
-    UpdateCode = 1;
-    EXPECT_FALSE(LoadSettings(storage, messages)) << "no default file";
-    EXPECT_TRUE(messages.shown.empty());
-}
+    storage.failWrites.insert(userFile);
+    EXPECT_FALSE(SaveSettingsOrLog(storage, LocalTime{2026, 12, 24, 18, 30, 0}));
 
-TEST_F(SettingsFileTest, OnlyTheValueOneCopies)
-{
-    storage.files[userFile] = FileBytes().bytes;
-    storage.files[defaultFile] = FileBytes().bytes;
-    for (int32_t code : {0, 2, -1}) {
-        UpdateCode = code;
-        EXPECT_TRUE(LoadSettings(storage, messages));
+    const std::u16string expected =
+        u"\uFEFF07.03.2026 08:05:09 Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '" + userFile +
+        u"' fehlt.\r\n24.12.2026 18:30:00 Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '" +
+        userFile + u"' konnte nicht ersetzt werden.\r\n";
+    std::vector<uint8_t> expectedBytes;
+    for (char16_t unit : expected) {
+        expectedBytes.push_back(uint8_t(unit & 0xFF));
+        expectedBytes.push_back(uint8_t(unit >> 8));
     }
-    EXPECT_TRUE(storage.copies.empty());
+    EXPECT_EQ(storage.files[logFile], expectedBytes) << "UTF-16LE with its byte order mark, appended";
+
+    storage.failWrites.clear();
+    storage.files.erase(logFile);
+    EXPECT_TRUE(SaveSettingsOrLog(storage, LocalTime{2026, 1, 1, 0, 0, 0}));
+    EXPECT_FALSE(storage.files.count(logFile));
+}
+
+TEST(SettingsLog, StaysSmallByDroppingTheOldestWholeLines)
+{
+    auto bytes = [](const std::u16string& text) {
+        std::vector<uint8_t> encoded;
+        for (char16_t unit : text) {
+            encoded.push_back(uint8_t(unit & 0xFF));
+            encoded.push_back(uint8_t(unit >> 8));
+        }
+        return encoded;
+    };
+    // A log just below the limit: 327 lines of 100 units with CR LF.
+    std::u16string full = u"\uFEFF";
+    for (int line = 0; line < 327; ++line)
+        full += (line == 0 ? u"first" : u"entry") + std::u16string(93, u'x') + u"\r\n";
+    ASSERT_LT(bytes(full).size(), logLimit);
+    EXPECT_EQ(AppendedLog(bytes(full), u"fits"), bytes(full + u"fits\r\n"));
+
+    const std::vector<uint8_t> cut = AppendedLog(bytes(full), u"newest" + std::u16string(200, u'y'));
+    EXPECT_LE(cut.size(), logLimit / 2);
+    EXPECT_GE(cut.size(), logLimit / 2 - 200) << "only as many lines go as needed";
+    std::u16string text;
+    for (size_t at = 0; at + 1 < cut.size(); at += 2) text += char16_t(cut[at] | (cut[at + 1] << 8));
+    EXPECT_EQ(text.substr(0, 6), u"\uFEFFentry") << "a whole line follows the byte order mark";
+    EXPECT_EQ(text.substr(text.size() - 4), u"yy\r\n");
+
+    // Anything that is not a log of ours is started anew.
+    EXPECT_EQ(AppendedLog({'a', 'b', 'c', '\n'}, u"x"), bytes(u"\uFEFFx\r\n"));
+}
+
+TEST(UpdateCodeMeaning, StringsCountAsTheProgramReadsThemAndOtherTypesNeverAskForTheDefaults)
+{
+    auto text = [](uint32_t type, const std::u16string& characters, bool terminator = true) {
+        RegistryValue value{type, {}};
+        for (char16_t unit : characters + (terminator ? std::u16string(1, u'\0') : u"")) {
+            value.bytes.push_back(uint8_t(unit & 0xFF));
+            value.bytes.push_back(uint8_t(unit >> 8));
+        }
+        return std::optional<RegistryValue>(value);
+    };
+    auto number = [](uint32_t type, std::vector<uint8_t> bytes) { return std::optional<RegistryValue>({type, bytes}); };
+    auto meaning = [](const std::optional<RegistryValue>& value) {
+        const UpdateCodeReading reading = UpdateCodeMeaning(value);
+        return std::pair(reading.present, reading.code);
+    };
+    using Meaning = std::pair<bool, int32_t>;
+
+    EXPECT_EQ(meaning(std::nullopt), Meaning(false, 1));
+    EXPECT_EQ(meaning(text(1, u"1")), Meaning(true, 1));
+    EXPECT_EQ(meaning(text(2, u"1")), Meaning(true, 1));
+    EXPECT_EQ(meaning(text(1, u" 12abc")), Meaning(true, 12));
+    EXPECT_EQ(meaning(text(1, u"1", false)), Meaning(true, 1)) << "no terminator";
+    EXPECT_EQ(meaning(text(1, u"")), Meaning(true, 0));
+    EXPECT_EQ(meaning(RegistryValue{1, {}}), Meaning(true, 0)) << "not even a terminator";
+    EXPECT_EQ(meaning(text(1, std::u16string(126, u'1'))), Meaning(true, INT32_MAX)) << "254 bytes fit the buffer";
+    EXPECT_EQ(meaning(text(1, std::u16string(126, u'1'), false)), Meaning(true, INT32_MAX));
+    EXPECT_EQ(meaning(text(1, std::u16string(127, u'1'))), Meaning(false, 1)) << "256 bytes do not";
+
+    // Whatever else is stored under the name is there, and is not a request.
+    EXPECT_EQ(meaning(number(4, {1, 0, 0, 0})), Meaning(true, 0)) << "REG_DWORD 1";
+    EXPECT_EQ(meaning(number(11, {1, 0, 0, 0, 0, 0, 0, 0})), Meaning(true, 0)) << "REG_QWORD 1";
+    EXPECT_EQ(meaning(number(3, {'1', 0, 0, 0})), Meaning(true, 0)) << "binary";
+    EXPECT_EQ(meaning(text(7, u"1")), Meaning(true, 0)) << "REG_MULTI_SZ";
+    EXPECT_EQ(meaning(number(0, {})), Meaning(true, 0)) << "REG_NONE";
+    EXPECT_EQ(meaning(number(4, std::vector<uint8_t>(300, 1))), Meaning(true, 0)) << "larger than the buffer";
 }
 
 TEST_F(SettingsFileTest, MissingLockedOrUnreadableFileFailsSilently)

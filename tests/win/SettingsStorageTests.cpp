@@ -1,0 +1,113 @@
+// The settings file on a real file system, with other programs holding it the
+// way backup and sync clients do: reading beside them, waiting out a short
+// exclusive hold, and a save that replaces the file whole or not at all.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "TestSupport.h"
+#include "settings/Win32SettingsStorage.h"
+#include "win/Handle.h"
+#include "win/Text.h"
+
+namespace {
+
+using testsupport::FileExists;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
+
+std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+class SettingsStorageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = testsupport::MakeTempDirectory(L"storage");
+        file = folder + L"settings.dat";
+        ASSERT_TRUE(WriteFileBytes(file, "old content with a tail"));
+    }
+
+    // Opens the file as another program would, with its sharing.
+    static win::File Hold(const std::wstring& path, DWORD access, DWORD sharing)
+    {
+        return win::File(::CreateFileW(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+
+    std::u16string Path() const { return win::Utf16(file); }
+
+    Win32SettingsStorage storage;
+    std::wstring folder;
+    std::wstring file;
+};
+
+TEST_F(SettingsStorageTest, ReadsBesideAReaderAndWaitsOutAShortExclusiveHold)
+{
+    std::vector<uint8_t> bytes;
+    {
+        const win::File backup = Hold(file, GENERIC_READ, FILE_SHARE_READ);
+        ASSERT_TRUE(backup);
+        ASSERT_EQ(storage.ReadStart(Path(), 3, bytes), SettingsStorage::ReadResult::Read);
+        EXPECT_EQ(bytes, Bytes("old"));
+    }
+    {
+        win::File exclusive = Hold(file, GENERIC_READ, 0);
+        ASSERT_TRUE(exclusive);
+        std::thread letGo([&] {
+            ::Sleep(150);
+            exclusive.Reset();
+        });
+        EXPECT_EQ(storage.ReadStart(Path(), 100, bytes), SettingsStorage::ReadResult::Read);
+        letGo.join();
+        EXPECT_EQ(bytes, Bytes("old content with a tail"));
+    }
+    {
+        const win::File exclusive = Hold(file, GENERIC_READ, 0);
+        EXPECT_EQ(storage.ReadStart(Path(), 100, bytes), SettingsStorage::ReadResult::CannotOpen)
+            << "a hold that lasts is given up after a while";
+    }
+    EXPECT_EQ(storage.ReadStart(win::Utf16(folder + L"none.dat"), 100, bytes), SettingsStorage::ReadResult::Missing);
+}
+
+TEST_F(SettingsStorageTest, SaveReplacesTheWholeFileBesideASyncClientOrLeavesItAsItWas)
+{
+    // A sync client reads with everything shared: the save goes ahead, and
+    // its open file keeps showing the old content, never a mix.
+    {
+        const win::File sync = Hold(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        ASSERT_TRUE(sync);
+        EXPECT_TRUE(storage.WriteWhole(Path(), Bytes("new"), false));
+        char seen[32] = {};
+        DWORD read = 0;
+        ASSERT_TRUE(::ReadFile(sync.Get(), seen, sizeof seen, &read, nullptr));
+        EXPECT_EQ(std::string(seen, read), "old content with a tail");
+    }
+    EXPECT_EQ(ReadFileBytes(file), "new");
+    EXPECT_FALSE(FileExists(file + L".tmp"));
+
+    // A reader that lets nobody replace the file: the save fails and the file
+    // stays as it was, without a leftover beside it.
+    {
+        const win::File backup = Hold(file, GENERIC_READ, FILE_SHARE_READ);
+        EXPECT_FALSE(storage.WriteWhole(Path(), Bytes("newer"), false));
+    }
+    EXPECT_EQ(ReadFileBytes(file), "new");
+    EXPECT_FALSE(FileExists(file + L".tmp"));
+
+    // What a save cut short by a power loss leaves beside the file is overwritten.
+    ASSERT_TRUE(WriteFileBytes(file + L".tmp", std::string(10000, 'x')));
+    EXPECT_TRUE(storage.WriteWhole(Path(), Bytes("newest"), false));
+    EXPECT_EQ(ReadFileBytes(file), "newest");
+    EXPECT_FALSE(FileExists(file + L".tmp"));
+
+    // Only the log may be created.
+    const std::wstring missing = folder + L"missing.dat";
+    EXPECT_FALSE(storage.WriteWhole(win::Utf16(missing), Bytes("x"), false));
+    EXPECT_FALSE(FileExists(missing));
+    EXPECT_FALSE(FileExists(missing + L".tmp"));
+    EXPECT_TRUE(storage.WriteWhole(win::Utf16(missing), Bytes("log"), true));
+    EXPECT_EQ(ReadFileBytes(missing), "log");
+}
+
+}  // namespace
