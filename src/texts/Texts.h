@@ -66,7 +66,6 @@ std::u16string ShutdownSaveFileMissing(const std::u16string& file);     // "... 
 std::u16string ShutdownSaveFileUnreadable(const std::u16string& file);  // "... ist gesperrt oder nicht lesbar."
 std::u16string ShutdownSaveNotReplaced(const std::u16string& file);     // "... konnte nicht ersetzt werden."
 
-
 // Registry keys: HKEY_LOCAL_MACHINE for the installation, HKEY_CURRENT_USER
 // for the update code.
 std::u16string MachineKeyPath();  // "Software\KORVA\KORVA Kontakta"
