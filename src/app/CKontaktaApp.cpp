@@ -13,8 +13,18 @@ BOOL CKontaktaApp::InitInstance()
     const DWORD error = ::GetLastError();
     if (instanceLock) ::ReleaseMutex(instanceLock);
 
-    if (error == ERROR_ALREADY_EXISTS) {
-        if (const HWND running = FindRunningInstance(name)) ::PostMessageW(running, WM_COMMAND, ID_SETTINGS, 0);
+    // A mutex that an instance with administrator rights created refuses a
+    // normal process: access denied means one runs, as "already exists" does.
+    if (error == ERROR_ALREADY_EXISTS || (!instanceLock && error == ERROR_ACCESS_DENIED)) {
+        if (const HWND running = FindRunningInstance(name)) {
+            // Windows gives the foreground only to the process the user
+            // started last (this one), which may pass the right on, so the
+            // running instance can bring its settings sheet to the front.
+            DWORD runningProcess = 0;
+            ::GetWindowThreadProcessId(running, &runningProcess);
+            ::AllowSetForegroundWindow(runningProcess);
+            ::PostMessageW(running, WM_COMMAND, ID_SETTINGS, 0);
+        }
         return TRUE;
     }
 

@@ -1,6 +1,6 @@
 // The application: one instance per logon session. A second start asks the
-// running instance to open its settings and ends; the first runs the main
-// window until the user exits.
+// running instance to open its settings sheet, or to bring it to the front,
+// and ends; the first runs the main window until the user exits.
 #pragma once
 
 #include <windows.h>

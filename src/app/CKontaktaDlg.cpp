@@ -1,6 +1,7 @@
 #include "app/CKontaktaDlg.h"
 
 #include <shlobj.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <cstring>
@@ -48,6 +49,27 @@ bool QueryString(HKEY key, const wchar_t* name, std::u16string& value)
 HWND mainWindow = nullptr;
 HWND MainWindow() { return mainWindow; }
 
+static_assert(session::queryEndSessionMessage == WM_QUERYENDSESSION && session::endSessionMessage == WM_ENDSESSION &&
+              session::powerBroadcastMessage == WM_POWERBROADCAST &&
+              session::sessionChangeMessage == WM_WTSSESSION_CHANGE);
+static_assert(session::consoleConnect == WTS_CONSOLE_CONNECT && session::consoleDisconnect == WTS_CONSOLE_DISCONNECT &&
+              session::remoteConnect == WTS_REMOTE_CONNECT && session::remoteDisconnect == WTS_REMOTE_DISCONNECT &&
+              session::sessionLock == WTS_SESSION_LOCK);
+static_assert(session::powerSuspend == PBT_APMSUSPEND && session::powerResumeSuspend == PBT_APMRESUMESUSPEND &&
+              session::powerResumeAutomatic == PBT_APMRESUMEAUTOMATIC);
+
+bool RunsElevated()
+{
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                          elevation.TokenIsElevated != 0;
+    ::CloseHandle(token);
+    return elevated;
+}
+
 }  // namespace
 
 CKontaktaDlg::CKontaktaDlg() : win::Dialog(IDD_KONTAKTA_DIALOG) {}
@@ -57,8 +79,13 @@ BOOL CKontaktaDlg::OnInitDialog()
     mainWindow = hwnd;
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
-    // A second instance finds this one by this title.
+    // A second instance finds this one by this title and posts its request
+    // for the settings. Windows drops messages from a process of lower
+    // integrity (a normal start while this one runs with administrator
+    // rights) unless the window lets them through; a normal instance keeps
+    // the default, so that no sandboxed process can command it.
     ::SetWindowTextW(hwnd, win::Wide(texts::mainTitle).c_str());
+    if (RunsElevated()) ::ChangeWindowMessageFilterEx(hwnd, WM_COMMAND, MSGFLT_ALLOW, nullptr);
 
     ReadInstallDirectory();
     ReadUpdateCode();
@@ -105,6 +132,7 @@ BOOL CKontaktaDlg::OnInitDialog()
         // The string "0": the character and its terminator.
         ::RegSetValueExW(key.Get(), L"UpdateCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"0"), 4);
     }
+    RegisterForSessionNotifications();
     startupPending = false;
     return TRUE;
 }
@@ -139,6 +167,9 @@ void CKontaktaDlg::ReadUpdateCode()
 BOOL CKontaktaDlg::DestroyWindow()
 {
     Shutdown();
+    // Windows wants the registration ended before its window goes.
+    if (sessionNotifications) ::WTSUnRegisterSessionNotification(hwnd);
+    sessionNotifications = false;
     const BOOL destroyed = win::Dialog::DestroyWindow();
     mainWindow = nullptr;
     return destroyed;
@@ -146,7 +177,11 @@ BOOL CKontaktaDlg::DestroyWindow()
 
 void CKontaktaDlg::Shutdown()
 {
-    if (startupPending) return;
+    // Once: the shutdown dispatches messages while it waits for the polling
+    // thread, and a second request arriving then (the session's end right
+    // after an exit) must not start it over; a later one finds it done.
+    if (startupPending || shutdownStarted) return;
+    shutdownStarted = true;
     SaveSettingsAtShutdown(settingsStorage);  // nobody may be there to read a message: a failure goes to the log
     actionControl.DestroyWindow();
     manager.StopPolling();
@@ -155,11 +190,39 @@ void CKontaktaDlg::Shutdown()
     ioControl.DestroyWindow();
     settingsControl.DestroyWindow();
     msgBox.DestroyWindow();
+    KillTimer(TrayTimer);  // which would put the icon back
+    KillTimer(SessionTimer);
     RemoveTrayIcon(hwnd);
+}
+
+void CKontaktaDlg::CarryOut(const session::Steps& steps)
+{
+    // Nothing to act on before start-up has finished or once the shutdown began.
+    if (startupPending || shutdownStarted) return;
+    if (steps.saveSettings) SaveSettingsAtShutdown(settingsStorage);  // as at shutdown: nobody may be there
+    if (steps.releaseHeldInputs) manager.ReleaseHeldInputsSoon();
+    // A closed kit counts as unreadable, so the icon and the sheet's status
+    // line show the box missing; the polling lets go when it sees that.
+    if (steps.closeKit) ioControl.CloseKit();
+    if (steps.reopenKit) ioControl.ReopenNow();
+    if (steps.tearDown) {
+        Shutdown();
+        EndDialog(0);  // and ends: the Restart Manager (ENDSESSION_CLOSEAPP) waits for that
+    }
+}
+
+void CKontaktaDlg::RegisterForSessionNotifications()
+{
+    // Early in a logon the Remote Desktop Services may not be running yet and
+    // the registration fails; it is tried again every 2 s until it works.
+    sessionNotifications = ::WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    if (sessionNotifications) KillTimer(SessionTimer);
+    else SetTimer(SessionTimer, 2000);
 }
 
 void CKontaktaDlg::ConfirmExit()
 {
+    if (shutdownStarted) return;
     exitPromptOpen = true;
     if (AskOkCancel(hwnd, texts::ExitQuestion())) EndDialog(0);
     exitPromptOpen = false;
@@ -178,14 +241,33 @@ public:
 
 void CKontaktaDlg::OpenSettingsSheet()
 {
-    if (settingsOpen || exitPromptOpen) return;
+    if (shutdownStarted || exitPromptOpen) return;
+    if (settingsOpen) {
+        // There is only one sheet; a user who asks for it again wants to see it.
+        BringSheetToFront();
+        return;
+    }
     settingsOpen = true;
     {
         ProgramSheetServices services;
         CSetup sheet(win::Wide(texts::SettingsCaption()), services);
+        openSheet = &sheet;
+        ::PostMessageW(hwnd, BringSheetMessage, 0, 0);  // dispatched by the sheet's own loop
         sheet.DoModal(hwnd);
+        openSheet = nullptr;
     }
     settingsOpen = false;
+}
+
+void CKontaktaDlg::BringSheetToFront()
+{
+    const HWND sheet = openSheet ? openSheet->GetSafeHwnd() : nullptr;
+    if (!sheet) return;
+    // Windows lets this process take the foreground when a second instance,
+    // started by the user, passed its right on (AllowSetForegroundWindow),
+    // or when the user clicked the icon. A dialog open over the sheet (the
+    // action editor, a message) is the one to come to the front.
+    ::SetForegroundWindow(::GetLastActivePopup(sheet));
 }
 
 bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
@@ -207,7 +289,11 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
         KillTimer(HideTimer);
         ::ShowWindow(hwnd, SW_HIDE);
     } else if (id == TrayTimer) {
-        RefreshTrayIcon(hwnd);
+        // Checked in-process every tick; the shell is called only when due.
+        const bool unreadable = readFailed;
+        if (trayUpdates.Due(unreadable, ::GetTickCount64())) RefreshTrayIcon(hwnd, unreadable);
+    } else if (id == SessionTimer) {
+        RegisterForSessionNotifications();
     }
 }
 
@@ -238,12 +324,22 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         SetMsgResult(1);
         return TRUE;
     case WM_QUERYENDSESSION:
-        Shutdown();
+        // Only asked: another program or the user may still cancel the end.
+        CarryOut(session::StepsFor(message, wParam));
         SetMsgResult(TRUE);  // the session may end
+        return TRUE;
+    case WM_ENDSESSION:
+    case WM_WTSSESSION_CHANGE:
+    case WM_POWERBROADCAST:
+        CarryOut(session::StepsFor(message, wParam));
+        break;  // the default answers
+    case BringSheetMessage:
+        BringSheetToFront();
         return TRUE;
     default:
         if (message == taskbarCreatedMessage && message != 0) {
-            AddTrayIcon(hwnd);
+            AddTrayIcon(hwnd);     // the new taskbar shows the default icon
+            trayUpdates.Forget();  // until the next tick sets the state
             break;
         }
         break;

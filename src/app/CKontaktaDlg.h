@@ -1,16 +1,24 @@
 // The main window: a dialog without controls that nobody sees after the
 // first moments. Its initialisation is the program's start-up; it owns the
 // icon in the notification area with its two commands, the timers that hide
-// the window and refresh the icon, and the shutdown.
+// the window and refresh the icon, the answers to session and power changes,
+// and the shutdown.
 #pragma once
 
 #include <windows.h>
 
+#include "app/SessionEvents.h"
+#include "app/TrayUpdates.h"
 #include "win/Dialog.h"
+
+class CSetup;
 
 class CKontaktaDlg : public win::Dialog {
 public:
-    enum TimerId : UINT_PTR { HideTimer = 1, TrayTimer = 2 };
+    enum TimerId : UINT_PTR { HideTimer = 1, TrayTimer = 2, SessionTimer = 3 };
+    // Posted to itself before the settings sheet runs; handled once the
+    // sheet exists.
+    static constexpr UINT BringSheetMessage = WM_APP + 1;
 
     CKontaktaDlg();
 
@@ -22,11 +30,13 @@ public:
     BOOL DestroyWindow() override;
 
     // Saves the settings, stops everything in order and removes the icon.
-    // Does nothing while start-up has not finished; may run more than once.
+    // Does nothing while start-up has not finished; runs once.
     void Shutdown();
     // "Kontakta wirklich beenden?" with OK and Cancel; OK ends the program.
     void ConfirmExit();
-    // Runs the settings sheet, unless it or the exit question is open.
+    // Runs the settings sheet and brings it to the front; if it is open
+    // already, only brings it to the front. Does nothing while the exit
+    // question is open or the program is shutting down.
     void OpenSettingsSheet();
 
 protected:
@@ -40,4 +50,13 @@ private:
     void ReadUpdateCode();
     void OnTrayNotification(WPARAM id, LPARAM mouseMessage);
     void PaintMinimised();
+    // The end of the session, a session change or a power change.
+    void CarryOut(const session::Steps& steps);
+    void RegisterForSessionNotifications();
+    void BringSheetToFront();
+
+    bool shutdownStarted = false;
+    bool sessionNotifications = false;
+    TrayUpdates trayUpdates;
+    CSetup* openSheet = nullptr;  // while the settings sheet runs
 };

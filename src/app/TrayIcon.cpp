@@ -6,7 +6,6 @@
 
 #include "texts/Texts.h"
 #include "res/resource.h"
-#include "sensors/SensorAction.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/Text.h"
@@ -50,9 +49,8 @@ void AddTrayIcon(HWND owner)
     ::Shell_NotifyIconW(NIM_ADD, &data);
 }
 
-void RefreshTrayIcon(HWND owner)
+void RefreshTrayIcon(HWND owner, bool unreadable)
 {
-    const bool unreadable = readFailed;
     NOTIFYICONDATAW data = NotifyRecord(owner);
     data.uFlags = NIF_ICON | NIF_TIP;
     data.hIcon = TrayIcon(unreadable ? IDI_KONTAKTA_MISSING : IDI_KONTAKTA);

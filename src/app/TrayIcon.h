@@ -9,9 +9,9 @@ constexpr UINT trayIconId = 1;
 
 // Adds the icon of `owner` (icon 128, tip "Kontakta", callbacks to `owner`).
 void AddTrayIcon(HWND owner);
-// Sets icon and tip from the box's state; if the icon is not there, adds it
-// and tries once more.
-void RefreshTrayIcon(HWND owner);
+// Sets icon and tip to show the box readable or not; if the icon is not
+// there, adds it and tries once more. When to call it: TrayUpdates.
+void RefreshTrayIcon(HWND owner, bool unreadable);
 void RemoveTrayIcon(HWND owner);
 // Shows the menu at the cursor; both commands greyed when `greyed`.
 void ShowTrayMenu(HWND owner, bool greyed);

@@ -50,4 +50,4 @@ add_executable(Kontakta WIN32
     app/CKontaktaDlg.cpp
     $<TARGET_OBJECTS:kontakta_resources>
 )
-target_link_libraries(Kontakta PRIVATE kontakta_ui)
+target_link_libraries(Kontakta PRIVATE kontakta_ui wtsapi32)

@@ -155,7 +155,7 @@ TEST_F(Scenario, MissingMachineKeyIsReportedAndStartUpGoesOn)
     EXPECT_TRUE(program.WaitUntilRunning());
 }
 
-TEST_F(Scenario, SecondStartOpensTheSettingsOfTheFirstAndAThirdChangesNothing)
+TEST_F(Scenario, SecondStartOpensTheSettingsOfTheFirstAndAThirdBringsThemToTheFront)
 {
     Install({.updateCode = L"0", .settingsFile = SettingsBlock()});
     Program first;
@@ -170,9 +170,14 @@ TEST_F(Scenario, SecondStartOpensTheSettingsOfTheFirstAndAThirdChangesNothing)
     EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kontakta KT8 ist angeschlossen."; }, 3000))
         << "status line: " << testing::PrintToString(TitleOf(::GetDlgItem(sheet, 1054)));
 
+    // The user went on working in another window; a third start shows the
+    // sheet that is open, and opens no second one.
+    testsupport::TargetWindow other;
+    ASSERT_TRUE(other.Activate());
     Program third;
     ASSERT_TRUE(third.Start());
     EXPECT_EQ(third.WaitForExit(15000), std::optional<DWORD>(0));
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == sheet; }, 5000));
     testsupport::Pump(500);
     int sheets = 0;
     for (HWND window : WindowsOf(first.Pid(), true)) sheets += TitleOf(window) == sheetCaption;
@@ -360,22 +365,117 @@ TEST_F(Scenario, WithoutTheKitLibraryTheProgramRunsAndShowsTheBoxMissing)
     EXPECT_TRUE(program.WaitForExit(15000));
 }
 
-TEST_F(Scenario, EndOfSessionSavesAndStopsBeforeTheSessionEnds)
+// Only the first four bytes: no press sound, the rest as the defaults
+// (sensor 1 on "Links Drücken/Loslassen"); a save makes it the whole block.
+std::string QuietShortSettingsFile() { return std::string(4, '\0'); }
+
+LRESULT SendToProgram(Program& program, UINT message, WPARAM wParam, LPARAM lParam = 0)
 {
-    Install({.updateCode = L"0", .settingsFile = ShortSettingsFile()});
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(program.MainWindow(), message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &answer);
+    return static_cast<LRESULT>(answer);
+}
+
+// Lets a released sensor's events land and the double-click time pass, so
+// that the next press is a plain LDOWN, then forgets what the target saw.
+void StartAfresh(testsupport::TargetWindow& target)
+{
+    testsupport::Pump(::GetDoubleClickTime() + 200);
+    target.Clear();
+}
+
+TEST_F(Scenario, EndOfSessionSavesAndLetsGoWhenAskedAndStopsOnlyWhenItEnds)
+{
+    Install({.updateCode = L"0", .settingsFile = QuietShortSettingsFile()});
     Program program;
     ASSERT_TRUE(program.Start());
     ASSERT_TRUE(program.WaitUntilRunning());
-    DWORD_PTR answer = 0;
-    ::SendMessageTimeoutW(program.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer);
-    EXPECT_EQ(answer, TRUE) << "the session may end";
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    StartAfresh(target);
+    Kit().devices[0].pressed = 1;  // sensor 1 holds the left button down
+    ASSERT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN"; }, 3000)) << target.Describe();
+
+    EXPECT_EQ(SendToProgram(program, WM_QUERYENDSESSION, 0), TRUE) << "the session may end";
     EXPECT_EQ(ReadFile(SettingsPath()).size(), 5032u) << "saved before answering";
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+
+    // Another program cancels the end: everything goes on as before.
+    SendToProgram(program, WM_ENDSESSION, FALSE);
+    Kit().devices[0].pressed = 0;
+    StartAfresh(target);
+    Kit().devices[0].pressed = 1;
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN"; }, 3000)) << "a press acts: " << target.Describe();
+    Kit().devices[0].pressed = 0;
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+    EXPECT_TRUE(TrayTipShown(readableTip));
+
+    // This time the session ends: the program stops, closes the box and ends.
+    EXPECT_EQ(SendToProgram(program, WM_QUERYENDSESSION, 0), TRUE);
+    SendToProgram(program, WM_ENDSESSION, TRUE);
     const uint32_t reads = Kit().reads;
-    testsupport::Pump(500);
+    testsupport::Pump(300);
     EXPECT_EQ(Kit().reads, reads) << "the polling has stopped";
-    // The session did not end after all: the program goes on, and its
-    // timer keeps the icon there.
-    EXPECT_TRUE(WaitFor([&] { return program.HasTrayIcon(); }, 2000));
+    EXPECT_EQ(Kit().opens, Kit().closes) << "the box is closed";
+    EXPECT_FALSE(program.HasTrayIcon());
+    EXPECT_EQ(program.WaitForExit(15000), std::optional<DWORD>(0));
+}
+
+TEST_F(Scenario, SessionSwitchLockAndSleepLetGoAndTheBackgroundSessionHoldsNoBox)
+{
+    Install({.updateCode = L"0", .settingsFile = QuietShortSettingsFile()});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    ASSERT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 2000));
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    const HWND main = program.MainWindow();
+
+    // The lock screen lets go of a held sensor; the box stays open.
+    StartAfresh(target);
+    Kit().devices[0].pressed = 1;
+    ASSERT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN"; }, 3000)) << target.Describe();
+    ::PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+    Kit().devices[0].pressed = 0;
+    EXPECT_TRUE(TrayTipShown(readableTip));
+
+    // Another user's session comes to the front: this one lets go, closes the
+    // box and keeps it closed, however long it waits in the background.
+    StartAfresh(target);
+    Kit().devices[0].pressed = 1;
+    ASSERT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN"; }, 3000)) << target.Describe();
+    ::PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 1);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(missingTip); }, 2000));
+    EXPECT_EQ(Kit().opens, Kit().closes) << "the box is free for the other session";
+    Kit().devices[0].pressed = 0;
+    StartAfresh(target);
+    const uint32_t opens = Kit().opens;
+    testsupport::Pump(2500);  // longer than the retry of a box that cannot be read
+    Kit().devices[0].pressed = 1;
+    testsupport::Pump(300);
+    EXPECT_EQ(target.Describe(), "") << "a press in the background does nothing";
+    EXPECT_EQ(Kit().opens, opens);
+    Kit().devices[0].pressed = 0;
+
+    // Back in front: the box is opened again and the sensors act.
+    ::PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 1);
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 2000));
+    StartAfresh(target);
+    Kit().devices[0].pressed = 1;
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN"; }, 3000)) << target.Describe();
+
+    // Sleep lets go; the resume opens the box again at once, though no read
+    // has failed (after sleep the old handle may be dead without a word).
+    ::PostMessageW(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+    Kit().devices[0].pressed = 0;
+    const uint32_t opensBeforeResume = Kit().opens;
+    ::PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_TRUE(WaitFor([&] { return Kit().opens == opensBeforeResume + 1; }, 2000));
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 2000));
     EXPECT_TRUE(program.Running());
 }
 
@@ -441,9 +541,20 @@ TEST_F(Scenario, IconComesBackWhenTheTaskbarIsCreatedAgainOrTheIconWentMissing)
     icon.hWnd = program.MainWindow();
     icon.uID = 1;
 
-    // The shell lost the icon; the next refresh puts it back.
+    // While nothing changes, the program leaves the shell alone but for a
+    // look every few seconds, which puts right what someone else changed.
+    NOTIFYICONDATAW foreign = icon;
+    foreign.uFlags = NIF_TIP;
+    wcscpy_s(foreign.szTip, L"Fremd");
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_MODIFY, &foreign));
+    ASSERT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 8000)) << "a look was taken just now";
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_MODIFY, &foreign));
+    EXPECT_FALSE(WaitFor([] { return TrayTipShown(readableTip); }, 2000)) << "the next is seconds away";
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 6000));
+
+    // The shell lost the icon; the next look puts it back.
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &icon));
-    EXPECT_TRUE(WaitFor([&] { return program.HasTrayIcon(); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return program.HasTrayIcon(); }, 8000));
 
     // A new taskbar announces itself; the icon is added at once.
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &icon));

@@ -8,7 +8,6 @@
 #include "TestSupport.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
-#include "sensors/SensorAction.h"
 
 namespace {
 
@@ -48,8 +47,7 @@ TEST(TrayIcon, IsAddedRefreshedAndRemoved)
     EXPECT_FALSE(IconPresent(owner.window));
     AddTrayIcon(owner.window);
     EXPECT_TRUE(IconPresent(owner.window));
-    readFailed = true;
-    RefreshTrayIcon(owner.window);
+    RefreshTrayIcon(owner.window, true);
     EXPECT_TRUE(IconPresent(owner.window));
     RemoveTrayIcon(owner.window);
     EXPECT_FALSE(IconPresent(owner.window));
@@ -58,10 +56,10 @@ TEST(TrayIcon, IsAddedRefreshedAndRemoved)
 TEST(TrayIcon, RefreshPutsBackAnIconThatWentMissing)
 {
     OwnerWindow owner;
-    RefreshTrayIcon(owner.window);  // never added, as after a failed add
+    RefreshTrayIcon(owner.window, false);  // never added, as after a failed add
     EXPECT_TRUE(IconPresent(owner.window));
     RemoveTrayIcon(owner.window);
-    RefreshTrayIcon(owner.window);
+    RefreshTrayIcon(owner.window, true);
     EXPECT_TRUE(IconPresent(owner.window));
 }
 
