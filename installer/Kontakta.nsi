@@ -7,13 +7,19 @@
 ;   ICON_FILE         the program's icon
 ;   OUTPUT_FILE       where KontaktaSetup.exe is written
 ; The input box's kit library iowkit.dll is not ours to ship: the setup takes
-; it at install time from its own folder and from nowhere else.
+; it at install time from its own folder and from nowhere else, and only if it
+; is a 64-bit library that Kontakta can load.
 ;
 ; Switch users cannot repair a broken installation themselves, so the setup
-; checks what can fail before it changes anything: the length of the target
-; directory and a running Kontakta (which is asked to close, so it saves its
-; settings). The users' settings are never overwritten: see
-; src/setup/UserSetupDecision.h.
+; checks what can fail before it changes anything: the kit library beside it,
+; the length of the target directory and a running Kontakta (which is asked
+; to close, so it saves its settings, and is started again afterwards). The
+; users' settings are never overwritten: see src/setup/UserSetupDecision.h.
+;
+; The setup runs elevated, possibly as an administrator who typed a password
+; for the user at the desktop ("over the shoulder"). Whatever concerns that
+; user (the per-user step, starting Kontakta) goes through
+; KontaktaUserSetup.exe, which runs it as the desktop user, unelevated.
 
 Unicode true
 Target amd64-unicode
@@ -69,6 +75,7 @@ ShowUninstDetails show
 Var LogPath          ; the log file; empty while there is none
 Var KitLibraryAdded  ; 1 when this setup copied iowkit.dll
 Var FinishText       ; the text of the last page
+Var KontaktaClosed   ; 1 when the setup closed a running Kontakta
 
 ;--------------------------------------------------------------------------
 ; Pages
@@ -247,6 +254,7 @@ Function ${prefix}EndRunningKontakta
   ${If} $1 P<> 0
   ${AndIf} $3 == 1
     !insertmacro LogLine "${prefix}" "Kontakta wurde beendet."
+    StrCpy $KontaktaClosed 1
   ${EndIf}
   StrCpy $0 $3
   Pop $3
@@ -330,9 +338,106 @@ FunctionEnd
 
 !define TOO_LONG_TEXT "Das Installationsverzeichnis ist zu lang: Damit Kontakta es lesen kann, darf es höchstens ${MAX_DIRECTORY} Zeichen haben. Das gewählte Verzeichnis hat $1 Zeichen:$\r$\n$INSTDIR$\r$\n$\r$\nBitte wählen Sie ein kürzeres Verzeichnis."
 
+; Pushes the machine of a Windows program file's PE header as a decimal
+; number (34404 = 0x8664, x64; 332 = 0x14C, 32-bit x86), or "" when the file
+; is no such program file: "MZ" at its start, at offset 0x3C the offset of the
+; "PE\0\0" signature, and the machine's 16 bits right after it.
+Function PeMachine
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $4 ""
+  ClearErrors
+  FileOpen $1 "$0" r
+  ${IfNot} ${Errors}
+    FileReadByte $1 $2
+    FileReadByte $1 $3
+    ${If} $2 = 77
+    ${AndIf} $3 = 90
+      FileSeek $1 60 SET
+      FileReadByte $1 $2
+      FileReadByte $1 $3
+      IntOp $3 $3 << 8
+      IntOp $2 $2 | $3
+      FileReadByte $1 $3
+      IntOp $3 $3 << 16
+      IntOp $2 $2 | $3
+      FileReadByte $1 $3
+      ${If} $3 = 0  ; no real library has its header beyond 16 MiB
+        FileSeek $1 $2 SET
+        FileReadByte $1 $2
+        FileReadByte $1 $3
+        ${If} $2 = 80
+        ${AndIf} $3 = 69
+          FileReadByte $1 $2
+          FileReadByte $1 $3
+          ${If} $2 = 0
+          ${AndIf} $3 = 0
+            FileReadByte $1 $2
+            FileReadByte $1 $3
+            IntOp $3 $3 << 8
+            IntOp $4 $2 | $3
+          ${EndIf}
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    ; A file that ends early is no program file.
+    ${If} ${Errors}
+      StrCpy $4 ""
+    ${EndIf}
+    FileClose $1
+  ${EndIf}
+  StrCpy $0 $4
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Kontakta is a 64-bit program and Windows loads only a 64-bit library into
+; it: a 32-bit iowkit.dll would leave it with "Kein Eingabegerät gefunden!"
+; for good. Such a library beside the setup refuses the whole setup before
+; anything changes, with exit code 4.
+Function CheckKitLibrary
+  ${IfNot} ${FileExists} "$EXEDIR\iowkit.dll"
+    Return
+  ${EndIf}
+  Push $0
+  Push $1
+  Push "$EXEDIR\iowkit.dll"
+  Call PeMachine
+  Pop $0
+  ${If} $0 != 34404
+    ${If} $0 == 332
+      StrCpy $1 "eine 32-Bit-Bibliothek"
+    ${Else}
+      StrCpy $1 "keine 64-Bit-Bibliothek für Windows"
+    ${EndIf}
+    ; The log goes beside an installation that is there; otherwise, since
+    ; nothing may be created, into the temporary folder.
+    ${If} ${FileExists} "$INSTDIR\*.*"
+      StrCpy $LogPath "$INSTDIR\KontaktaSetup.log"
+    ${Else}
+      StrCpy $LogPath "$TEMP\KontaktaSetup.log"
+    ${EndIf}
+    Push "Installation nach $INSTDIR"
+    Call StartLog
+    ${Log} "Abgebrochen: Die Bibliothek $EXEDIR\iowkit.dll ist $1; Kontakta braucht die 64-Bit-Version (x64). Es wurde nichts verändert."
+    MessageBox MB_OK|MB_ICONSTOP "Die Bibliothek „iowkit.dll“ neben diesem Setup ist $1:$\r$\n$EXEDIR\iowkit.dll$\r$\n$\r$\nKontakta ist ein 64-Bit-Programm und kann sie nicht laden. Bitte legen Sie die 64-Bit-Version von „iowkit.dll“ vom Hersteller der Eingabebox neben das Setup oder entfernen Sie die Datei dort, und starten Sie das Setup dann erneut.$\r$\n$\r$\nEs wurde nichts verändert." /SD IDOK
+    SetErrorLevel 4
+    Quit
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
 Function .onInit
   SetRegView 64
   Call RequireAdministrator
+  Call CheckKitLibrary
   ; Without pages nobody can choose another directory: refuse at once.
   ${If} ${Silent}
     Push $0
@@ -389,18 +494,23 @@ Function InstallKitLibrary
   Pop $0
 FunctionEnd
 
-; The per-user step for the user who runs the setup, so that this user need
-; not log on again; Active Setup is then marked as done for this user.
+; The per-user step at once, so that nobody need log on again: for the user
+; at the desktop, who is not the setup's own user when an administrator typed
+; a password for them; that administrator's profile is then left alone.
+; Active Setup is marked as done only for the setup's own user, and only when
+; the step ran for that user (exit code 0; 10: it ran for the desktop user).
 Function PrepareCurrentUser
   Push $0
   ClearErrors
-  ExecWait '"$INSTDIR\KontaktaUserSetup.exe"' $0
+  ExecWait '"$INSTDIR\KontaktaUserSetup.exe" /desktop' $0
   ${If} ${Errors}
     StrCpy $0 "-"
   ${EndIf}
   ${If} $0 == 0
     WriteRegStr HKCU "${ACTIVE_SETUP_KEY}" "Version" "${ACTIVE_SETUP_VERSION}"
     ${Log} "Die Einstellungen dieses Benutzers sind vorbereitet."
+  ${ElseIf} $0 == 10
+    ${Log} "Die Einstellungen des angemeldeten Benutzers sind vorbereitet; die des Kontos, unter dem das Setup läuft, bleiben unverändert."
   ${Else}
     ; Without the mark Windows runs the step again at this user's next logon.
     DeleteRegKey HKCU "${ACTIVE_SETUP_KEY}"
@@ -410,10 +520,22 @@ Function PrepareCurrentUser
   Pop $0
 FunctionEnd
 
-; Started through the shell, so that Kontakta runs as the user at the desktop
-; and not with the administrator rights of the setup.
+; Starts Kontakta for the user at the desktop, unelevated: a program that the
+; setup started itself would run with the setup's administrator rights, and
+; possibly as another user.
 Function StartKontakta
-  Exec '"$WINDIR\explorer.exe" "$INSTDIR\Kontakta.exe"'
+  Push $0
+  ClearErrors
+  ExecWait '"$INSTDIR\KontaktaUserSetup.exe" /start' $0
+  ${If} ${Errors}
+    StrCpy $0 "-"
+  ${EndIf}
+  ${If} $0 == 0
+    ${Log} "Kontakta wurde für den angemeldeten Benutzer gestartet."
+  ${Else}
+    ${Log} "Kontakta konnte nicht für den angemeldeten Benutzer gestartet werden (Fehler $0); es startet bei der nächsten Anmeldung."
+  ${EndIf}
+  Pop $0
 FunctionEnd
 
 Section "Kontakta" SectionProgram
@@ -498,6 +620,12 @@ Section "Kontakta" SectionProgram
     StrCpy $FinishText "$FinishText$\r$\n$\r$\nEs fehlt noch die Bibliothek „iowkit.dll“ der Eingabebox. Sie gehört in das Verzeichnis:$\r$\n$INSTDIR"
   ${EndIf}
   ${Log} "Installation abgeschlossen."
+  ; Without pages nobody can tick "Kontakta jetzt starten": the user gets
+  ; back the Kontakta that the setup closed.
+  ${If} ${Silent}
+  ${AndIf} $KontaktaClosed == 1
+    Call StartKontakta
+  ${EndIf}
   Pop $1
   Pop $0
 SectionEnd

@@ -1,26 +1,38 @@
 // KontaktaUserSetup.exe: the per-user step of the installation. Windows runs it
-// once for every user at logon (Active Setup), and the setup runs it at once
-// for the user who installs. It prepares what Kontakta expects of a user and
-// never creates itself: the folder "<Documents>\Kontakta User Files\" and the
-// key HKCU Software\KORVA\Kontakta with "UpdateCode" (see UserSetupDecision.h).
-// It never touches settings.dat, shows no window and tells its result only by
-// its exit code (usersetup::ExitCode).
+// once for every user at logon (Active Setup). It prepares what Kontakta
+// expects of a user and never creates itself: the folder "<Documents>\Kontakta
+// User Files\" and the key HKCU Software\KORVA\Kontakta with "UpdateCode" (see
+// UserSetupDecision.h). It never touches settings.dat.
+//
+// The setup, which runs elevated, calls it in two more ways, for the user at
+// the desktop of its session (who is not the setup's user when an
+// administrator typed a password for them):
+//   /desktop  the step for the desktop user: here, or as that user (see
+//             DecideWhomToPrepare);
+//   /start    Kontakta.exe, beside this program, started for the desktop
+//             user, unelevated.
+// It shows no window and tells its result only by its exit code
+// (usersetup::ExitCode).
 #include <windows.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "texts/Texts.h"
 #include "settings/SettingsFile.h"
+#include "settings/Win32Registry.h"
 #include "setup/UserSetupDecision.h"
+#include "texts/Texts.h"
+#include "win/Handle.h"
 
 namespace {
 
 using namespace usersetup;
 
-static_assert(uint32_t(ValueType::String) == REG_SZ && uint32_t(ValueType::ExpandString) == REG_EXPAND_SZ &&
-                  uint32_t(ValueType::Binary) == REG_BINARY && uint32_t(ValueType::Number) == REG_DWORD &&
-                  uint32_t(ValueType::MultiString) == REG_MULTI_SZ && uint32_t(ValueType::Number64) == REG_QWORD,
+static_assert(uint32_t(RegistryType::String) == REG_SZ && uint32_t(RegistryType::ExpandString) == REG_EXPAND_SZ &&
+                  uint32_t(RegistryType::Binary) == REG_BINARY && uint32_t(RegistryType::Number) == REG_DWORD &&
+                  uint32_t(RegistryType::MultiString) == REG_MULTI_SZ && uint32_t(RegistryType::Number64) == REG_QWORD,
               "the value types carry the numbers Windows gives them");
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
@@ -61,20 +73,6 @@ SettingsFile SettingsFileState(const std::wstring& path)
                                                                            : SettingsFile::Unknown;
 }
 
-StoredValue ReadStoredValue(HKEY key, const wchar_t* name)
-{
-    StoredValue value;
-    DWORD type = 0;
-    DWORD bytes = 0;
-    // Without a buffer the call reports the type and the whole size.
-    if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
-        value.exists = true;
-        value.type = type;
-        value.bytes = bytes;
-    }
-    return value;
-}
-
 bool WriteString(HKEY key, const wchar_t* name, const wchar_t* text)
 {
     const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
@@ -100,7 +98,8 @@ int PrepareUser()
                           KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, &disposition) != ERROR_SUCCESS)
         return UserKeyNotOpened;
 
-    const bool programFindsValue = ProgramFindsValue(ReadStoredValue(key, L"UpdateCode"));
+    // The program's own judgement of the value: whether it finds one at all.
+    const bool programFindsValue = UpdateCodeMeaning(ReadRegistryValue(key, L"UpdateCode")).present;
     bool written = true;
     switch (DecideUpdateCode(settingsFile, programFindsValue)) {
     case UpdateCodeChange::WriteOne:
@@ -121,6 +120,162 @@ int PrepareUser()
     return UpdateCodeNotWritten;
 }
 
+// This program's folder, with a backslash.
+std::wstring ThisFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length < MAX_PATH ? length : 0);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+void EnablePrivilege(const wchar_t* name)
+{
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+    const win::Handle owned(token);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (::LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid))
+        ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+}
+
+// The TOKEN_USER of a token, in a buffer of its own; empty if unreadable.
+std::vector<BYTE> UserOfToken(HANDLE token)
+{
+    DWORD size = 0;
+    ::GetTokenInformation(token, ::TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    if (size == 0 || !::GetTokenInformation(token, ::TokenUser, user.data(), size, &size)) user.clear();
+    return user;
+}
+
+struct Desktop {
+    DesktopUser user = DesktopUser::NoShell;
+    win::Handle token;  // a primary token of the desktop's shell, when there is one
+};
+
+// The user at the desktop of this session is the one its shell (Explorer)
+// runs as: the owner of the desktop window, or of the taskbar where no
+// desktop window is registered (Wine). The shell runs unelevated, so its
+// token is the desktop user's without administrator rights.
+Desktop FindDesktop()
+{
+    Desktop desktop;
+    HWND shell = ::GetShellWindow();
+    if (!shell) shell = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    DWORD processId = 0;
+    if (!shell || !::GetWindowThreadProcessId(shell, &processId) || processId == 0) return desktop;
+
+    desktop.user = DesktopUser::Unreadable;
+    win::Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) {
+        // Another user's process grants an administrator nothing; the debug
+        // privilege, which an elevated administrator holds, opens it.
+        EnablePrivilege(SE_DEBUG_NAME);
+        process = win::Handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    }
+    HANDLE shellToken = nullptr;
+    if (!process || !::OpenProcessToken(process.Get(), TOKEN_DUPLICATE | TOKEN_QUERY, &shellToken)) return desktop;
+    const win::Handle ownedShellToken(shellToken);
+    HANDLE primary = nullptr;
+    if (!::DuplicateTokenEx(shellToken,
+                            TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_ADJUST_DEFAULT |
+                                TOKEN_ADJUST_SESSIONID,
+                            nullptr, SecurityImpersonation, TokenPrimary, &primary))
+        return desktop;
+    win::Handle token(primary);
+
+    HANDLE ownToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &ownToken)) return desktop;
+    const win::Handle ownedOwnToken(ownToken);
+    std::vector<BYTE> shellUser = UserOfToken(token.Get());
+    std::vector<BYTE> ownUser = UserOfToken(ownToken);
+    if (shellUser.empty() || ownUser.empty()) return desktop;
+    const bool same = ::EqualSid(reinterpret_cast<TOKEN_USER*>(shellUser.data())->User.Sid,
+                                 reinterpret_cast<TOKEN_USER*>(ownUser.data())->User.Sid) != FALSE;
+    desktop.user = same ? DesktopUser::Same : DesktopUser::Other;
+    desktop.token = std::move(token);
+    return desktop;
+}
+
+// Starts a program with the desktop shell's token: in that user's session
+// and profile, unelevated. CreateProcessWithTokenW needs the impersonation
+// privilege, which an elevated administrator holds, and the Secondary Logon
+// service. The process handle, or none.
+std::optional<win::Handle> StartAs(const Desktop& desktop, const std::wstring& program)
+{
+    if (!desktop.token) return std::nullopt;
+    EnablePrivilege(SE_IMPERSONATE_NAME);
+    std::wstring commandLine = L"\"" + program + L"\"";
+    const std::wstring folder = ThisFolder();
+    wchar_t interactiveDesktop[] = L"winsta0\\default";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = interactiveDesktop;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessWithTokenW(desktop.token.Get(), LOGON_WITH_PROFILE, program.c_str(), commandLine.data(), 0,
+                                   nullptr, folder.c_str(), &startup, &started))
+        return std::nullopt;
+    ::CloseHandle(started.hThread);
+    return win::Handle(started.hProcess);
+}
+
+// /desktop: the step for the user at the desktop.
+int PrepareDesktopUser()
+{
+    const Desktop desktop = FindDesktop();
+    switch (DecideWhomToPrepare(desktop.user)) {
+    case PrepareWhom::ThisUser:
+        return PrepareUser();
+    case PrepareWhom::DesktopUser:
+        break;
+    case PrepareWhom::Nobody:
+        return DesktopUserNotReached;
+    }
+    const std::optional<win::Handle> step = StartAs(desktop, ThisFolder() + L"KontaktaUserSetup.exe");
+    DWORD exitCode = 0;
+    if (!step || ::WaitForSingleObject(step->Get(), 60000) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(step->Get(), &exitCode))
+        return DesktopUserNotReached;
+    return exitCode == Done ? DesktopUserPrepared : static_cast<int>(exitCode);
+}
+
+// /start: Kontakta for the user at the desktop, never with the setup's rights.
+int StartKontakta()
+{
+    const Desktop desktop = FindDesktop();
+    const std::wstring kontakta = ThisFolder() + L"Kontakta.exe";
+    if (StartAs(desktop, kontakta)) return Done;
+    if (desktop.user != DesktopUser::Same) return KontaktaNotStarted;
+    // Without the Secondary Logon service (hardened systems turn it off) the
+    // shell can still start it for its own user: Explorer, started with a
+    // file, hands it to the Explorer that already runs in the session, which
+    // opens it unelevated. Only for the setup's own user: for another one it
+    // could run Kontakta as the administrator.
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = ::GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return KontaktaNotStarted;
+    const std::wstring explorer = std::wstring(windows) + L"\\explorer.exe";
+    std::wstring commandLine = L"\"" + explorer + L"\" \"" + kontakta + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(explorer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &started))
+        return KontaktaNotStarted;
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    return Done;
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return PrepareUser(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
+{
+    const std::wstring arguments = commandLine ? commandLine : L"";
+    if (::CompareStringOrdinal(arguments.c_str(), -1, L"/desktop", -1, TRUE) == CSTR_EQUAL) return PrepareDesktopUser();
+    if (::CompareStringOrdinal(arguments.c_str(), -1, L"/start", -1, TRUE) == CSTR_EQUAL) return StartKontakta();
+    return PrepareUser();
+}

@@ -2,21 +2,6 @@
 
 namespace usersetup {
 
-bool ProgramFindsValue(const StoredValue& value)
-{
-    constexpr uint32_t programBuffer = 255;
-    if (!value.exists || value.bytes > programBuffer) return false;
-    switch (static_cast<ValueType>(value.type)) {
-    case ValueType::String:
-    case ValueType::ExpandString:
-        return true;
-    case ValueType::Number:
-        return value.bytes == 4;
-    default:
-        return false;
-    }
-}
-
 UpdateCodeChange DecideUpdateCode(SettingsFile settingsFile, bool programFindsUpdateCode)
 {
     switch (settingsFile) {
@@ -28,6 +13,20 @@ UpdateCodeChange DecideUpdateCode(SettingsFile settingsFile, bool programFindsUp
         break;
     }
     return UpdateCodeChange::GiveUp;
+}
+
+PrepareWhom DecideWhomToPrepare(DesktopUser desktop)
+{
+    switch (desktop) {
+    case DesktopUser::NoShell:
+    case DesktopUser::Same:
+        return PrepareWhom::ThisUser;
+    case DesktopUser::Other:
+        return PrepareWhom::DesktopUser;
+    case DesktopUser::Unreadable:
+        break;
+    }
+    return PrepareWhom::Nobody;
 }
 
 }  // namespace usersetup

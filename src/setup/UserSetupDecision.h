@@ -1,39 +1,17 @@
 // What the per-user step of the installation decides for one user, without
-// Windows: whether the program would find an "UpdateCode" value, and what to
-// write there so that the program copies the installed default settings only
-// for a user who has no settings file yet.
+// Windows: what to write into "UpdateCode" so that the program copies the
+// installed default settings only for a user who has no settings file yet.
 //
 // The program treats a missing "UpdateCode" like "1" and then copies the
-// defaults over the user's settings.dat at its next start. The fault this
-// guards against is an update that wipes out a switch user's configuration.
+// defaults over the user's settings.dat at its next start; whether it finds
+// the value is UpdateCodeMeaning's answer (settings/SettingsFile.h), which
+// the program itself uses. The fault this guards against is an update that
+// wipes out a switch user's configuration.
 #pragma once
 
 #include <cstdint>
 
 namespace usersetup {
-
-// Registry value types, with the numbers Windows gives them.
-enum class ValueType : uint32_t {
-    None = 0,
-    String = 1,        // REG_SZ
-    ExpandString = 2,  // REG_EXPAND_SZ
-    Binary = 3,        // REG_BINARY
-    Number = 4,        // REG_DWORD
-    MultiString = 7,   // REG_MULTI_SZ
-    Number64 = 11,     // REG_QWORD
-};
-
-// A registry value as stored: whether it exists, its type and its size in bytes.
-struct StoredValue {
-    bool exists = false;
-    uint32_t type = 0;
-    uint32_t bytes = 0;
-};
-
-// The program reads "UpdateCode" into a buffer of 255 bytes and accepts a
-// string (REG_SZ, REG_EXPAND_SZ) or a four-byte number. Anything else, or
-// anything larger, is missing for the program, which then copies the defaults.
-bool ProgramFindsValue(const StoredValue& value);
 
 // Whether the user's settings.dat is there; Unknown when its folder could
 // not be asked (an unreachable redirected Documents folder, no access).
@@ -52,6 +30,27 @@ enum class UpdateCodeChange {
 // cost the user's file, and "0" without a file would stop the program.
 UpdateCodeChange DecideUpdateCode(SettingsFile settingsFile, bool programFindsUpdateCode);
 
+// Who uses the desktop of the setup's session, as the elevated setup sees it:
+// the owner of the shell (Explorer) compared with the setup's own user.
+enum class DesktopUser {
+    NoShell,     // no shell in this session (a console, a deployment tool)
+    Same,        // the setup runs as the desktop user (elevated by consent)
+    Other,       // another user: an administrator typed a password for the desktop user
+    Unreadable,  // there is a shell, but its user could not be asked
+};
+
+enum class PrepareWhom {
+    ThisUser,     // the step runs as the setup's own user
+    DesktopUser,  // the step runs as the desktop user, unelevated
+    Nobody,       // Active Setup prepares the desktop user at the next logon
+};
+
+// With over-the-shoulder elevation the setup runs as the administrator whose
+// password was typed, in the desktop user's session: it is the desktop user
+// who will use Kontakta, and the administrator's profile is left alone.
+// Without a shell there is no one else the setup could mean.
+PrepareWhom DecideWhomToPrepare(DesktopUser desktop);
+
 // Exit codes of KontaktaUserSetup.exe.
 enum ExitCode : int {
     Done = 0,
@@ -60,6 +59,10 @@ enum ExitCode : int {
     SettingsFileUnknown = 4,    // settings.dat could not be asked about
     UserKeyNotOpened = 5,       // HKCU Software\KORVA\Kontakta could not be opened or created
     UpdateCodeNotWritten = 6,   // "UpdateCode" could not be written
+    // Only with /desktop or /start, run by the setup:
+    DesktopUserPrepared = 10,   // the step ran as the desktop user, who is not the setup's user
+    DesktopUserNotReached = 11, // the step could not run as the desktop user
+    KontaktaNotStarted = 12,    // Kontakta could not be started for the desktop user
 };
 
 }  // namespace usersetup

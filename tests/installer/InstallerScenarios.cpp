@@ -232,23 +232,45 @@ TEST_F(Installer, SilentInstallWithoutKitLibraryInstallsNoneAndTheUninstallerLea
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
 }
 
-TEST_F(Installer, ADirectoryTooLongForTheProgramIsRefusedAndNothingIsInstalled)
+TEST_F(Installer, A32BitKitLibraryOrADirectoryTooLongIsRefusedAndNothingIsInstalled)
 {
+    const auto expectNothingInstalled = [] {
+        EXPECT_FALSE(FileExists(L"C:\\Kontakta Test"));
+        EXPECT_FALSE(FileExists(DefaultInstallDirectory()));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, activeSetupKey));
+        EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), std::nullopt);
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, userKey));
+        EXPECT_FALSE(FileExists(UserFilesDirectory()));
+        EXPECT_FALSE(FileExists(StartMenuFolder()));
+    };
+
+    // A 32-bit kit library beside the setup, which Kontakta could never load:
+    // the kit stand-in with the machine of its PE header made x86.
+    std::string library = ReadFileBytes(KitStandIn());
+    ASSERT_GT(library.size(), 0x40u);
+    const size_t header = static_cast<unsigned char>(library[0x3C]) | static_cast<unsigned char>(library[0x3D]) << 8;
+    ASSERT_EQ(library.substr(header, 6), std::string("PE\0\0\x64\x86", 6)) << "an x64 library to start from";
+    library[header + 4] = '\x4C';
+    library[header + 5] = '\x01';
+    EXPECT_EQ(InstallSilently(StageSetup(true, library)), std::optional<DWORD>(4));
+    expectNothingInstalled();
+    std::wstring log = ReadLog(TempFolder() + L"KontaktaSetup.log");
+    EXPECT_NE(log.find(L"iowkit.dll ist eine 32-Bit-Bibliothek; Kontakta braucht die 64-Bit-Version"),
+              std::wstring::npos)
+        << Narrow(log);
+    // Nor is anything else taken for it.
+    EXPECT_EQ(InstallSilently(StageSetup(true, std::string("MZ not a library"))), std::optional<DWORD>(4));
+    log = ReadLog(TempFolder() + L"KontaktaSetup.log");
+    EXPECT_NE(log.find(L"iowkit.dll ist keine 64-Bit-Bibliothek für Windows"), std::wstring::npos) << Narrow(log);
+    expectNothingInstalled();
+
     // With its backslash the value would have 127 characters: one more than
     // the program reads.
     const std::wstring dir = DirectoryOfLength(126);
-    const std::optional<DWORD> exitCode = InstallSilently(StageSetup(true), L" /D=" + dir);
-    EXPECT_EQ(exitCode, std::optional<DWORD>(2));
-
-    EXPECT_FALSE(FileExists(L"C:\\Kontakta Test"));
-    EXPECT_FALSE(FileExists(DefaultInstallDirectory()));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, activeSetupKey));
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), std::nullopt);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, userKey));
-    EXPECT_FALSE(FileExists(UserFilesDirectory()));
-    EXPECT_FALSE(FileExists(StartMenuFolder()));
+    EXPECT_EQ(InstallSilently(StageSetup(true), L" /D=" + dir), std::optional<DWORD>(2));
+    expectNothingInstalled();
 }
 
 TEST_F(Installer, ACustomDirectoryUpToTheLimitIsUsedAndKontaktaStartsFromIt)
@@ -292,8 +314,9 @@ TEST_F(Installer, UpdateOverARunningConfiguredInstallationKeepsTheUsersSettings)
     ASSERT_TRUE(StartsWithoutMessage(running));
     ASSERT_EQ(ReadFileBytes(SettingsPath()), own);
 
-    // The update: this time without a kit library beside the setup.
-    ASSERT_EQ(InstallSilently(StageSetup(false)), std::optional<DWORD>(0));
+    // The update: this time without a kit library beside the setup. It ends
+    // once it has started Kontakta again, which then runs on by itself.
+    ASSERT_EQ(RunProcessToEnd(L"\"" + StageSetup(false) + L"\" /S"), std::optional<DWORD>(0));
 
     // Kontakta was asked to close, saved its settings and ended by itself.
     EXPECT_EQ(running.WaitForExit(2000), std::optional<DWORD>(0));
@@ -305,18 +328,35 @@ TEST_F(Installer, UpdateOverARunningConfiguredInstallationKeepsTheUsersSettings)
     EXPECT_NE(log.find(L"Kontakta wurde beendet."), std::wstring::npos) << Narrow(log);
 
     EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
-    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
     // The kit library of the first installation stays, and remains the setup's.
     EXPECT_EQ(ReadFileBytes(dir + L"iowkit.dll"), ReadFileBytes(KitStandIn()));
     EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"KitLibraryInstalled"), std::optional<DWORD>(1));
     EXPECT_NE(log.find(L"iowkit.dll der Eingabebox ist im Installationsverzeichnis bereits vorhanden"),
               std::wstring::npos);
 
-    // The next start after the update works with the user's configuration.
-    Kontakta after(dir + L"Kontakta.exe");
-    ASSERT_TRUE(StartsWithoutMessage(after));
-    EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
-    CloseCleanly(after);
+    // And started again, so the user is not left without it until the next
+    // logon: the new program gets through its start-up (which ends with its
+    // main window minimised and hidden; a message would have stopped it) and
+    // works with the user's configuration.
+    EXPECT_NE(log.find(L"Kontakta wurde für den angemeldeten Benutzer gestartet."), std::wstring::npos);
+    HWND again = nullptr;
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] {
+            again = ::FindWindowW(L"#32770", L"KORVA Kontakta");
+            return again && again != running.MainWindow() && ::IsIconic(again) && !::IsWindowVisible(again);
+        },
+        20000))
+        << "Kontakta was not started again";
+    ASSERT_NE(again, nullptr);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(again, &pid);
+    for (HWND window : e2e::WindowsOf(pid, true)) ADD_FAILURE() << "a window shows: " << Narrow(e2e::TitleOf(window));
+    EXPECT_TRUE(e2e::WaitFor([] { return e2e::TrayTipShown(readableTip); }, 3000));
+    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
+    ASSERT_NE(process, nullptr);
+    ::PostMessageW(again, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(e2e::WaitFor([&] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 15000));
+    ::CloseHandle(process);
     EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
 }
 
@@ -429,8 +469,23 @@ TEST_F(Installer, ActiveSetupCommandPreparesAUserAtLogonAndAgainAfterAnUpdate)
     DeleteValue(HKEY_CURRENT_USER, userKey, L"UpdateCode");
     EXPECT_EQ(RunToEnd(Expand(*stubPath), 30000), std::optional<DWORD>(0));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
+    {
+        Kontakta program(DefaultInstallDirectory() + L"\\Kontakta.exe");
+        ASSERT_TRUE(StartsWithoutMessage(program));
+        EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
+        CloseCleanly(program);
+    }
+
+    // A number 1 that some tool wrote is no request to copy the defaults, for
+    // the step and for the program alike.
+    const DWORD one = 1;
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, userKey, L"UpdateCode", REG_DWORD, &one, sizeof one));
+    EXPECT_EQ(RunToEnd(Expand(*stubPath), 30000), std::optional<DWORD>(0));
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, userKey, L"UpdateCode"), std::optional<DWORD>(1));
     Kontakta program(DefaultInstallDirectory() + L"\\Kontakta.exe");
     ASSERT_TRUE(StartsWithoutMessage(program));
+    EXPECT_TRUE(e2e::WaitFor([] { return ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode") == L"0"; }, 5000))
+        << "reset at the end of the start-up";
     EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
     CloseCleanly(program);
 }

@@ -44,15 +44,34 @@ std::wstring BuiltSetup() { return Environment(L"KONTAKTA_SETUP"); }
 std::wstring KitStandIn() { return Environment(L"KONTAKTA_KIT_STANDIN"); }
 std::wstring BuiltFile(const std::wstring& name) { return testsupport::ProgramDirectory() + name; }
 
-std::wstring StageSetup(bool withKitLibrary)
+std::wstring StageSetup(bool withKitLibrary, const std::optional<std::string>& kitLibrary)
 {
     static int staged = 0;
     const std::wstring folder = L"C:\\Download" + std::to_wstring(++staged) + L"\\";
     std::filesystem::create_directories(std::filesystem::path(folder));
     const std::wstring setup = folder + L"KontaktaSetup.exe";
     ::CopyFileW(BuiltSetup().c_str(), setup.c_str(), FALSE);
-    if (withKitLibrary) ::CopyFileW(KitStandIn().c_str(), (folder + L"iowkit.dll").c_str(), FALSE);
+    if (kitLibrary) WriteFileBytes(folder + L"iowkit.dll", *kitLibrary);
+    else if (withKitLibrary) ::CopyFileW(KitStandIn().c_str(), (folder + L"iowkit.dll").c_str(), FALSE);
     return setup;
+}
+
+std::optional<DWORD> RunProcessToEnd(const std::wstring& commandLine, DWORD milliseconds)
+{
+    std::wstring line = commandLine;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup, &info))
+        return std::nullopt;
+    ::CloseHandle(info.hThread);
+    const bool ended =
+        e2e::WaitFor([&] { return ::WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, milliseconds);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hProcess);
+    if (!ended) return std::nullopt;
+    return code;
 }
 
 std::optional<DWORD> RunToEnd(const std::wstring& commandLine, DWORD milliseconds)

@@ -31,13 +31,17 @@ std::wstring KitStandIn();         // the kit stand-in iowkit.dll
 std::wstring BuiltFile(const std::wstring& name);  // a file beside this test program
 
 // A copy of the setup in a new folder of its own, with a copy of the kit
-// stand-in beside it if asked. Returns the path of the copied setup.
-std::wstring StageSetup(bool withKitLibrary);
+// stand-in beside it if asked, or with `kitLibrary` as iowkit.dll. Returns the
+// path of the copied setup.
+std::wstring StageSetup(bool withKitLibrary, const std::optional<std::string>& kitLibrary = std::nullopt);
 
 // Runs a command line and waits until it and every process it started have
 // ended (a job object: the uninstaller hands over to a copy of itself and
 // returns at once). The exit code of the started process, none on time-out.
 std::optional<DWORD> RunToEnd(const std::wstring& commandLine, DWORD milliseconds = 90000);
+// Runs a command line and waits for that process alone, for a setup that
+// leaves a program running that it started.
+std::optional<DWORD> RunProcessToEnd(const std::wstring& commandLine, DWORD milliseconds = 90000);
 
 // Registry, the 64-bit view.
 bool KeyExists(HKEY root, const std::wstring& key);
