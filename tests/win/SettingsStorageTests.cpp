@@ -26,6 +26,9 @@ protected:
     {
         folder = testsupport::MakeTempDirectory(L"storage");
         file = folder + L"settings.dat";
+        // Wine hands out process ids again: a folder of an earlier run may be there.
+        for (const wchar_t* name : {L"settings.dat.tmp", L"missing.dat", L"missing.dat.tmp"})
+            ::DeleteFileW((folder + name).c_str());
         ASSERT_TRUE(WriteFileBytes(file, "old content with a tail"));
     }
 
