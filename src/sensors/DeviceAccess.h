@@ -125,9 +125,8 @@ public:
 
     // Closes the open set (and so the box's handle), marks the box unreadable
     // and holds it closed until ReopenNow: at shutdown, and when the session
-    // goes to the background. Call it after the polling thread has let go of
-    // what the sensors hold (it lets go by itself once it sees the box
-    // unreadable, at its next cycle).
+    // goes to the background. A running polling thread finds the box
+    // unreadable at its next cycle and lets go of what the sensors hold.
     void CloseKit();
     bool HeldClosed() const { return heldClosed; }
 
