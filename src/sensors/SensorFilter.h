@@ -18,6 +18,7 @@ constexpr uint32_t maxLockoutMilliseconds = 5000;
 struct FilterTimes {
     uint32_t holdMilliseconds = 0;     // a press counts once held this long
     uint32_t lockoutMilliseconds = 0;  // presses ignored this long after a release
+    bool operator==(const FilterTimes&) const = default;
 };
 
 // Times outside their ranges are held to them.

@@ -80,3 +80,11 @@ bool MayWriteSettingsExtension(const uint8_t* tail, size_t length)
     // of a version we know.
     return length < 6 || Get16(tail + 4) <= settingsExtensionVersion;
 }
+
+size_t ExtensionExtent(const uint8_t* tail, size_t length)
+{
+    if (!tail || !HasMagic(tail, length)) return 0;
+    if (length < settingsExtensionHeaderSize) return length;
+    const uint64_t extent = uint64_t(settingsExtensionHeaderSize) + Get32(tail + 8);
+    return extent < length ? size_t(extent) : length;
+}

@@ -44,4 +44,11 @@ std::optional<SettingsExtension> DecodeSettingsExtension(const uint8_t* tail, si
 // to write). A later version's extension or foreign bytes are left alone.
 bool MayWriteSettingsExtension(const uint8_t* tail, size_t length);
 
+// How many bytes at the start of `tail` our extension takes: its header and
+// the payload length it names, at most the whole tail; 0 without our magic.
+size_t ExtensionExtent(const uint8_t* tail, size_t length);
+
+// A loader reads at most this much past the block.
+constexpr size_t maxExtensionRead = 4096;
+
 uint32_t Crc32(const uint8_t* bytes, size_t length);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "sensors/SensorActivity.h"
 #include "texts/Texts.h"
 
 static_assert(std::endian::native == std::endian::little, "the settings file is little-endian, like the machines");
@@ -77,8 +78,14 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
     if (UpdateCode == 1 && !storage.CopyFileOver(DefaultSettingsFilePath(), path)) return false;
 
     std::vector<uint8_t> bytes;
-    if (storage.ReadStart(path, settingsBlockSize, bytes) != SettingsStorage::ReadResult::Read) return false;
-    OverlaySettings(bytes.data(), bytes.size());
+    if (storage.ReadStart(path, settingsBlockSize + maxExtensionRead, bytes) != SettingsStorage::ReadResult::Read)
+        return false;
+    OverlaySettings(bytes.data(), std::min(bytes.size(), settingsBlockSize));
+    const std::optional<SettingsExtension> extension =
+        bytes.size() > settingsBlockSize
+            ? DecodeSettingsExtension(bytes.data() + settingsBlockSize, bytes.size() - settingsBlockSize)
+            : std::nullopt;
+    sensorFilters.SetAll(extension ? extension->filters : SettingsExtension{}.filters);
 
     if (settingsVersion != currentSettingsVersion) {
         messages.ShowMessage(VersionMessage(settingsVersion));
@@ -89,10 +96,22 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
     return true;
 }
 
-std::vector<uint8_t> SettingsFileContent(const SettingsBlock& block, const std::vector<uint8_t>& oldFile)
+std::vector<uint8_t> SettingsFileContent(const SettingsBlock& block, const std::vector<uint8_t>& oldFile,
+                                         const SettingsExtension& extension)
 {
     std::vector<uint8_t> content(block.begin(), block.end());
-    if (oldFile.size() > block.size()) content.insert(content.end(), oldFile.begin() + block.size(), oldFile.end());
+    const uint8_t* tail = oldFile.size() > block.size() ? oldFile.data() + block.size() : nullptr;
+    const size_t tailLength = tail ? oldFile.size() - block.size() : 0;
+    const bool allDefaults = extension.filters == SettingsExtension{}.filters;
+    if (!MayWriteSettingsExtension(tail, tailLength) || (tailLength == 0 && allDefaults)) {
+        if (tail) content.insert(content.end(), tail, tail + tailLength);
+        return content;
+    }
+    const std::vector<uint8_t> encoded = EncodeSettingsExtension(extension);
+    content.insert(content.end(), encoded.begin(), encoded.end());
+    // Whatever followed the old extension stays after the new one.
+    const size_t replaced = std::min(tailLength, ExtensionExtent(tail, tailLength));
+    if (tail) content.insert(content.end(), tail + replaced, tail + tailLength);
     return content;
 }
 
@@ -110,7 +129,9 @@ SaveResult SaveSettingsFile(SettingsStorage& storage)
     case SettingsStorage::ReadResult::Failed:
         return SaveResult::FileUnreadable;
     }
-    const std::vector<uint8_t> content = SettingsFileContent(SerializeSettings(), oldFile);
+    SettingsExtension extension;
+    extension.filters = sensorFilters.GetAll();
+    const std::vector<uint8_t> content = SettingsFileContent(SerializeSettings(), oldFile, extension);
     return storage.WriteWhole(path, content, false) ? SaveResult::Saved : SaveResult::NotReplaced;
 }
 

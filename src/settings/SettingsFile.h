@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "sensors/SensorAction.h"
+#include "settings/SettingsExtension.h"
 
 constexpr size_t settingsBlockSize = 4 + sensorCount * sizeof(SensorAction) + 4;
 static_assert(settingsBlockSize == 5032, "the settings file is 5032 bytes");
@@ -81,13 +82,20 @@ std::u16string VersionMessage(int32_t version);
 
 // Loads the user's settings file into memory: with UpdateCode 1 the installed
 // default file is copied over it first. A file shorter than the block
-// replaces only its start; bytes past the block are ignored. A version other
-// than 2 shows the version message. True when the file was read and accepted.
+// replaces only its start. Past the block an extension with the timing
+// filters may follow (settings/SettingsExtension.h); without a readable one
+// the filters are off. A version other than 2 shows the version message.
+// True when the file was read and accepted.
 bool LoadSettings(SettingsStorage& storage, MessageSink& messages);
 
 // The content a save gives a settings file that held `oldFile`: the block,
-// then whatever the old file held beyond the block, byte for byte.
-std::vector<uint8_t> SettingsFileContent(const SettingsBlock& block, const std::vector<uint8_t>& oldFile);
+// then the old file's tail byte for byte, except that the extension with
+// `extension` takes the place of the one the tail starts with, or is put
+// after a block without a tail. It is written only where it may be (see
+// MayWriteSettingsExtension), and not at all while every option has its
+// default and the file has none, so such a file keeps its 5032 bytes.
+std::vector<uint8_t> SettingsFileContent(const SettingsBlock& block, const std::vector<uint8_t>& oldFile,
+                                         const SettingsExtension& extension = {});
 
 // Saving replaces the user's existing settings file with the block and the
 // old file's tail; it never creates the file.

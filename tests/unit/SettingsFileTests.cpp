@@ -6,6 +6,7 @@
 #include <random>
 
 #include "SettingsFileGenerator.h"
+#include "sensors/SensorActivity.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -203,6 +204,40 @@ TEST_F(SettingsFileTest, LongerFileKeepsItsTailAndBytesPastTheBlockAreIgnored)
     ASSERT_EQ(saved.size(), file.bytes.size());
     EXPECT_TRUE(std::equal(saved.begin() + 5032, saved.end(), file.bytes.begin() + 5032));
     EXPECT_EQ(saved[0], 1);
+}
+
+TEST_F(SettingsFileTest, FiltersTravelInTheExtensionAndAForeignTailIsNeverOverwritten)
+{
+    storage.files[userFile] = FileBytes().Int32(0, 0).bytes;
+    ASSERT_TRUE(LoadSettings(storage, messages));
+    SaveSettings(storage);
+    EXPECT_EQ(storage.files[userFile].size(), settingsBlockSize) << "no filters, no extension: the file keeps its size";
+
+    sensorFilters.Set(2, {150, 400});
+    SaveSettings(storage);
+    const std::vector<uint8_t> withExtension = storage.files[userFile];
+    ASSERT_GT(withExtension.size(), settingsBlockSize);
+    sensorFilters.Reset();
+    ASSERT_TRUE(LoadSettings(storage, messages));
+    EXPECT_EQ(sensorFilters.Get(2).holdMilliseconds, 150u);
+    EXPECT_EQ(sensorFilters.Get(2).lockoutMilliseconds, 400u);
+    EXPECT_EQ(beepOnPress.load(), 0) << "the block is read as before";
+
+    // A damaged extension: the filters are off, the block is loaded whole.
+    storage.files[userFile].back() ^= 0xFF;
+    ASSERT_TRUE(LoadSettings(storage, messages));
+    EXPECT_EQ(sensorFilters.Get(2).holdMilliseconds, 0u);
+    EXPECT_EQ(beepOnPress.load(), 0);
+
+    // Bytes after the block that are not ours stay as they are.
+    std::vector<uint8_t> foreign = FileBytes().bytes;
+    foreign.insert(foreign.end(), {'Z', 'I', 'P', 0, 7});
+    storage.files[userFile] = foreign;
+    ASSERT_TRUE(LoadSettings(storage, messages));
+    sensorFilters.Set(0, {100, 0});
+    SaveSettings(storage);
+    EXPECT_EQ(storage.files[userFile], foreign);
+    sensorFilters.Reset();
 }
 
 TEST_F(SettingsFileTest, ShortFileIsWrittenToExactlyTheBlockSize)
