@@ -31,7 +31,8 @@ public:
     // One mouse button event at the cursor's position. False when the system
     // did not insert it.
     virtual bool SendMouseButton(uint32_t flags) = 0;
-    // One key event of `virtualKey`, without scan code or extended flag.
+    // One key event of `virtualKey`. The system's side gives it the key's
+    // scan code and, for the extended keys, the extended flag.
     virtual void SendKey(uint8_t virtualKey, bool down) = 0;
 };
 
@@ -79,7 +80,8 @@ public:
     // Asks the shell to open `path` with the verb "open". False when the
     // shell refused.
     virtual bool OpenTarget(const std::u16string& path) = 0;
-    // Shows `text` in the non-modal message window, in front. Must not wait
-    // for the user-interface thread.
+    // Shows `text` in the non-modal message window, in front (also for other
+    // reports than a refused target). Must not wait for the user-interface
+    // thread.
     virtual void ShowFailure(const std::u16string& text) = 0;
 };
