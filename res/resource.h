@@ -17,6 +17,7 @@
 // Icons and bitmaps
 #define IDI_KONTAKTA 128
 #define IDI_KONTAKTA_MISSING 135
+#define IDI_KONTAKTA_PAUSED 136
 #define IDB_LOGO 138
 #define IDB_SPLASH 139
 
@@ -65,4 +66,6 @@
 // Commands
 #define ID_SETTINGS 40001
 #define ID_EXIT 40003
+#define ID_PAUSE_SENSORS 40004
+#define ID_RELEASE_ALL 40005
 #define ID_PAGE_MODIFIED 1124

@@ -14,6 +14,7 @@
 #include "app/TrayIcon.h"
 #include "win/Utilities.h"
 #include "res/resource.h"
+#include "sensors/SensorActivity.h"
 #include "settings/SettingsFile.h"
 #include "ui/CSetup.h"
 #include "win/Handle.h"
@@ -279,6 +280,15 @@ bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
     case ID_SETTINGS:
         OpenSettingsSheet();
         return true;
+    case ID_PAUSE_SENSORS:
+        // A pause lets go of what the sensors hold and holds every action
+        // back until it is chosen again; it is not saved.
+        sensorsPaused = !sensorsPaused;
+        if (sensorsPaused) manager.ReleaseHeldInputsSoon();
+        return true;
+    case ID_RELEASE_ALL:
+        manager.ReleaseHeldInputsSoon();
+        return true;
     }
     return false;
 }
@@ -290,8 +300,8 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
         ::ShowWindow(hwnd, SW_HIDE);
     } else if (id == TrayTimer) {
         // Checked in-process every tick; the shell is called only when due.
-        const bool unreadable = readFailed;
-        if (trayUpdates.Due(unreadable, ::GetTickCount64())) RefreshTrayIcon(hwnd, unreadable);
+        const TrayState state = TrayStateOf(readFailed, sensorsPaused);
+        if (trayUpdates.Due(state, ::GetTickCount64())) RefreshTrayIcon(hwnd, state);
     } else if (id == SessionTimer) {
         RegisterForSessionNotifications();
     }
@@ -352,7 +362,7 @@ void CKontaktaDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
 {
     if (id != trayIconId) return;
     if (mouseMessage == WM_LBUTTONDOWN) OpenSettingsSheet();
-    else if (mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen);
+    else if (mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen, sensorsPaused);
 }
 
 void CKontaktaDlg::PaintMinimised()

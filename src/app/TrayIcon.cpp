@@ -49,12 +49,24 @@ void AddTrayIcon(HWND owner)
     ::Shell_NotifyIconW(NIM_ADD, &data);
 }
 
-void RefreshTrayIcon(HWND owner, bool unreadable)
+void RefreshTrayIcon(HWND owner, TrayState state)
 {
     NOTIFYICONDATAW data = NotifyRecord(owner);
     data.uFlags = NIF_ICON | NIF_TIP;
-    data.hIcon = TrayIcon(unreadable ? IDI_KONTAKTA_MISSING : IDI_KONTAKTA);
-    CopyTip(data, texts::TrayTip(unreadable));
+    switch (state) {
+    case TrayState::Readable:
+        data.hIcon = TrayIcon(IDI_KONTAKTA);
+        CopyTip(data, texts::TrayTip(false));
+        break;
+    case TrayState::Unreadable:
+        data.hIcon = TrayIcon(IDI_KONTAKTA_MISSING);
+        CopyTip(data, texts::TrayTip(true));
+        break;
+    case TrayState::Paused:
+        data.hIcon = TrayIcon(IDI_KONTAKTA_PAUSED);
+        CopyTip(data, texts::PausedTip());
+        break;
+    }
     if (!::Shell_NotifyIconW(NIM_MODIFY, &data)) {
         AddTrayIcon(owner);
         ::Shell_NotifyIconW(NIM_MODIFY, &data);
@@ -67,11 +79,12 @@ void RemoveTrayIcon(HWND owner)
     ::Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
-void ShowTrayMenu(HWND owner, bool greyed)
+void ShowTrayMenu(HWND owner, bool greyed, bool paused)
 {
     const win::Menu menu(::LoadMenuW(win::ResourceModule(), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
     if (!menu) return;
     const HMENU popup = ::GetSubMenu(menu.Get(), 0);
+    ::CheckMenuItem(popup, ID_PAUSE_SENSORS, MF_BYCOMMAND | (paused ? MF_CHECKED : MF_UNCHECKED));
     if (greyed) {
         ::EnableMenuItem(popup, ID_SETTINGS, MF_BYCOMMAND | MF_GRAYED);
         ::EnableMenuItem(popup, ID_EXIT, MF_BYCOMMAND | MF_GRAYED);

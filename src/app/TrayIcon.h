@@ -4,14 +4,17 @@
 
 #include <windows.h>
 
+#include "app/TrayUpdates.h"
+
 constexpr UINT TrayCallbackMessage = WM_USER + 100;
 constexpr UINT trayIconId = 1;
 
 // Adds the icon of `owner` (icon 128, tip "Kontakta", callbacks to `owner`).
 void AddTrayIcon(HWND owner);
-// Sets icon and tip to show the box readable or not; if the icon is not
-// there, adds it and tries once more. When to call it: TrayUpdates.
-void RefreshTrayIcon(HWND owner, bool unreadable);
+// Sets icon and tip to show `state`; if the icon is not there, adds it and
+// tries once more. When to call it: TrayUpdates.
+void RefreshTrayIcon(HWND owner, TrayState state);
 void RemoveTrayIcon(HWND owner);
-// Shows the menu at the cursor; both commands greyed when `greyed`.
-void ShowTrayMenu(HWND owner, bool greyed);
+// Shows the menu at the cursor: "Sensoren pausieren" with a check mark while
+// `paused`; exit and settings greyed when `greyed`.
+void ShowTrayMenu(HWND owner, bool greyed, bool paused);

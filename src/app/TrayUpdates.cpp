@@ -1,10 +1,16 @@
 #include "app/TrayUpdates.h"
 
-bool TrayUpdates::Due(bool unreadable, uint64_t now)
+TrayState TrayStateOf(bool unreadable, bool paused)
 {
-    if (known && unreadable == shownUnreadable && now - setAt < reassertMilliseconds) return false;
+    if (paused) return TrayState::Paused;
+    return unreadable ? TrayState::Unreadable : TrayState::Readable;
+}
+
+bool TrayUpdates::Due(TrayState state, uint64_t now)
+{
+    if (known && state == shown && now - setAt < reassertMilliseconds) return false;
     known = true;
-    shownUnreadable = unreadable;
+    shown = state;
     setAt = now;
     return true;
 }

@@ -8,14 +8,19 @@
 
 #include <cstdint>
 
+// What the icon shows: the box read, the box missing or unreadable, or the
+// sensors paused (which the icon shows whatever the box does).
+enum class TrayState { Readable, Unreadable, Paused };
+TrayState TrayStateOf(bool unreadable, bool paused);
+
 class TrayUpdates {
 public:
     static constexpr uint64_t reassertMilliseconds = 5000;
 
-    // True when the icon is to be set now to show `unreadable`; the answer
+    // True when the icon is to be set now to show `state`; the answer
     // counts as done, so ask only when the shell is then called. `now` is a
     // monotonic clock in milliseconds.
-    bool Due(bool unreadable, uint64_t now);
+    bool Due(TrayState state, uint64_t now);
 
     // The icon shows something else now (the shell was given the default
     // icon): the next question is answered with true.
@@ -23,6 +28,6 @@ public:
 
 private:
     bool known = false;
-    bool shownUnreadable = false;
+    TrayState shown = TrayState::Readable;
     uint64_t setAt = 0;
 };

@@ -48,26 +48,29 @@ TEST(SessionEvents, Sleep_ShouldLetGo_AndResumeShouldOpenTheBoxAtOnce)
 TEST(TrayUpdates, Shell_ShouldBeCalledOnlyOnAChangeOrEveryFewSeconds)
 {
     TrayUpdates updates;
-    EXPECT_TRUE(updates.Due(false, 1000)) << "the first tick sets the state over the added icon";
+    EXPECT_TRUE(updates.Due(TrayState::Readable, 1000)) << "the first tick sets the state over the added icon";
     for (uint64_t now = 1100; now < 1000 + TrayUpdates::reassertMilliseconds; now += 100)
-        ASSERT_FALSE(updates.Due(false, now)) << now;
-    EXPECT_TRUE(updates.Due(false, 1000 + TrayUpdates::reassertMilliseconds)) << "brings back a vanished icon";
+        ASSERT_FALSE(updates.Due(TrayState::Readable, now)) << now;
+    EXPECT_TRUE(updates.Due(TrayState::Readable, 1000 + TrayUpdates::reassertMilliseconds)) << "brings back a vanished icon";
 
-    EXPECT_TRUE(updates.Due(true, 6100)) << "the box was lost";
-    EXPECT_FALSE(updates.Due(true, 6200));
-    EXPECT_TRUE(updates.Due(false, 6300)) << "and found again";
-    EXPECT_FALSE(updates.Due(false, 6400));
-    EXPECT_FALSE(updates.Due(false, 10000)) << "the few seconds count from the last change";
-    EXPECT_TRUE(updates.Due(false, 11300));
+    EXPECT_TRUE(updates.Due(TrayState::Unreadable, 6100)) << "the box was lost";
+    EXPECT_FALSE(updates.Due(TrayState::Unreadable, 6200));
+    EXPECT_TRUE(updates.Due(TrayState::Readable, 6300)) << "and found again";
+    EXPECT_FALSE(updates.Due(TrayState::Readable, 6400));
+    EXPECT_FALSE(updates.Due(TrayState::Readable, 10000)) << "the few seconds count from the last change";
+    EXPECT_TRUE(updates.Due(TrayState::Readable, 11300));
+    EXPECT_TRUE(updates.Due(TrayStateOf(true, true), 11400)) << "a pause shows whatever the box does";
+    EXPECT_EQ(TrayStateOf(true, true), TrayState::Paused);
+    EXPECT_EQ(TrayStateOf(true, false), TrayState::Unreadable);
 }
 
 TEST(TrayUpdates, ForgottenIcon_ShouldBeSetAtTheNextTick)
 {
     TrayUpdates updates;
-    updates.Due(true, 0);
+    updates.Due(TrayState::Unreadable, 0);
     updates.Forget();  // the new taskbar shows the default icon
-    EXPECT_TRUE(updates.Due(true, 100));
-    EXPECT_FALSE(updates.Due(true, 200));
+    EXPECT_TRUE(updates.Due(TrayState::Unreadable, 100));
+    EXPECT_FALSE(updates.Due(TrayState::Unreadable, 200));
 }
 
 }  // namespace

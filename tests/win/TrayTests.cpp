@@ -47,7 +47,7 @@ TEST(TrayIcon, IsAddedRefreshedAndRemoved)
     EXPECT_FALSE(IconPresent(owner.window));
     AddTrayIcon(owner.window);
     EXPECT_TRUE(IconPresent(owner.window));
-    RefreshTrayIcon(owner.window, true);
+    RefreshTrayIcon(owner.window, TrayState::Unreadable);
     EXPECT_TRUE(IconPresent(owner.window));
     RemoveTrayIcon(owner.window);
     EXPECT_FALSE(IconPresent(owner.window));
@@ -56,10 +56,10 @@ TEST(TrayIcon, IsAddedRefreshedAndRemoved)
 TEST(TrayIcon, RefreshPutsBackAnIconThatWentMissing)
 {
     OwnerWindow owner;
-    RefreshTrayIcon(owner.window, false);  // never added, as after a failed add
+    RefreshTrayIcon(owner.window, TrayState::Readable);  // never added, as after a failed add
     EXPECT_TRUE(IconPresent(owner.window));
     RemoveTrayIcon(owner.window);
-    RefreshTrayIcon(owner.window, true);
+    RefreshTrayIcon(owner.window, TrayState::Unreadable);
     EXPECT_TRUE(IconPresent(owner.window));
 }
 
@@ -67,6 +67,8 @@ struct MenuSeen {
     bool shown = false;
     UINT exitState = 0;
     UINT settingsState = 0;
+    UINT pauseState = 0;
+    UINT releaseState = 0;
     int items = 0;
 };
 MenuSeen menuSeen;
@@ -82,35 +84,41 @@ void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD)
         menuSeen.items = ::GetMenuItemCount(menu);
         menuSeen.exitState = ::GetMenuState(menu, ID_EXIT, MF_BYCOMMAND);
         menuSeen.settingsState = ::GetMenuState(menu, ID_SETTINGS, MF_BYCOMMAND);
+        menuSeen.pauseState = ::GetMenuState(menu, ID_PAUSE_SENSORS, MF_BYCOMMAND);
+        menuSeen.releaseState = ::GetMenuState(menu, ID_RELEASE_ALL, MF_BYCOMMAND);
     }
     ::KillTimer(nullptr, timer);
     ::EndMenu();
 }
 
-MenuSeen ShowMenu(bool greyed)
+MenuSeen ShowMenu(bool greyed, bool paused)
 {
     OwnerWindow owner;
     menuSeen = MenuSeen{};
     ::SetTimer(nullptr, 0, 300, ReadOpenMenu);
-    ShowTrayMenu(owner.window, greyed);
+    ShowTrayMenu(owner.window, greyed, paused);
     return menuSeen;
 }
 
-TEST(TrayMenu, OffersExitAndSettings)
+TEST(TrayMenu, OffersExitPauseReleaseAndSettings)
 {
-    const MenuSeen seen = ShowMenu(false);
+    const MenuSeen seen = ShowMenu(false, false);
     ASSERT_TRUE(seen.shown) << "the menu opened at the cursor";
-    EXPECT_EQ(seen.items, 3);
+    EXPECT_EQ(seen.items, 6) << "exit, pause, release and settings with two separators";
     EXPECT_EQ(seen.exitState & MF_GRAYED, 0u);
     EXPECT_EQ(seen.settingsState & MF_GRAYED, 0u);
+    EXPECT_EQ(seen.pauseState & (MF_GRAYED | MF_CHECKED), 0u);
+    EXPECT_EQ(seen.releaseState & MF_GRAYED, 0u);
 }
 
-TEST(TrayMenu, GreysBothCommandsWhileTheSettingsOrTheExitQuestionAreOpen)
+TEST(TrayMenu, GreysExitAndSettingsWhileTheSettingsOrTheExitQuestionAreOpenAndTicksAPause)
 {
-    const MenuSeen seen = ShowMenu(true);
+    const MenuSeen seen = ShowMenu(true, true);
     ASSERT_TRUE(seen.shown);
     EXPECT_EQ(seen.exitState & MF_GRAYED, UINT(MF_GRAYED));
     EXPECT_EQ(seen.settingsState & MF_GRAYED, UINT(MF_GRAYED));
+    EXPECT_EQ(seen.pauseState & (MF_GRAYED | MF_CHECKED), UINT(MF_CHECKED)) << "a pause can always be ended";
+    EXPECT_EQ(seen.releaseState & MF_GRAYED, 0u) << "letting go is always possible";
 }
 
 }  // namespace
