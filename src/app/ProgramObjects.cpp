@@ -13,13 +13,18 @@
 namespace {
 KitLibrary kitLibrary;
 HidInterfaceCounter hidInterfaces;
-Win32Input systemInput;
-HeldInputs heldInputs(systemInput);
 Win32Sounds sounds;
+Win32InputTargets inputTargets;
+HWND ShellOwner();
+// Only its message window is used: the guard tells the user there when a
+// sensor's input cannot reach its window. The guard reports on the threads
+// that send input, which end before the message window does.
+Win32Shell messageWindow(&ShellOwner, msgBox);
+InputGuard inputGuard(inputTargets, sounds, messageWindow);
+Win32Input systemInput(&inputGuard);
+HeldInputs heldInputs(systemInput);
 Win32Clock clock;
 Win32KeyboardSettings keyboardSettings;
-HWND ShellOwner();
-Win32Shell shell(&ShellOwner, msgBox);
 extern ActionContext actions;
 }  // namespace
 
@@ -31,6 +36,10 @@ CActionControl actionControl(heldInputs, keyboardSettings);
 CMsgBox msgBox;
 
 namespace {
+// Built after the message window, so gone before it: destroying the worker
+// stops it (waiting at most two seconds for a shell that is stuck, after the
+// polling thread has ended), and a stopped worker reports nothing more.
+Win32ShellWorker shell(&ShellOwner, msgBox);
 ActionContext actions{heldInputs, sounds, clock, actionControl.Repeat(), shell};
 HWND ShellOwner() { return actionControl.WindowForOtherThreads(); }
 }  // namespace

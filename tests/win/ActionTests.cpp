@@ -1,7 +1,6 @@
 // The action executors with the real Win32 adapters: the input they produce
 // must arrive at the foreground window as the right messages, in order.
 #include <windows.h>
-#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -170,6 +169,73 @@ TEST_F(KeyActions, DestroyingTheWindowEndsTheRepetition)
     Perform(record, false);
 }
 
+// Put in front of the target window's procedure: notes each key message with
+// its lParam.
+struct KeyMessage {
+    UINT message;
+    WPARAM key;
+    LPARAM parameter;
+};
+std::vector<KeyMessage> keyMessages;
+WNDPROC targetProcedure = nullptr;
+LRESULT CALLBACK NoteKeyMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_KEYUP) keyMessages.push_back({message, wParam, lParam});
+    return ::CallWindowProcW(targetProcedure, window, message, wParam, lParam);
+}
+
+// What a program that reads scan codes sees: bits 16 to 23 of lParam hold the
+// scan code, bit 24 says the key is one of the extended set. An arrow without
+// the flag would be the keypad's 4.
+TEST_F(KeyActions, KeysCarryTheirScanCodeAndArrowsArriveAsExtendedKeys)
+{
+    keyMessages.clear();
+    targetProcedure = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(target.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoteKeyMessages)));
+    for (const uint8_t key : {uint8_t(VK_LEFT), uint8_t('A')}) {
+        Perform(KeyRecord(key, false, false, false, false), true);
+        Perform(KeyRecord(key, false, false, false, false), false);
+    }
+    testsupport::Pump(150);
+    ::SetWindowLongPtrW(target.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(targetProcedure));
+
+    ASSERT_EQ(target.Describe(), "KD 25 KU 25 KD 41 KU 41");
+    ASSERT_EQ(keyMessages.size(), 4u);
+    for (size_t index = 0; index < 4; ++index) {
+        const bool arrow = index < 2;
+        const LPARAM parameter = keyMessages[index].parameter;
+        EXPECT_EQ((parameter >> 16) & 0xFF, arrow ? 0x4B : 0x1E) << index;
+        EXPECT_EQ((parameter >> 24) & 1, arrow ? 1 : 0) << index;
+    }
+}
+
+// The guard's view of the system. Wine runs every process of a prefix at one
+// integrity level, so a window of an elevated program cannot be shown here;
+// another program of our level and a process that cannot be opened can.
+TEST(InputTargets, OurWindowsAndAnotherProgramOfOurLevelAreNotAboveUsAProcessWeCannotOpenIs)
+{
+    TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    Win32InputTargets targets;
+    const DWORD own = ::GetCurrentProcessId();
+    EXPECT_EQ(targets.ForegroundProcess(), own);
+    EXPECT_EQ(targets.ProcessUnderCursor(), own);
+    EXPECT_FALSE(targets.RunsAboveUs(own));
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION other{};
+    std::wstring command = L"\"" + testsupport::ProgramDirectory() + L"kontakta_marker.exe\"";
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &other));
+    EXPECT_FALSE(targets.RunsAboveUs(other.dwProcessId));
+    ::WaitForSingleObject(other.hProcess, 10000);
+    ::CloseHandle(other.hThread);
+    ::CloseHandle(other.hProcess);
+
+    EXPECT_TRUE(targets.RunsAboveUs(0xFFFFFFF0u)) << "no process has this id: it cannot be opened";
+}
+
 class RunFileActions : public ::testing::Test {
 protected:
     void SetUp() override
@@ -181,6 +247,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(shell.Stop(Win32ShellWorker::stopWaitMilliseconds));
         messages.DestroyWindow();
         actionControl.DestroyWindow();
     }
@@ -189,11 +256,8 @@ protected:
         SensorAction record = DefaultSensorAction(1);
         record.actionGroup = int32_t(ActionGroup::RunFile);
         win::Utf16(path).copy(record.path, pathLength - 1);
-        OnWorkerThread([&] {
-            ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-            PerformRunFileAction(record, shell);
-            ::CoUninitialize();
-        });
+        // As the polling thread: it only hands the target over.
+        OnWorkerThread([&] { PerformRunFileAction(record, shell); });
     }
     static std::wstring MarkerPath()
     {
@@ -217,7 +281,7 @@ protected:
     Win32KeyboardSettings settings;
     CActionControl actionControl{input, settings};
     CMsgBox messages;
-    Win32Shell shell{&RunFileActions::OwnerWindow, messages};
+    Win32ShellWorker shell{&RunFileActions::OwnerWindow, messages};
 };
 HWND RunFileActions::ownerWindow = nullptr;
 
