@@ -1,6 +1,7 @@
 #include "sensors/SensorPolling.h"
 
 #include "sensors/MouseAction.h"
+#include "sensors/SensorActivity.h"
 #include "sensors/RunFileAction.h"
 
 std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
@@ -37,9 +38,9 @@ void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext&
 
 SensorPoller::SensorPoller(SensorSource& source, ActionContext& actions) : source(source), actions(actions) {}
 
-void SensorPoller::Cycle()
+void SensorPoller::Cycle(int64_t nowMicroseconds)
 {
-    if (releaseRequested.exchange(false)) ReleaseHeldInputs();
+    if (releaseRequested.exchange(false)) LetGo();
     if (startupPending) return;
     uint32_t value = 0;
     DeviceKind kind = DeviceKind::None;
@@ -47,7 +48,7 @@ void SensorPoller::Cycle()
         // The box is gone: nothing may stay held, because the release
         // events will not come until it is back. Once is enough; nothing
         // new is pressed while it is gone.
-        if (!boxLost) ReleaseHeldInputs();
+        if (!boxLost) LetGo();
         boxLost = true;
         return;
     }
@@ -57,25 +58,45 @@ void SensorPoller::Cycle()
         actions.sounds.ErrorBeep();
         return;
     }
+    const uint64_t now = nowMicroseconds > 0 ? uint64_t(nowMicroseconds) / 1000 : 0;
+    const bool actionsHeldBack = sensorsPaused || actionsSuspended;
     for (int index = 0; index < sensorCount; ++index) {
         const bool pressed = (*states)[index];
-        if (pressed == lastSensorState[index]) continue;
+        sensorActivity.PublishSwitch(index, pressed);
         std::optional<SensorAction>& pressRecord = pressedWith[static_cast<size_t>(index)];
-        if (pressed) {
+        switch (filters[static_cast<size_t>(index)].Update(pressed, now, sensorFilters.Get(index))) {
+        case SensorFilter::Event::Press: {
+            sensorActivity.CountPress(index);
             const SensorAction record = sensorActions.Get(index);
             pressRecord.reset();
-            if (!record.enabled) continue;
+            if (!record.enabled || actionsHeldBack) break;
             pressRecord = record;
             DispatchSensorEdge(record, true, actions);
-        } else if (pressRecord) {
-            // The settings may have changed the live record while the sensor
-            // was held; only the press's own record undoes the press.
-            const SensorAction record = *pressRecord;
-            pressRecord.reset();
-            DispatchSensorEdge(record, false, actions);
+            break;
+        }
+        case SensorFilter::Event::Release:
+            if (pressRecord) {
+                // The settings may have changed the live record while the
+                // sensor was held; only the press's own record undoes it.
+                const SensorAction record = *pressRecord;
+                pressRecord.reset();
+                DispatchSensorEdge(record, false, actions);
+            }
+            break;
+        case SensorFilter::Event::IgnoredTouch:
+            sensorActivity.CountIgnoredTouch(index);
+            break;
+        case SensorFilter::Event::None:
+            break;
         }
     }
     lastSensorState = *states;
+}
+
+void SensorPoller::LetGo()
+{
+    ReleaseHeldInputs();
+    for (std::optional<SensorAction>& pressRecord : pressedWith) pressRecord.reset();
 }
 
 void SensorPoller::ReleaseHeldInputs()
@@ -95,7 +116,7 @@ void RunPollLoop(SensorPoller& poller, PollPacing& pacing)
     if (!pacing.StopAsked()) {
         int64_t due = pacing.NowMicroseconds();
         do {
-            poller.Cycle();
+            poller.Cycle(pacing.NowMicroseconds());
             due = NextPollDue(due, pacing.NowMicroseconds());
         } while (!pacing.PauseUntil(due));
     }

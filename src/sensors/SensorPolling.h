@@ -15,6 +15,7 @@
 #include "sensors/HeldInputs.h"
 #include "sensors/KeyAction.h"
 #include "sensors/SensorAction.h"
+#include "sensors/SensorFilter.h"
 
 using SensorStates = std::array<bool, sensorCount>;  // true = pressed, sensor 1 first
 
@@ -79,16 +80,22 @@ public:
 
     // Carries out a requested release first. Then reads the box once (unless
     // start-up is pending or the box is unreadable), decodes it, and
-    // dispatches every change, sensor 1 first.
-    // A press runs the sensor's record as it is now, if it is enabled; the
-    // release runs exactly the record its press ran, whatever happened to
-    // the record in between, and nothing if the press ran nothing. So a
+    // dispatches every change, sensor 1 first, as the sensor's timing
+    // filters let it through (sensors/SensorFilter.h): a press counts when
+    // it has been held for the hold time and does not start in a lockout;
+    // `now` (microseconds of a clock that only runs forward) times them.
+    // A press that counts runs the sensor's record as it is now, if it is
+    // enabled and the actions are neither paused nor suspended for testing;
+    // the release runs exactly the record its press ran, whatever happened
+    // to the record in between, and nothing if the press ran nothing. So a
     // record changed or switched off while its sensor is held never leaves
     // a key or button down, nor a key repeating. When the box becomes
     // unreadable (a failed read, or the device access closed it), everything
-    // the sensors hold down is let go. An unknown kind of box sounds the
-    // error beep and changes nothing.
-    void Cycle();
+    // the sensors hold down is let go, and so are the presses: their later
+    // releases have nothing left to undo. Every switch's state and every
+    // counted press and ignored touch are published for the test page. An
+    // unknown kind of box sounds the error beep and changes nothing.
+    void Cycle(int64_t nowMicroseconds = 0);
 
     // Ends the key repetition and releases every key and button that is held.
     // Polling thread only.
@@ -98,10 +105,8 @@ public:
     // Any thread; it does not wait.
     void RequestRelease() { releaseRequested = true; }
 
-    // The states of the last decoded cycle. Kept across lost and re-opened
-    // boxes, together with what each held sensor's press did, so a sensor
-    // that was held when the box went away gets its release event when it
-    // comes back released.
+    // The switch states of the last decoded cycle, kept across lost and
+    // re-opened boxes.
     const SensorStates& LastSensorState() const { return lastSensorState; }
 
 private:
@@ -110,9 +115,13 @@ private:
     std::atomic<bool> releaseRequested{false};
     bool boxLost = true;  // unreadable at the last look, or not read yet: nothing is held
     SensorStates lastSensorState{};
+    // Lets go of everything held and forgets what the presses did.
+    void LetGo();
+
     // Per sensor, the record its last press was dispatched with; empty when
-    // the sensor was switched off at that press (or is released).
+    // the press ran nothing (or the sensor is released, or was let go).
     std::array<std::optional<SensorAction>, sensorCount> pressedWith{};
+    std::array<SensorFilter, sensorCount> filters{};
 };
 
 // The polling thread's loop: a cycle every 20 ms (NextPollDue), with the

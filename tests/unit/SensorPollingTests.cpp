@@ -7,6 +7,7 @@
 
 #include "Fakes.h"
 #include "SensorRecords.h"
+#include "sensors/SensorActivity.h"
 #include "sensors/SensorPolling.h"
 
 namespace {
@@ -82,6 +83,10 @@ protected:
         ResetSettingsToDefaults();
         startupPending = true;
         readFailed = true;
+        sensorFilters.Reset();
+        sensorActivity.ResetCounters();
+        sensorsPaused = false;
+        actionsSuspended = false;
     }
     void Configure(int sensor, ActionGroup group, int32_t mouseAction = 0)
     {
@@ -250,7 +255,7 @@ TEST_F(SensorPollerTest, UnknownKindBeepsAndChangesNothing)
     EXPECT_NE(Cycle({1}), Events{}) << "the press comes once the kind is known";
 }
 
-TEST_F(SensorPollerTest, LostBoxLetsGoOfHeldKeysAndButtonsAndItsReleaseStillComesLater)
+TEST_F(SensorPollerTest, LostBoxLetsGoOfHeldKeysAndButtonsOnceAndTheirLaterReleaseSendsNothingTwice)
 {
     beepOnPress = 0;
     SensorAction key = DefaultSensorAction(1);
@@ -271,11 +276,71 @@ TEST_F(SensorPollerTest, LostBoxLetsGoOfHeldKeysAndButtonsAndItsReleaseStillCome
     EXPECT_EQ(keys.CurrentState(), KeyRepeat::State::NoRepeat);
     EXPECT_FALSE(held.AnythingHeld());
 
-    // The box comes back with both sensors released: the first decoded cycle
-    // compares with the states from before the loss.
+    // The box comes back with both sensors released: what their presses held
+    // was let go already, so nothing is sent a second time.
     source.fails = false;
     readFailed = false;
-    EXPECT_EQ(Cycle({}), (Events{"timers stop", "key 12 up", "key 09 up", "mouse 0004", "sleep 5"}));
+    EXPECT_TRUE(Cycle({}).empty());
+    Cycle({2});
+    EXPECT_EQ(Cycle({}), (Events{"mouse 0004", "sleep 5"})) << "the next press and release work as before";
+}
+
+// Cycles 20 ms apart from `start`, one switch state each ('#' pressed).
+Events CyclesEvery20Ms(SensorPoller& poller, ScriptedSource& source, EventLog& log, int sensor,
+                       const std::string& states, int64_t& now)
+{
+    log.Clear();
+    for (char state : states) {
+        source.value = EightInputValue(state == '#' ? std::initializer_list<int>{sensor} : std::initializer_list<int>{});
+        poller.Cycle(now);
+        now += 20000;
+    }
+    return log.Events();
+}
+
+TEST_F(SensorPollerTest, FiltersSwallowTouchesAndBouncesAndAReleaseStillUndoesItsPress)
+{
+    beepOnPress = 1;
+    Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::LeftPressRelease));
+    sensorFilters.Set(0, {60, 100});
+    int64_t now = 1000000;
+    EXPECT_TRUE(CyclesEvery20Ms(poller, source, log, 1, "_##_", now).empty()) << "a 40 ms touch: not even the sound";
+    EXPECT_EQ(sensorActivity.IgnoredTouches(0), 1u);
+    EXPECT_EQ(CyclesEvery20Ms(poller, source, log, 1, "####", now), (Events{"press sound", "mouse 0002", "sleep 5"}))
+        << "held for 60 ms: the press acts then";
+    // Switched off while held: its release still lets go of the button.
+    SensorAction record = sensorActions.Get(0);
+    record.enabled = 0;
+    sensorActions.Set(0, record);
+    EXPECT_EQ(CyclesEvery20Ms(poller, source, log, 1, "_", now), (Events{"mouse 0004", "sleep 5"}));
+    record.enabled = 1;
+    sensorActions.Set(0, record);
+    EXPECT_TRUE(CyclesEvery20Ms(poller, source, log, 1, "_#####_", now).empty()) << "a bounce in the lockout";
+    EXPECT_EQ(sensorActivity.Presses(0), 1u);
+    EXPECT_EQ(sensorActivity.IgnoredTouches(0), 2u);
+}
+
+TEST_F(SensorPollerTest, PausedOrSuspendedSensorsLightAndCountButDoNothing)
+{
+    beepOnPress = 1;
+    Configure(1, ActionGroup::Keyboard);
+    actionsSuspended = true;
+    EXPECT_TRUE(Cycle({1}).empty());
+    EXPECT_TRUE(sensorActivity.SwitchPressed(0));
+    EXPECT_EQ(sensorActivity.Presses(0), 1u);
+    EXPECT_TRUE(Cycle({}).empty());
+    EXPECT_FALSE(sensorActivity.SwitchPressed(0));
+    actionsSuspended = false;
+
+    Cycle({1});
+    sensorsPaused = true;
+    poller.RequestRelease();  // as the pause from the tray menu asks
+    EXPECT_EQ(Cycle({1}), (Events{"timers stop", "key 31 up"}));
+    EXPECT_TRUE(Cycle({}).empty()) << "let go already: its release sends nothing";
+    EXPECT_TRUE(Cycle({1}).empty()) << "paused";
+    Cycle({});
+    sensorsPaused = false;
+    EXPECT_EQ(Cycle({1}), (Events{"press sound", "timers stop", "key 31 down"}));
 }
 
 TEST_F(SensorPollerTest, HeldInputsAreLetGoOnRequestAndWhenTheBoxIsClosedElsewhere)
