@@ -12,6 +12,8 @@
 #include "E2eSupport.h"
 #include "KitSimControl.h"
 #include "TestSupport.h"
+#include "res/resource.h"
+#include "settings/SettingsExtension.h"
 
 using namespace e2e;
 
@@ -207,8 +209,8 @@ TEST_F(Scenario, SettingsSheetShowsTheBoxAndOnlyAnOkButton)
     EXPECT_EQ(ReadFile(SettingsPath()).size(), 5032u);
 }
 
-// The "Allgemein" page of an open settings sheet.
-HWND GeneralPageOf(HWND sheet) { return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+// The page an open settings sheet shows.
+HWND CurrentPageOf(HWND sheet) { return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
 
 HWND OpenSheetFromTheIcon(Program& program)
 {
@@ -228,7 +230,7 @@ TEST_F(Scenario, ATickedRowActsAtOnceTheCloseBoxSavesNothingAndOkSavesIt)
 
     HWND sheet = OpenSheetFromTheIcon(program);
     ASSERT_NE(sheet, nullptr);
-    HWND page = GeneralPageOf(sheet);
+    HWND page = CurrentPageOf(sheet);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(TitleOf(::GetDlgItem(page, 1026)), L"Links Klick");
     EXPECT_NE(::IsDlgButtonChecked(page, 1042), BST_CHECKED);
@@ -250,7 +252,7 @@ TEST_F(Scenario, ATickedRowActsAtOnceTheCloseBoxSavesNothingAndOkSavesIt)
     // The live setting is still on; OK writes it.
     sheet = OpenSheetFromTheIcon(program);
     ASSERT_NE(sheet, nullptr);
-    page = GeneralPageOf(sheet);
+    page = CurrentPageOf(sheet);
     EXPECT_EQ(::IsDlgButtonChecked(page, 1042), BST_CHECKED);
     PressButton(sheet, IDOK);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
@@ -274,13 +276,110 @@ TEST_F(Scenario, ASixInputBoxHidesRowsSevenAndEightAndKeepsTheirSettings)
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kontakta KT6 ist angeschlossen."; },
                         3000));
-    const HWND page = GeneralPageOf(sheet);
+    const HWND page = CurrentPageOf(sheet);
     for (int id : {1047, 1048, 1023, 1024, 1031, 1032, 1006, 1007})
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(page, id))) << id;
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(page, 1046)));
     PressButton(sheet, IDOK);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
     EXPECT_EQ(ReadFile(SettingsPath())[RecordOffset(7)], 1) << "the hidden row is stored as it was";
+}
+
+// Holds input `input` of the box for `milliseconds`, then lets it go.
+void Touch(int input, DWORD milliseconds)
+{
+    Kit().devices[0].pressed = 1u << (input - 1);
+    testsupport::Pump(milliseconds);
+    Kit().devices[0].pressed = 0;
+}
+
+TEST_F(Scenario, HoldTimeSwallowsATouchLockoutSwallowsADoubleHitAndTheTestPageCountsWithoutActing)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, 0, 0);                    // no press sound
+    PutInt32(file, RecordOffset(1) + 8, 1);  // sensor 1: "Links Klick"
+    SettingsExtension filters;
+    filters.filters[0] = {300, 1500};  // hold 300 ms, lockout 1.5 s
+    const std::vector<uint8_t> extension = EncodeSettingsExtension(filters);
+    file.append(extension.begin(), extension.end());
+    Install({.updateCode = L"0", .settingsFile = file});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    Touch(1, 150);
+    testsupport::Pump(500);
+    EXPECT_EQ(target.Describe(), "") << "a touch shorter than the hold time does nothing";
+    Touch(1, 900);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000)) << target.Describe();
+    testsupport::Pump(150);
+    Touch(1, 900);  // a second hit right after the release, held past the hold time
+    testsupport::Pump(300);
+    EXPECT_EQ(target.Describe(), "LDOWN LUP") << "the lockout swallows the double hit";
+
+    // The test page: the counters follow the box, and with the actions
+    // suspended a press clicks nothing.
+    const HWND sheet = OpenSheetFromTheIcon(program);
+    ASSERT_NE(sheet, nullptr);
+    ::SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+    const HWND page = CurrentPageOf(sheet);
+    ASSERT_EQ(TitleOf(::GetDlgItem(page, 1251)), L"0 / 0") << "counted from the opening of the page";
+    ::SendMessageW(::GetDlgItem(page, 1260), BM_CLICK, 0, 0);
+    ASSERT_TRUE(target.Activate());
+    target.Clear();
+    testsupport::Pump(1600);  // past the lockout
+    Touch(1, 900);
+    testsupport::Pump(200);
+    Touch(1, 150);  // in the lockout
+    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(page, 1251)) == L"1 / 1"; }, 2000))
+        << TitleOf(::GetDlgItem(page, 1251));
+    EXPECT_EQ(target.Describe(), "") << "suspended while testing";
+    PressButton(sheet, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
+    const std::string saved = ReadFile(SettingsPath());
+    EXPECT_EQ(saved.substr(5032), std::string(extension.begin(), extension.end())) << "the filters are kept";
+}
+
+TEST_F(Scenario, PauseFromTheTrayMenuLetsGoAndHoldsEveryActionBackUntilResumed)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, 0, 0);  // no press sound; sensor 1 presses and releases the left button
+    Install({.updateCode = L"0", .settingsFile = file});
+    Program program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitUntilRunning());
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    testsupport::Pump(700);  // past the double-click time of the activating click
+    target.Clear();
+
+    Kit().devices[0].pressed = 1;
+    ASSERT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN"; }, 3000)) << target.Describe();
+    ::PostMessageW(program.MainWindow(), WM_COMMAND, ID_PAUSE_SENSORS, 0);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000)) << "the pause lets go";
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(L"KORVA Kontakta - pausiert"); }, 2000));
+    Kit().devices[0].pressed = 0;
+    Touch(1, 200);
+    testsupport::Pump(300);
+    EXPECT_EQ(target.Describe(), "LDOWN LUP") << "paused: nothing acts, nothing is released twice";
+
+    ::PostMessageW(program.MainWindow(), WM_COMMAND, ID_PAUSE_SENSORS, 0);
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 2000));
+    testsupport::Pump(700);
+    target.Clear();
+    Touch(1, 200);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000)) << target.Describe();
+
+    // "Alle Tasten loslassen" lets go without pausing.
+    testsupport::Pump(700);
+    target.Clear();
+    Kit().devices[0].pressed = 1;
+    ASSERT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN"; }, 3000)) << target.Describe();
+    ::PostMessageW(program.MainWindow(), WM_COMMAND, ID_RELEASE_ALL, 0);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000));
+    Kit().devices[0].pressed = 0;
 }
 
 TEST_F(Scenario, ConfirmedExitSavesRemovesTheIconAndEnds)

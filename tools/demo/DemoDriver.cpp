@@ -3,7 +3,7 @@
 // editor, chooses a group in it, closes it. A development tool, never
 // installed.
 //
-//   demodriver page N      show page N (0 "Allgemein", 1 "Info")
+//   demodriver page N      show page N (0 "Allgemein", 1 "Test und Filter", 2 "Info")
 //   demodriver edit N      open the editor of sensor N (1 to 8)
 //   demodriver group G     choose group G (0 mouse, 1 key, 2 run-file) in the editor
 //   demodriver cancel      close the editor without changing anything
