@@ -144,7 +144,9 @@ BOOL CManager::DestroyWindow()
 unsigned __stdcall CManager::SensorPollThread(void* parameter)
 {
     auto* self = static_cast<CManager*>(parameter);
-    // The shell, asked to open a target on this thread, wants COM here.
+    // The program's targets open on a thread of their own; but a Shell handed
+    // to the poller may call ShellExecute on this thread (the Windows tests
+    // hand it the real one), and the shell wants COM where it is called.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     TimerPacing pacing(self->stopEvent.Get());
     self->pacing = pacing.Kind();

@@ -241,6 +241,7 @@ TEST(Resources, IconsBitmapsAndTheTrayMenuExist)
 {
     EXPECT_NE(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA)), nullptr);
     EXPECT_NE(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA_MISSING)), nullptr);
+    EXPECT_NE(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA_PAUSED)), nullptr);
     HBITMAP logo = ::LoadBitmapW(win::ResourceModule(), MAKEINTRESOURCEW(IDB_LOGO));
     ASSERT_NE(logo, nullptr);
     BITMAP info;
@@ -252,15 +253,22 @@ TEST(Resources, IconsBitmapsAndTheTrayMenuExist)
     HMENU menu = ::LoadMenuW(win::ResourceModule(), MAKEINTRESOURCEW(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
     HMENU popup = ::GetSubMenu(menu, 0);
-    ASSERT_EQ(::GetMenuItemCount(popup), 3);
-    wchar_t text[64];
-    ::GetMenuStringW(popup, 0, text, 64, MF_BYPOSITION);
-    EXPECT_EQ(std::wstring(text), L"B&eenden");
-    EXPECT_EQ(::GetMenuItemID(popup, 0), UINT(ID_EXIT));
-    EXPECT_EQ(::GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
-    ::GetMenuStringW(popup, 2, text, 64, MF_BYPOSITION);
-    EXPECT_EQ(std::wstring(text), L"Einstellungen");
-    EXPECT_EQ(::GetMenuItemID(popup, 2), UINT(ID_SETTINGS));
+    ASSERT_EQ(::GetMenuItemCount(popup), 6);
+    const std::pair<const wchar_t*, UINT> items[] = {
+        {L"B&eenden", ID_EXIT},           {nullptr, 0}, {L"Sensoren pausieren", ID_PAUSE_SENSORS},
+        {L"Alle Tasten loslassen", ID_RELEASE_ALL}, {nullptr, 0}, {L"Einstellungen", ID_SETTINGS},
+    };
+    for (int position = 0; position < 6; ++position) {
+        const auto& [name, id] = items[position];
+        if (!name) {
+            EXPECT_EQ(::GetMenuState(popup, position, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR)) << position;
+            continue;
+        }
+        wchar_t text[64];
+        ::GetMenuStringW(popup, position, text, 64, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), name);
+        EXPECT_EQ(::GetMenuItemID(popup, position), id);
+    }
     EXPECT_EQ(::GetMenuDefaultItem(popup, FALSE, 0), UINT(-1)) << "no default item";
     ::DestroyMenu(menu);
 }
