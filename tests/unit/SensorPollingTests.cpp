@@ -471,25 +471,41 @@ struct NullShell : Shell {
     void ShowFailure(const std::u16string&) override {}
 };
 
-// The loop on its own thread while this thread changes records, flags and
-// inputs, and a timer thread drives the key repetition: the shared state must
-// be race-free (this test is run under ThreadSanitizer as well).
-TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
-{
-    ResetSettingsToDefaults();
-    startupPending = false;
-    readFailed = false;
+// A poller whose actions only count what they send, for the thread tests,
+// with the program's shared state ready for polling while it lives.
+struct QuietPolling {
+    QuietPolling()
+    {
+        ResetSettingsToDefaults();
+        startupPending = false;
+        readFailed = false;
+    }
+    ~QuietPolling()
+    {
+        ResetSettingsToDefaults();
+        startupPending = true;
+        readFailed = true;
+    }
     CountingInput input;
     NullSounds sounds;
     ShortClock clock;
     NullShell shell;
     GenerationTimers timers;
     FakeKeyboardSettings settings;
-    HeldInputs held(input);
-    KeyRepeat keys(held, settings, timers);
+    HeldInputs held{input};
+    KeyRepeat keys{held, settings, timers};
     ActionContext actions{held, sounds, clock, keys, shell};
     ScriptedSource source;
-    SensorPoller poller(source, actions);
+    SensorPoller poller{source, actions};
+};
+
+// The loop on its own thread while this thread changes records, flags and
+// inputs, and a timer thread drives the key repetition: the shared state must
+// be race-free (this test is run under ThreadSanitizer as well).
+TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
+{
+    QuietPolling quiet;
+    auto& [input, sounds, clock, shell, timers, settings, held, keys, actions, source, poller] = quiet;
     struct Stop : PollPacing {
         bool StopAsked() override { return stop; }
         int64_t NowMicroseconds() override { return 0; }
@@ -526,9 +542,6 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
     timerThread.join();
     EXPECT_FALSE(held.AnythingHeld()) << "the loop let go of everything when it ended";
     EXPECT_GT(input.keys, 0);
-    ResetSettingsToDefaults();
-    startupPending = true;
-    readFailed = true;
 }
 
 // The settings rewrite the record of a held sensor as fast as they can
@@ -538,21 +551,9 @@ TEST(SensorPollingThreads, PollingThreadRunsAlongsideSettingsChangesAndTimers)
 // sensor is held; the others leave it to chance.
 TEST(SensorPollingThreads, ReleaseUndoesItsPressWhileTheRecordIsRewrittenAllTheTime)
 {
-    ResetSettingsToDefaults();
-    startupPending = false;
-    readFailed = false;
+    QuietPolling quiet;
+    auto& [input, sounds, clock, shell, timers, settings, held, keys, actions, source, poller] = quiet;
     beepOnPress = 0;
-    CountingInput input;
-    NullSounds sounds;
-    ShortClock clock;
-    NullShell shell;
-    GenerationTimers timers;
-    FakeKeyboardSettings settings;
-    HeldInputs held(input);
-    KeyRepeat keys(held, settings, timers);
-    ActionContext actions{held, sounds, clock, keys, shell};
-    ScriptedSource source;
-    SensorPoller poller(source, actions);
 
     std::vector<SensorAction> variants = {
         KeyRecord('A', true, false, false, true),
@@ -586,9 +587,6 @@ TEST(SensorPollingThreads, ReleaseUndoesItsPressWhileTheRecordIsRewrittenAllTheT
     settingsThread.join();
     EXPECT_EQ(cyclesLeavingSomethingHeld, 0);
     EXPECT_GT(input.keys, 0);
-    ResetSettingsToDefaults();
-    startupPending = true;
-    readFailed = true;
 }
 
 }  // namespace
