@@ -24,6 +24,8 @@ public:
     // The lamps and counters from the polling thread's state.
     void RefreshActivity();
 
+    const CNewStatic& Lamp(int number) const { return lamps[size_t(number - 1)]; }
+
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
