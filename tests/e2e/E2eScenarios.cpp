@@ -299,7 +299,7 @@ TEST_F(Scenario, HoldTimeSwallowsATouchLockoutSwallowsADoubleHitAndTheTestPageCo
     PutInt32(file, 0, 0);                    // no press sound
     PutInt32(file, RecordOffset(1) + 8, 1);  // sensor 1: "Links Klick"
     SettingsExtension filters;
-    filters.filters[0] = {300, 1500};  // hold 300 ms, lockout 1.5 s
+    filters.filters[0] = {400, 1500};  // hold 400 ms, lockout 1.5 s
     const std::vector<uint8_t> extension = EncodeSettingsExtension(filters);
     file.append(extension.begin(), extension.end());
     Install({.updateCode = L"0", .settingsFile = file});
@@ -309,7 +309,7 @@ TEST_F(Scenario, HoldTimeSwallowsATouchLockoutSwallowsADoubleHitAndTheTestPageCo
 
     testsupport::TargetWindow target;
     ASSERT_TRUE(target.Activate());
-    Touch(1, 150);
+    Touch(1, 120);
     testsupport::Pump(500);
     EXPECT_EQ(target.Describe(), "") << "a touch shorter than the hold time does nothing";
     Touch(1, 900);
@@ -361,6 +361,7 @@ TEST_F(Scenario, PauseFromTheTrayMenuLetsGoAndHoldsEveryActionBackUntilResumed)
     EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000)) << "the pause lets go";
     EXPECT_TRUE(WaitFor([] { return TrayTipShown(L"KORVA Kontakta - pausiert"); }, 2000));
     Kit().devices[0].pressed = 0;
+    testsupport::Pump(200);
     Touch(1, 200);
     testsupport::Pump(300);
     EXPECT_EQ(target.Describe(), "LDOWN LUP") << "paused: nothing acts, nothing is released twice";
