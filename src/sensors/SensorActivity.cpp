@@ -37,14 +37,6 @@ void FilterTable::SetAll(const std::array<FilterTimes, sensorCount>& all)
 
 void FilterTable::Reset() { SetAll({}); }
 
-void SensorActivity::PublishSwitch(int index, bool pressed)
-{
-    if (!Valid(index)) return;
-    const uint32_t bit = 1u << index;
-    if (pressed) switches.fetch_or(bit);
-    else switches.fetch_and(~bit);
-}
-
 void SensorActivity::CountPress(int index)
 {
     if (Valid(index)) ++presses[size_t(index)];

@@ -31,8 +31,9 @@ private:
 
 class SensorActivity {
 public:
-    // Polling thread: the switch state of the last read, and the events.
-    void PublishSwitch(int index, bool pressed);
+    // Polling thread: the switch states of the last read (bit n-1: sensor n
+    // pressed), and the events.
+    void PublishSwitches(uint32_t pressedBits) { switches = pressedBits; }
     void CountPress(int index);
     void CountIgnoredTouch(int index);
 

@@ -60,9 +60,11 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     }
     const uint64_t now = nowMicroseconds > 0 ? uint64_t(nowMicroseconds) / 1000 : 0;
     const bool actionsHeldBack = sensorsPaused || actionsSuspended;
+    uint32_t pressedBits = 0;
+    for (int index = 0; index < sensorCount; ++index) pressedBits |= uint32_t((*states)[index]) << index;
+    sensorActivity.PublishSwitches(pressedBits);
     for (int index = 0; index < sensorCount; ++index) {
         const bool pressed = (*states)[index];
-        sensorActivity.PublishSwitch(index, pressed);
         std::optional<SensorAction>& pressRecord = pressedWith[static_cast<size_t>(index)];
         switch (filters[static_cast<size_t>(index)].Update(pressed, now, sensorFilters.Get(index))) {
         case SensorFilter::Event::Press: {

@@ -66,20 +66,13 @@ relayout::Metrics MeasureFont(HDC dc, HFONT font)
 
 relayout::Rect ToRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
-// The window class name, at most 31 characters.
-std::u16string ClassName(HWND window)
-{
-    wchar_t name[32] = {};
-    ::GetClassNameW(window, name, 32);
-    return win::Utf16(name);
-}
-
-bool IsComboBox(HWND window)
+// The window class name, at most 31 characters, upper-cased.
+std::u16string UpperClassName(HWND window)
 {
     wchar_t name[32] = {};
     ::GetClassNameW(window, name, 32);
     ::CharUpperW(name);
-    return std::wstring(name) == L"COMBOBOX";
+    return win::Utf16(name);
 }
 
 // A sheet that grew around its centre may reach past the edges of its screen,
@@ -167,13 +160,13 @@ void CPropSheet::ChangeWindowFont(HWND window, HFONT font)
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         RECT rect{};
         ::GetWindowRect(child, &rect);
-        const std::u16string className = ClassName(child);
+        const std::u16string className = UpperClassName(child);
         const auto style = static_cast<uint32_t>(::GetWindowLongPtrW(child, GWL_STYLE));
         const bool keepsSize = relayout::KeepsSize(className, style);
         RECT kept{};
         if (keepsSize) {
             ::GetClientRect(child, &kept);
-        } else if (IsComboBox(child)) {
+        } else if (className == u"COMBOBOX") {
             // The list's height is scaled with the box.
             RECT dropped{};
             if (::SendMessageW(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {

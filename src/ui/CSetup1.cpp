@@ -104,8 +104,7 @@ void CSetup1::EditSensorAction(int number)
 
 void CSetup1::StoreToSettings()
 {
-    beepOption = IsChecked(IDC_BEEP_CHECK) ? 1 : 0;
-    beepOnPress = beepOption;
+    OnBeepCheck();
     // Hidden rows 7 and 8 are stored like the others.
     for (int number = 1; number <= sensorCount; ++number) {
         SensorAction record = sensorActions.Get(number - 1);

@@ -99,6 +99,22 @@ protected:
         ASSERT_FALSE(readFailed) << "the stand-in's box was opened";
         ASSERT_EQ(io.deviceKind(), DeviceKind::EightInputs);
     }
+    // Stops the polling; a stop still stuck after 20 s ends the test program,
+    // since a hung stop would otherwise hang the whole run.
+    void StopPollingOrEndTheTest()
+    {
+        std::atomic<bool> stopped{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 200 && !stopped; ++i) ::Sleep(100);
+            if (!stopped) {
+                fprintf(stderr, "StopPolling is stuck\n");
+                ::ExitProcess(3);
+            }
+        });
+        manager.StopPolling();
+        stopped = true;
+        watchdog.join();
+    }
     void TearDown() override
     {
         actionControl.DestroyWindow();
@@ -295,18 +311,8 @@ TEST_F(PollingWithStandIn, StopPollingReturnsWhileTheThreadIsInsideARunFileActio
     Press(4);
     ASSERT_TRUE(PumpUntil([&] { return shell.entered.load(); }, 3000));
 
-    std::atomic<bool> stopped{false};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 200 && !stopped; ++i) ::Sleep(100);
-        if (!stopped) {
-            fprintf(stderr, "StopPolling is stuck\n");
-            ::ExitProcess(3);
-        }
-    });
     ::SetEvent(stopping);
-    manager.StopPolling();
-    stopped = true;
-    watchdog.join();
+    StopPollingOrEndTheTest();
     EXPECT_FALSE(manager.ThreadStarted());
     EXPECT_EQ(::WaitForSingleObject(manager.ThreadHandle(), 0), WAIT_OBJECT_0) << "the thread has ended";
     PumpUntil([&] { return ::IsWindowVisible(messages.GetSafeHwnd()) != FALSE; }, 2000);
@@ -345,18 +351,8 @@ TEST_F(PollingWithStandIn, StopPollingCalledAgainFromAMessageOfTheFirstStopWaits
     Press(4);
     ASSERT_TRUE(PumpUntil([&] { return shell.entered.load(); }, 3000));
 
-    std::atomic<bool> stopped{false};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 200 && !stopped; ++i) ::Sleep(100);
-        if (!stopped) {
-            fprintf(stderr, "StopPolling is stuck\n");
-            ::ExitProcess(3);
-        }
-    });
     ASSERT_NE(::SetTimer(nullptr, 0, 1, StopAgain), 0u);
-    manager.StopPolling();
-    stopped = true;
-    watchdog.join();
+    StopPollingOrEndTheTest();
     EXPECT_EQ(nestedStops, 1) << "the second stop came while the first waited";
     EXPECT_TRUE(endedWhenNestedReturned);
     EXPECT_FALSE(manager.ThreadStarted());

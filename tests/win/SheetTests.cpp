@@ -312,7 +312,7 @@ TEST_F(SettingsSheet, TheTestPageFollowsTheSwitchesSetsTheFiltersAndHoldsActions
         [&] {
             sheet.SetActivePage(1);
             pageWindow = page.GetSafeHwnd();
-            sensorActivity.PublishSwitch(1, true);  // as the polling thread does
+            sensorActivity.PublishSwitches(0b10);  // sensor 2 pressed, as the polling thread says
             sensorActivity.CountPress(1);
             sensorActivity.CountIgnoredTouch(1);
             sensorActivity.CountIgnoredTouch(1);
@@ -322,7 +322,7 @@ TEST_F(SettingsSheet, TheTestPageFollowsTheSwitchesSetsTheFiltersAndHoldsActions
         [&] {
             EXPECT_EQ(page.Lamp(2).BackColor(), RGB(0, 200, 0)) << "the lamp of a pressed switch";
             EXPECT_EQ(page.Lamp(1).BackColor(), ::GetSysColor(COLOR_BTNFACE));
-            sensorActivity.PublishSwitch(1, false);
+            sensorActivity.PublishSwitches(0);
             // A time typed into a field acts at once; leaving the field shows
             // it held to its range.
             ::SetDlgItemTextW(pageWindow, 1211, L"150");
