@@ -230,14 +230,19 @@ RECT CPropSheet::PageArea() const
     return area;
 }
 
-bool CPropSheet::OnCommand(WORD id, WORD, HWND)
+bool CPropSheet::OnCommand(WORD id, WORD code, HWND)
 {
     if (id == ID_PAGE_MODIFIED) {
         SetAllPagesModified(true);
         return true;
     }
-    if (id == applyButtonId) {
-        SaveChanges();
+    if ((id == IDOK || id == applyButtonId) && (code == BN_CLICKED || code == 1 /* accelerator */)) {
+        // A failed write is not a success, whichever button asked for it:
+        // the user is told, and the sheet stays open so that it can be tried
+        // again. After a good OK the sheet's own handling closes it; Apply's
+        // own handling is not needed.
+        if (SaveChanges()) return id == applyButtonId;
+        OnSaveFailed();
         return true;
     }
     return false;

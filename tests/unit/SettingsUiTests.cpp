@@ -196,6 +196,16 @@ TEST(SensorRows, ColoursAndRowsOfTheSixInputBox)
     EXPECT_FALSE(RowShown(9, 1));
 }
 
+TEST(SensorRows, RowsFollowTheBoxThatIsOpenOrWasOpenLast)
+{
+    LastOpenKind kinds;
+    EXPECT_EQ(kinds.Note(0), 0) << "no box open yet: all eight rows";
+    EXPECT_EQ(kinds.Note(2), 2);
+    EXPECT_EQ(kinds.Note(0), 2) << "the six-input box is gone: its rows stay";
+    EXPECT_EQ(kinds.Note(1), 1) << "another box is open";
+    EXPECT_EQ(kinds.Note(0), 1);
+}
+
 using relayout::Metrics;
 using relayout::Rect;
 using Edges = std::tuple<int, int, int, int>;
