@@ -95,7 +95,8 @@ protected:
     // focus from nobody.
     virtual BOOL OnInitDialog();
     // A top-level dialog ends itself with IDOK / IDCANCEL; a child dialog (a
-    // panel) does nothing, so Enter and Esc inside it close nothing.
+    // panel) does nothing, so an IDOK or IDCANCEL of its own closes nothing
+    // (Enter and Esc in a panel go to the dialog that holds it).
     virtual void OnOK();
     virtual void OnCancel();
     virtual bool OnCommand(WORD id, WORD code, HWND control);  // true: handled
