@@ -105,6 +105,7 @@ BOOL CKontaktaDlg::OnInitDialog()
 
     settingsControl.Create();
     ioControl.Create();  // opens the input box
+    lastOpenKind.Note(int32_t(ioControl.deviceKind()));
     manager.Create();    // starts the polling thread, which idles until the end of start-up
     actionControl.Create();
     msgBox.Create();
@@ -233,10 +234,15 @@ namespace {
 // The settings sheet's view of the running program.
 class ProgramSheetServices : public SheetServices {
 public:
+    explicit ProgramSheetServices(LastOpenKind& lastOpenKind) : lastOpenKind(lastOpenKind) {}
     bool BoxUnreadable() override { return readFailed; }
     int32_t DeviceKindNow() override { return int32_t(ioControl.deviceKind()); }
+    int32_t RowsDeviceKind() override { return lastOpenKind.Note(DeviceKindNow()); }
     bool SaveSettings() override { return ::SaveSettings(settingsStorage); }
     std::u16string SettingsFileName() override { return SettingsFilePath(); }
+
+private:
+    LastOpenKind& lastOpenKind;
 };
 }  // namespace
 
@@ -250,7 +256,7 @@ void CKontaktaDlg::OpenSettingsSheet()
     }
     settingsOpen = true;
     {
-        ProgramSheetServices services;
+        ProgramSheetServices services(lastOpenKind);
         CSetup sheet(win::Wide(texts::SettingsCaption()), services);
         openSheet = &sheet;
         ::PostMessageW(hwnd, BringSheetMessage, 0, 0);  // dispatched by the sheet's own loop
@@ -301,7 +307,12 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
     } else if (id == TrayTimer) {
         // Checked in-process every tick; the shell is called only when due.
         const TrayState state = TrayStateOf(readFailed, sensorsPaused);
-        if (trayUpdates.Due(state, ::GetTickCount64())) RefreshTrayIcon(hwnd, state);
+        if (trayUpdates.Due(state, ::GetTickCount64())) {
+            RefreshTrayIcon(hwnd, state);
+            // Whenever the icon changes (a box found or lost) and now and
+            // then, never every tick: the kind is read under the device's lock.
+            lastOpenKind.Note(int32_t(ioControl.deviceKind()));
+        }
     } else if (id == SessionTimer) {
         RegisterForSessionNotifications();
     }

@@ -9,6 +9,7 @@
 
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
+#include "ui/SensorRows.h"
 #include "win/Dialog.h"
 
 class CSetup;
@@ -58,5 +59,7 @@ private:
     bool shutdownStarted = false;
     bool sessionNotifications = false;
     TrayUpdates trayUpdates;
+    // The kind of box that was open last, for rows 7 and 8 of the sheet.
+    LastOpenKind lastOpenKind;
     CSetup* openSheet = nullptr;  // while the settings sheet runs
 };

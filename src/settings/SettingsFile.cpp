@@ -58,7 +58,16 @@ bool ValidateSettings()
 {
     SensorActions records = sensorActions.GetAll();
     bool changed = false;
-    for (SensorAction& record : records) changed |= ClampSensorAction(record);
+    for (SensorAction& record : records) {
+        changed |= ClampSensorAction(record);
+        // A target without its zero would fill the editor's field past what
+        // the field takes, and its OK would refuse it: it ends at the last
+        // unit that a terminated target can have.
+        if (FieldLength(record.path, pathLength) == pathLength) {
+            record.path[pathLength - 1] = u'\0';
+            changed = true;
+        }
+    }
     if (changed) sensorActions.SetAll(records);
     return changed;
 }

@@ -42,7 +42,9 @@ void DeserializeSettings(const SettingsBlock& block);
 // block's size); the rest keeps its values.
 void OverlaySettings(const uint8_t* bytes, size_t length);
 
-// The range check of the loaded records. Returns true if it changed anything.
+// The range check of the loaded records; a target without its terminating
+// zero is cut to the 254 units a target holds. Returns true if it changed
+// anything.
 bool ValidateSettings();
 
 // The file system as the settings need it.

@@ -35,9 +35,7 @@ BOOL CEditAction::OnInitDialog()
     const HWND frame = Item(IDC_PANEL_FRAME);
     ::GetWindowRect(frame, &panelRect);
     ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&panelRect), 2);
-    for (win::Dialog* panel : {Panel(0), Panel(1), Panel(2)})
-        ::MoveWindow(panel->GetSafeHwnd(), panelRect.left, panelRect.top, panelRect.right - panelRect.left,
-                     panelRect.bottom - panelRect.top, TRUE);
+    for (win::Dialog* panel : {Panel(0), Panel(1), Panel(2)}) PlacePanel(*panel, 0);
 
     ::SetWindowTextW(hwnd, win::Wide(texts::EditorCaption(sensorNumber)).c_str());
     const HWND combo = Item(IDC_GROUP_COMBO);
@@ -93,14 +91,22 @@ win::Dialog* CEditAction::Panel(int group)
     }
 }
 
+void CEditAction::PlacePanel(win::Dialog& panel, UINT flags)
+{
+    // The tab order is the order of the children: a panel right after the
+    // group field puts its controls between that field and OK. Being above
+    // the frame in that order, it is also drawn over the frame.
+    ::SetWindowPos(panel.GetSafeHwnd(), Item(IDC_GROUP_COMBO), panelRect.left, panelRect.top,
+                   panelRect.right - panelRect.left, panelRect.bottom - panelRect.top, flags | SWP_NOACTIVATE);
+}
+
 void CEditAction::ShowGroupPanel()
 {
     const int selected = static_cast<int>(::SendMessageW(Item(IDC_GROUP_COMBO), CB_GETCURSEL, 0, 0));
     for (win::Dialog* panel : {Panel(0), Panel(1), Panel(2)}) ::ShowWindow(panel->GetSafeHwnd(), SW_HIDE);
     win::Dialog* chosen = Panel(selected);
     if (!chosen || !chosen->GetSafeHwnd()) return;  // no selection: all stay hidden
-    ::SetWindowPos(chosen->GetSafeHwnd(), HWND_TOP, panelRect.left, panelRect.top, panelRect.right - panelRect.left,
-                   panelRect.bottom - panelRect.top, SWP_SHOWWINDOW);
+    PlacePanel(*chosen, SWP_SHOWWINDOW);
     // A dialog that receives the focus passes it on to its first control
     // with a tab stop: the mouse combo, the key field (which then installs
     // its hook) or the target field.
@@ -125,8 +131,13 @@ int CEditAction::ChosenGroup()
 
 bool CEditAction::CollectPanels()
 {
+    SensorAction record = workingCopy;
+    record.enabled = 1;
+    record.actionGroup = ChosenGroup();
     const std::u16string path = runFilePanel.PathText();
-    if (path.size() >= pathLength) {
+    if (path.size() < pathLength) {
+        CopyToField(record.path, pathLength, path);  // literally, never past the field
+    } else if (record.actionGroup == int(ActionGroup::RunFile)) {
         // Only the file dialog (or a program) can put more into the field
         // than its input limit lets the user type; such a target would not
         // fit the record, and a cut one would open something else.
@@ -135,13 +146,12 @@ bool CEditAction::CollectPanels()
         if (::IsWindowVisible(runFilePanel.GetSafeHwnd())) ::SetFocus(runFilePanel.Item(IDC_PATH_EDIT));
         return false;
     }
-    SensorAction record = workingCopy;
-    record.enabled = 1;
-    record.actionGroup = ChosenGroup();
+    // Another group does not run the target: a target that does not fit
+    // leaves the record's own as it was, and nothing is said about a field
+    // that is not shown.
     const int mouseAction = mousePanel.Selection();
     if (mouseAction >= 0 && mouseAction < mouseActionCount) record.mouseAction = mouseAction;
     keyPanel.StoreKey(record);
-    CopyToField(record.path, pathLength, path);  // literally, never past the field
     workingCopy = record;
     return true;
 }

@@ -41,8 +41,11 @@ private:
     void OnShowWindow(bool shown);
     void OnGroupChange();
     void ShowGroupPanel();
+    // Puts `panel` into the frame, after the group field in the tab order.
+    void PlacePanel(win::Dialog& panel, UINT flags);
     // Gathers the panels into `workingCopy`; false (and the copy unchanged)
-    // when the target is too long for the record and the user was told so.
+    // when the run-file group is chosen with a target too long for the
+    // record, and the user was told so.
     bool CollectPanels();
     // The group that OK stores: the selected one, else the entry named
     // exactly by the typed text, else the one whose panel is shown.

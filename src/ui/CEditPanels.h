@@ -2,9 +2,10 @@
 // mouse action, the key with its auto-repeat option, and the target to open.
 // Each is a child dialog of the editor, created with it and hidden until its
 // group is shown; each fills itself from the editor's working copy (through
-// `currentEditor`) and keeps its contents while hidden. Their OK and Cancel
-// do nothing, so Enter and Esc inside a panel close neither the panel nor the
-// editor.
+// `currentEditor`) and keeps its contents while hidden. The panels are
+// control parents (DS_CONTROL): the editor's dialog manager moves Tab through
+// the shown panel's controls as through its own, and Enter and Esc inside a
+// panel are the editor's OK and Cancel (the key field captures them instead).
 #pragma once
 
 #include <string>

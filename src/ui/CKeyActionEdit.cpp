@@ -37,9 +37,10 @@ bool CKeyActionEdit::PreTranslate(MSG& message)
     switch (message.message) {
     case WM_KEYDOWN:
         CaptureKeyDown(key, message.lParam);
-        // Goes its normal way: TAB still moves on, and the panel's dialog
-        // manager absorbs Enter and Esc.
-        return false;
+        // Enter and Esc are keys to capture, so they go no further: the
+        // editor's dialog manager would take them for OK and Cancel. TAB goes
+        // its normal way and moves on.
+        return key == VK_RETURN || key == VK_ESCAPE;
     case WM_SYSKEYDOWN:
         // Consumed: ALT combinations and F10 are captured and reach neither
         // the field nor the menu handling, so ALT+F4 closes nothing. As the

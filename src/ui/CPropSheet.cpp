@@ -75,25 +75,52 @@ std::u16string UpperClassName(HWND window)
     return win::Utf16(name);
 }
 
+// The work area of the monitor that holds most of `window`.
+bool WorkAreaOf(HWND window, relayout::Rect& work)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return false;
+    work = ToRect(monitor.rcWork);
+    return true;
+}
+
+// The window rectangle that ChangeWindowFont gives `window` for `font`, with
+// the measures of the window's font and of `font`.
+relayout::Rect ScaledWindowRect(HWND window, HFONT font, relayout::Metrics& oldMetrics,
+                                relayout::Metrics& newMetrics)
+{
+    HFONT oldFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
+    if (!oldFont) oldFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+    const HDC dc = ::GetDC(window);
+    oldMetrics = MeasureFont(dc, oldFont);
+    newMetrics = MeasureFont(dc, font);
+    ::ReleaseDC(window, dc);
+    RECT windowRect{};
+    RECT client{};
+    ::GetWindowRect(window, &windowRect);
+    ::GetClientRect(window, &client);
+    return relayout::ScaleWindow(ToRect(windowRect), client.right, client.bottom, oldMetrics, newMetrics);
+}
+
+relayout::Rect ScaledWindowRect(HWND window, HFONT font)
+{
+    relayout::Metrics oldMetrics{}, newMetrics{};
+    return ScaledWindowRect(window, font, oldMetrics, newMetrics);
+}
+
 // A sheet that grew around its centre may reach past the edges of its screen,
 // with its left column or its caption out of reach; it is moved back into the
 // work area of its monitor, as far as its size allows.
 void KeepOnScreen(HWND window)
 {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    const RECT& work = monitor.rcWork;
+    relayout::Rect work{};
+    if (!WorkAreaOf(window, work)) return;
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    LONG left = rect.left;
-    LONG top = rect.top;
-    if (rect.right > work.right) left -= rect.right - work.right;
-    if (rect.bottom > work.bottom) top -= rect.bottom - work.bottom;
-    if (left < work.left) left = work.left;
-    if (top < work.top) top = work.top;
-    if (left != rect.left || top != rect.top)
-        ::SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const relayout::Rect moved = relayout::KeepInside(ToRect(rect), work);
+    if (moved.left != rect.left || moved.top != rect.top)
+        ::SetWindowPos(window, nullptr, moved.left, moved.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -111,42 +138,47 @@ bool CPropSheet::ApplyPageFont()
     // screen.
     LOGFONTW description{};
     const HDC screen = ::GetDC(nullptr);
-    description.lfHeight = -::MulDiv(pointSize * 10, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
+    int height = ::MulDiv(pointSize * 10, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
     ::ReleaseDC(nullptr, screen);
     description.lfCharSet = DEFAULT_CHARSET;
     face.copy(description.lfFaceName, LF_FACESIZE - 1);
-    pageFont.Reset(::CreateFontIndirectW(&description));
-    if (!pageFont) return false;
+    // A smaller font where the sheet would not fit its work area; a few
+    // tries, as a font's measures do not follow its height exactly.
+    relayout::Rect work{};
+    const bool haveWork = WorkAreaOf(hwnd, work);
+    win::Font chosen;
+    for (int attempt = 0;; ++attempt) {
+        description.lfHeight = -height;
+        win::Font font(::CreateFontIndirectW(&description));
+        if (!font) break;
+        chosen = std::move(font);
+        const int next = haveWork ? relayout::NextFontHeight(height, ScaledWindowRect(hwnd, chosen.Get()), work) : 0;
+        if (next == 0 || attempt == 8) break;
+        height = next;
+    }
+    if (!chosen) return false;
 
-    ChangeWindowFont(hwnd, pageFont.Get());
+    ChangeWindowFont(hwnd, chosen.Get());
     KeepOnScreen(hwnd);
     for (size_t index = 0; index < PageCount(); ++index) {
         SetActivePage(index);
         const HWND page = Page(index).GetSafeHwnd();
         if (!page) continue;
-        ChangeWindowFont(page, pageFont.Get());
+        ChangeWindowFont(page, chosen.Get());
         // A page scales around its own centre like any window; its place is
         // the page area of the re-laid-out tabs.
         const RECT area = PageArea();
         ::SetWindowPos(page, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // The windows draw with the new font before the old one is deleted.
+    pageFont = std::move(chosen);
     return true;
 }
 
 void CPropSheet::ChangeWindowFont(HWND window, HFONT font)
 {
-    HFONT oldFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
-    if (!oldFont) oldFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-    const HDC dc = ::GetDC(window);
-    const relayout::Metrics oldMetrics = MeasureFont(dc, oldFont);
-    const relayout::Metrics newMetrics = MeasureFont(dc, font);
-    ::ReleaseDC(window, dc);
-
-    RECT windowRect{};
-    RECT client{};
-    ::GetWindowRect(window, &windowRect);
-    ::GetClientRect(window, &client);
-    relayout::Rect scaled = relayout::ScaleWindow(ToRect(windowRect), client.right, client.bottom, oldMetrics, newMetrics);
+    relayout::Metrics oldMetrics{}, newMetrics{};
+    relayout::Rect scaled = ScaledWindowRect(window, font, oldMetrics, newMetrics);
     if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) {
         // A child is moved in its parent's client coordinates.
         POINT corner{scaled.left, scaled.top};
@@ -198,14 +230,19 @@ RECT CPropSheet::PageArea() const
     return area;
 }
 
-bool CPropSheet::OnCommand(WORD id, WORD, HWND)
+bool CPropSheet::OnCommand(WORD id, WORD code, HWND)
 {
     if (id == ID_PAGE_MODIFIED) {
         SetAllPagesModified(true);
         return true;
     }
-    if (id == applyButtonId) {
-        SaveChanges();
+    if ((id == IDOK || id == applyButtonId) && (code == BN_CLICKED || code == 1 /* accelerator */)) {
+        // A failed write is not a success, whichever button asked for it:
+        // the user is told, and the sheet stays open so that it can be tried
+        // again. After a good OK the sheet's own handling closes it; Apply's
+        // own handling is not needed.
+        if (SaveChanges()) return id == applyButtonId;
+        OnSaveFailed();
         return true;
     }
     return false;

@@ -25,13 +25,16 @@ public:
     static void ChangeWindowFont(HWND window, HFONT font);
 
     // Marks every page as not modified. Derived sheets store and write their
-    // settings too; false when that failed.
+    // settings too; false when that failed. OK and Apply both call it; when
+    // it fails, OnSaveFailed is called and the sheet stays open.
     virtual bool SaveChanges();
 
     HFONT PageFont() const { return pageFont.Get(); }
 
 protected:
     bool OnCommand(WORD id, WORD code, HWND control) override;
+    // A failed SaveChanges of OK or Apply: derived sheets tell the user.
+    virtual void OnSaveFailed() {}
     // The page area below the tabs, in the sheet's client coordinates.
     RECT PageArea() const;
 

@@ -48,6 +48,7 @@ void CSetup::OnInitDialog()
     // The status line is a child of the sheet by now, so it is scaled with
     // the rest.
     ApplyPageFont();
+    infoPage.FitContactText();
     SetActivePage(PageCount() - 1);  // "Info"
     SetActivePage(0);
     UpdateDeviceStatus();
@@ -60,10 +61,12 @@ void CSetup::UpdateDeviceStatus()
     const bool unreadable = services.BoxUnreadable();
     const int32_t kind = services.DeviceKindNow();
     ::SetDlgItemTextW(hwnd, IDC_DEVICE_STATUS, win::Wide(texts::DeviceStatusText(unreadable, kind)).c_str());
-    if (!unreadable) {
-        if (generalPage.GetSafeHwnd()) generalPage.ShowRowsFor(kind);
-        testPage.ShowRowsFor(kind);
-    }
+    // Rows 7 and 8 follow the box that is open or was open last, as they
+    // did when the sheet opened; an unreadable or missing box changes
+    // nothing.
+    const int32_t rowsKind = services.RowsDeviceKind();
+    if (generalPage.GetSafeHwnd()) generalPage.ShowRowsFor(rowsKind);
+    testPage.ShowRowsFor(rowsKind);
 }
 
 bool CSetup::SaveChanges()
@@ -73,17 +76,10 @@ bool CSetup::SaveChanges()
     return services.SaveSettings();
 }
 
-bool CSetup::OnCommand(WORD id, WORD code, HWND control)
+void CSetup::OnSaveFailed()
 {
-    if (id == IDOK && (code == BN_CLICKED || code == 1)) {
-        if (SaveChanges()) return false;  // the sheet's own OK handling closes it
-        // A failed write is not a success: the carer is told, and the sheet
-        // stays open so that OK can be tried again.
-        ::MessageBoxW(hwnd, win::Wide(texts::SaveFailed(services.SettingsFileName())).c_str(),
-                      win::Wide(texts::programName).c_str(), MB_OK | MB_ICONWARNING);
-        return true;
-    }
-    return CPropSheet::OnCommand(id, code, control);
+    ::MessageBoxW(hwnd, win::Wide(texts::SaveFailed(services.SettingsFileName())).c_str(),
+                  win::Wide(texts::programName).c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void CSetup::OnTimer(UINT_PTR id)

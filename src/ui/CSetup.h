@@ -31,7 +31,8 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool OnCommand(WORD id, WORD code, HWND control) override;
+    // OK and Apply that could not write the file: the carer is told.
+    void OnSaveFailed() override;
     void OnTimer(UINT_PTR id) override;
 
 private:

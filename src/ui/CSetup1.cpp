@@ -36,7 +36,7 @@ void CSetup1::FillFromSettings()
     beepOption = beepOnPress != 0 ? 1 : 0;
     for (int number = 1; number <= sensorCount; ++number)
         Check(CheckId(number), sensorActions.Get(number - 1).enabled != 0);
-    ShowRowsFor(services.BoxUnreadable() ? 0 : services.DeviceKindNow());
+    ShowRowsFor(services.RowsDeviceKind());
     RefreshRows();
     Check(IDC_BEEP_CHECK, beepOption != 0);
 }
@@ -104,6 +104,9 @@ void CSetup1::EditSensorAction(int number)
 
 void CSetup1::StoreToSettings()
 {
+    // Without its window the page has no boxes to read: unticked boxes that
+    // do not exist would store every sensor as off and the sound too.
+    if (!hwnd) return;
     OnBeepCheck();
     // Hidden rows 7 and 8 are stored like the others.
     for (int number = 1; number <= sensorCount; ++number) {

@@ -24,7 +24,8 @@ public:
     void RefreshRows();
     // Rows 7 and 8 are hidden for a six-input box; their records stay.
     void ShowRowsFor(int32_t deviceKind);
-    // The sheet's OK: the boxes into the live settings.
+    // The sheet's OK: the boxes into the live settings. Without the page's
+    // window nothing is stored.
     void StoreToSettings();
     // Opens the action editor of sensor `number` (1 to 8).
     void EditSensorAction(int number);

@@ -46,10 +46,43 @@ bool KeepsSize(const std::u16string& className, uint32_t style)
         if (unit >= u'a' && unit <= u'z') unit = char16_t(unit - u'a' + u'A');
         if (unit != staticClass[i]) return false;
     }
-    // The low bits of a static's style are a kind, not flags: left (0) and
-    // centred (0x01) text are scaled; right-aligned text (0x02), icons (0x03),
-    // rectangles and frames (0x04 to 0x09) and bitmaps (0x0E) keep their size.
-    return (style & 0x0Eu) != 0;
+    // The low five bits of a static's style (SS_TYPEMASK) are its kind, not
+    // flags: only the pictures keep their size.
+    constexpr uint32_t typeMask = 0x1F;  // SS_TYPEMASK
+    constexpr uint32_t icon = 0x03, bitmap = 0x0E, enhancedMetafile = 0x0F;
+    const uint32_t kind = style & typeMask;
+    return kind == icon || kind == bitmap || kind == enhancedMetafile;
+}
+
+bool Fits(const Rect& window, const Rect& work)
+{
+    return window.left >= work.left && window.top >= work.top && window.right <= work.right &&
+           window.bottom <= work.bottom;
+}
+
+int NextFontHeight(int fontHeight, const Rect& scaledWindow, const Rect& work)
+{
+    const int64_t width = int64_t(scaledWindow.right) - scaledWindow.left;
+    const int64_t height = int64_t(scaledWindow.bottom) - scaledWindow.top;
+    const int64_t workWidth = int64_t(work.right) - work.left;
+    const int64_t workHeight = int64_t(work.bottom) - work.top;
+    if ((width <= workWidth && height <= workHeight) || fontHeight <= minimumFontHeight) return 0;
+    if (width <= 0 || height <= 0 || workWidth <= 0 || workHeight <= 0) return minimumFontHeight;
+    // The tighter side: workWidth / width < workHeight / height, without division.
+    const bool byWidth = workWidth * height < workHeight * width;
+    const int64_t proportional = byWidth ? fontHeight * workWidth / width : fontHeight * workHeight / height;
+    return int(std::clamp<int64_t>(proportional, minimumFontHeight, fontHeight - 1));
+}
+
+Rect KeepInside(const Rect& window, const Rect& work)
+{
+    int64_t left = window.left;
+    int64_t top = window.top;
+    if (window.right > work.right) left -= int64_t(window.right) - work.right;
+    if (window.bottom > work.bottom) top -= int64_t(window.bottom) - work.bottom;
+    left = std::max<int64_t>(left, work.left);
+    top = std::max<int64_t>(top, work.top);
+    return MakeRect(left, top, left + (int64_t(window.right) - window.left), top + (int64_t(window.bottom) - window.top));
 }
 
 Rect ScaleChild(const Rect& child, Metrics oldFont, Metrics newFont, bool keepsSize, int keptWidth, int keptHeight)

@@ -26,9 +26,23 @@ struct Rect {
 // The window grows or shrinks around its centre and keeps its frame: `window` is its window rectangle,
 // (clientWidth, clientHeight) its client size. Returns the new window rectangle.
 Rect ScaleWindow(const Rect& window, int clientWidth, int clientHeight, Metrics oldFont, Metrics newFont);
-// STATIC controls with any of the style bits 0x02, 0x04, 0x08 keep their size (the bitmap of the Info page);
-// `className` is compared case-insensitively.
+// STATIC controls of the picture kinds (style & SS_TYPEMASK: SS_ICON, SS_BITMAP, SS_ENHMETAFILE) keep their
+// size (the bitmap of the Info page); text of any alignment, frames and rectangles are scaled. `className` is
+// compared case-insensitively.
 bool KeepsSize(const std::u16string& className, uint32_t style);
+
+// Whether `window` lies wholly inside `work`.
+bool Fits(const Rect& window, const Rect& work);
+// The font for the re-layout must leave the sheet inside its monitor's work area (at a high DPI on a small
+// screen the scaled sheet can be taller than the screen, its OK button out of reach). `scaledWindow` is the
+// sheet scaled for a font of `fontHeight` pixels. Returns 0 when the sheet fits or the font is already at
+// minimumFontHeight; else a smaller height to try, in proportion to the tighter of the two sides (at least
+// one pixel less, never below minimumFontHeight).
+constexpr int minimumFontHeight = 8;
+int NextFontHeight(int fontHeight, const Rect& scaledWindow, const Rect& work);
+// `window` moved into `work`, as far as its size allows: a window larger than the work area keeps its left
+// and top edge (its caption and left column) inside.
+Rect KeepInside(const Rect& window, const Rect& work);
 // A child's new rectangle in its parent's client coordinates from its old one `child` (for a combo box the
 // caller passes the dropped-down rectangle's right and bottom). A child that keeps its size gets
 // (keptWidth, keptHeight) at the scaled top-left corner.

@@ -35,3 +35,19 @@ RowColours ColoursOf(RowLook look);
 // Whether row `sensor` (1..8) is shown for a box of `deviceKind` (2 = six inputs hides 7 and 8).
 // A number outside 1..8 is no row.
 bool RowShown(int sensor, int32_t deviceKind);
+
+// The kind of box that rows 7 and 8 are decided from: the kind of the open box, or while none is open
+// (unplugged, or closed to be opened again) the kind of the box that was open last; 0 until a box was open.
+// One decision for the opening of the sheet and for every refresh while it is open. User-interface thread.
+class LastOpenKind {
+public:
+    // Notes the kind of the box open now (0: none) and returns the kind to decide from.
+    int32_t Note(int32_t kindNow)
+    {
+        if (kindNow != 0) last = kindNow;
+        return last;
+    }
+
+private:
+    int32_t last = 0;
+};

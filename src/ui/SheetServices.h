@@ -13,6 +13,9 @@ public:
     virtual bool BoxUnreadable() = 0;
     // The kind of the open box: 0 none, 1 eight inputs, 2 six inputs.
     virtual int32_t DeviceKindNow() = 0;
+    // The kind of the open box, or of the box that was open last (0 until
+    // one was open): what rows 7 and 8 are shown for.
+    virtual int32_t RowsDeviceKind() = 0;
     // Writes the settings file from the live settings; false if it could not.
     virtual bool SaveSettings() = 0;
     // The settings file, for a message that names it.

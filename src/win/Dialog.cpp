@@ -152,6 +152,8 @@ void Dialog::EnableItem(int id, bool enabled)
 bool Dialog::PreTranslate(MSG& message)
 {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+    // A subclassed control of ours sees the key first, the innermost first.
+    HWND navigator = nullptr;
     for (HWND window = message.hwnd; window; window = ::GetParent(window)) {
         if (Control* control = Control::FromWindow(window)) {
             bool consumed = false;
@@ -162,11 +164,24 @@ bool Dialog::PreTranslate(MSG& message)
             }
             if (consumed) return true;
         }
-        if (IsOurDialog(window) && ::IsDialogMessageW(window, &message)) return true;
+        if (IsOurDialog(window) && (!navigator || NavigatesAsControl(navigator))) navigator = window;
         // GetParent of a top-level window gives its owner: stop there.
         if (!(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) break;
     }
-    return false;
+    // The dialog manager runs once, for the outermost dialog whose child
+    // dialogs in between are control parents (DS_CONTROL gives them
+    // WS_EX_CONTROLPARENT): IsDialogMessage then moves Tab and Shift+Tab
+    // through their controls as through its own, and sends Enter and Esc as
+    // IDOK and IDCANCEL to that dialog. Run for a panel instead, it would keep
+    // Tab inside the panel and swallow Enter and Esc.
+    return navigator && ::IsDialogMessageW(navigator, &message);
+}
+
+bool Dialog::NavigatesAsControl(HWND dialog)
+{
+    // A child dialog that is a control parent of a dialog of ours.
+    return (::GetWindowLongPtrW(dialog, GWL_STYLE) & WS_CHILD) &&
+           (::GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsOurDialog(::GetParent(dialog));
 }
 
 bool Dialog::IsChildDialog() const { return hwnd && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0; }
@@ -263,6 +278,17 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: {
         const WORD id = LOWORD(wParam);
         const WORD code = HIWORD(wParam);
+        // Enter on a focused button of a child dialog: the dialog manager of
+        // the outer dialog sends the button's command to the outer dialog.
+        // It goes to the button's own dialog, which knows the id.
+        const auto control = reinterpret_cast<HWND>(lParam);
+        if (control && ::IsChild(hwnd, control)) {
+            const HWND owner = ::GetParent(control);
+            if (owner != hwnd && IsOurDialog(owner)) {
+                ::SendMessageW(owner, WM_COMMAND, wParam, lParam);
+                return TRUE;
+            }
+        }
         if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return TRUE;
         if (code == BN_CLICKED || code == 1 /* accelerator */) {
             if (id == IDOK) {

@@ -77,11 +77,16 @@ public:
 
     // Offers a keyboard message of the thread's message loop to our windows
     // before it is translated and dispatched: from the window it is for up
-    // to its top-level window, a subclassed control of ours first, then each
-    // of our dialogs, the innermost first (a panel before the editor that
-    // holds it), as its dialog manager (Enter, Esc, Tab). True: consumed.
-    // Used by every message loop of the program.
+    // to its top-level window, each subclassed control of ours, the
+    // innermost first; then the dialog manager (Enter, Esc, Tab) of the
+    // outermost of our dialogs that holds it through child dialogs with
+    // DS_CONTROL (an editor and its panels: Tab goes round the editor's and
+    // the shown panel's controls, Enter and Esc act on the editor). True:
+    // consumed. Used by every message loop of the program.
     static bool PreTranslate(MSG& message);
+    // Whether `dialog` is a child dialog with WS_EX_CONTROLPARENT inside a
+    // dialog of ours, so that its parent's dialog manager navigates it.
+    static bool NavigatesAsControl(HWND dialog);
 
 protected:
     // Handlers; the defaults do what a plain dialog does.
@@ -90,7 +95,8 @@ protected:
     // focus from nobody.
     virtual BOOL OnInitDialog();
     // A top-level dialog ends itself with IDOK / IDCANCEL; a child dialog (a
-    // panel) does nothing, so Enter and Esc inside it close nothing.
+    // panel) does nothing, so an IDOK or IDCANCEL of its own closes nothing
+    // (Enter and Esc in a panel go to the dialog that holds it).
     virtual void OnOK();
     virtual void OnCancel();
     virtual bool OnCommand(WORD id, WORD code, HWND control);  // true: handled

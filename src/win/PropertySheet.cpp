@@ -57,7 +57,9 @@ INT_PTR PropertySheet::DoModal(HWND parent)
 
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK;  // no Help button
+    // No Help button, and no "?" in the caption: without PSH_NOCONTEXTHELP
+    // the sheet's frame gets the context help button.
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_NOCONTEXTHELP;
     header.hwndParent = parent;
     header.hInstance = ResourceModule();
     header.pszCaption = caption.c_str();

@@ -283,6 +283,21 @@ TEST_F(Scenario, ASixInputBoxHidesRowsSevenAndEightAndKeepsTheirSettings)
     PressButton(sheet, IDOK);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
     EXPECT_EQ(ReadFile(SettingsPath())[RecordOffset(7)], 1) << "the hidden row is stored as it was";
+
+    // Unplugged, the box that was open last still decides the rows, when the
+    // sheet opens as while it is open.
+    Kit().plugged = 0;
+    ASSERT_TRUE(WaitFor([] { return TrayTipShown(missingTip); }, 3000));
+    const HWND again = OpenSheetFromTheIcon(program);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(again, 1054)) == L"Kein Eingabegerät ist angeschlossen."; },
+                        3000));
+    testsupport::Pump(1500);  // a refresh of the status line
+    const HWND pageAgain = CurrentPageOf(again);
+    for (int id : {1047, 1048, 1006, 1007})
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(pageAgain, id))) << "box gone: " << id;
+    PressButton(again, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(again); }, 5000));
 }
 
 // Holds input `input` of the box for `milliseconds`, then lets it go.

@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes as the user's settings file. The loader must
 // never crash or read past a field, and what it accepts must be in range.
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -46,15 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Names are looked up by these values; a bad one would index past the tables.
         if (std::char_traits<char16_t>::length(ActionGroupName(record.actionGroup)) == 0) std::abort();
         if (std::char_traits<char16_t>::length(MouseActionName(record.mouseAction)) == 0) std::abort();
+        // Every target ends within its field.
+        if (FieldLength(record.path, pathLength) >= pathLength) std::abort();
     }
     const SettingsBlock block = SerializeSettings();
     if (std::memcmp(block.data(), data, size < block.size() ? size : block.size()) != 0 && size >= 8) {
         // Only the checked fields may differ from the file: the groups and
-        // mouse actions. Everything else comes back as it was read.
+        // mouse actions, and the last unit of a target, which becomes its
+        // zero. Everything else comes back as it was read.
+        constexpr size_t lastPathUnit = offsetof(SensorAction, path) + 2 * (pathLength - 1);
         for (size_t i = 0; i < (size < block.size() ? size : block.size()); ++i) {
             if (block[i] == data[i]) continue;
             const size_t inRecord = (i - 4) % sizeof(SensorAction);
-            if (i < 4 || i >= 5028 || inRecord < 4 || inRecord >= 12) std::abort();
+            const bool cutTarget = (inRecord == lastPathUnit || inRecord == lastPathUnit + 1) && block[i] == 0;
+            if (i < 4 || i >= 5028 || ((inRecord < 4 || inRecord >= 12) && !cutTarget)) std::abort();
         }
     }
     return 0;

@@ -191,6 +191,23 @@ TEST_F(SettingsFileTest, LongestPathAndKeyTextRoundTripWhole)
     EXPECT_EQ(std::u16string(one.keyText, FieldLength(one.keyText, keyTextLength)), keyText);
 }
 
+TEST_F(SettingsFileTest, PathWithoutItsZeroLoadsCutToTheLongestTargetAndIsSavedTerminated)
+{
+    const std::u16string full(pathLength, u'p');
+    storage.files[userFile] = FileBytes().Text(FileBytes::Record(3) + 12, full).bytes;
+    ASSERT_TRUE(LoadSettings(storage, messages));
+    const SensorAction three = sensorActions.Get(2);
+    EXPECT_EQ(std::u16string(three.path, FieldLength(three.path, pathLength)), full.substr(0, pathLength - 1));
+    EXPECT_EQ(three.keyText[0], 0) << "nothing spills into the next field";
+
+    SaveSettings(storage);
+    const std::vector<uint8_t>& saved = storage.files[userFile];
+    const size_t lastUnit = FileBytes::Record(3) + 12 + 2 * (pathLength - 1);
+    EXPECT_EQ(saved[lastUnit], 0);
+    EXPECT_EQ(saved[lastUnit + 1], 0);
+    EXPECT_EQ(saved[lastUnit - 2], 'p');
+}
+
 TEST_F(SettingsFileTest, LongerFileKeepsItsTailAndBytesPastTheBlockAreIgnored)
 {
     FileBytes file(settingsBlockSize + 100);

@@ -196,6 +196,16 @@ TEST(SensorRows, ColoursAndRowsOfTheSixInputBox)
     EXPECT_FALSE(RowShown(9, 1));
 }
 
+TEST(SensorRows, RowsFollowTheBoxThatIsOpenOrWasOpenLast)
+{
+    LastOpenKind kinds;
+    EXPECT_EQ(kinds.Note(0), 0) << "no box open yet: all eight rows";
+    EXPECT_EQ(kinds.Note(2), 2);
+    EXPECT_EQ(kinds.Note(0), 2) << "the six-input box is gone: its rows stay";
+    EXPECT_EQ(kinds.Note(1), 1) << "another box is open";
+    EXPECT_EQ(kinds.Note(0), 1);
+}
+
 using relayout::Metrics;
 using relayout::Rect;
 using Edges = std::tuple<int, int, int, int>;
@@ -243,12 +253,45 @@ TEST(Relayout, ChildrenScaleWithTruncationTowardZero)
 TEST(Relayout, OnlyStaticPicturesKeepTheirSize)
 {
     EXPECT_TRUE(relayout::KeepsSize(u"Static", 0x5000000E));  // SS_BITMAP
-    EXPECT_TRUE(relayout::KeepsSize(u"STATIC", 0x02));
-    EXPECT_TRUE(relayout::KeepsSize(u"static", 0x08));
+    EXPECT_TRUE(relayout::KeepsSize(u"STATIC", 0x03));        // SS_ICON
+    EXPECT_TRUE(relayout::KeepsSize(u"static", 0x0F));        // SS_ENHMETAFILE
+    EXPECT_TRUE(relayout::KeepsSize(u"Static", 0x0E | 0x200)) << "SS_CENTERIMAGE does not change the kind";
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x50000002)) << "right-aligned text is scaled";
     EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x50000001)) << "centred text is scaled";
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x0C)) << "SS_LEFTNOWORDWRAP text is scaled";
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x07)) << "a frame is scaled";
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x1E)) << "0x1E is no picture kind";
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x1000));     // SS_SUNKEN left text
     EXPECT_FALSE(relayout::KeepsSize(u"Static", 0));
     EXPECT_FALSE(relayout::KeepsSize(u"Button", 0x0E));
     EXPECT_FALSE(relayout::KeepsSize(u"Statics", 0x0E));
+}
+
+TEST(Relayout, SheetGetsASmallerFontUntilItFitsItsWorkAreaAndIsMovedInside)
+{
+    const Rect work{0, 0, 1024, 728};
+    EXPECT_EQ(relayout::NextFontHeight(27, {100, 0, 1124, 728}, work), 0) << "as large as the work area fits";
+    // 1000 pixels tall in 728: 27 × 728 / 1000 = 19 (the width would allow 27 × 1024 / 900 = 30).
+    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 900, 1000}, work), 19);
+    // Too wide: 27 × 1024 / 2048 = 13.
+    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 2048, 700}, work), 13);
+    // Just one pixel too tall: still at least one pixel smaller.
+    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 800, 729}, work), 26);
+    // Never below the smallest font; at it, the search ends.
+    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 800, 100000}, work), relayout::minimumFontHeight);
+    EXPECT_EQ(relayout::NextFontHeight(relayout::minimumFontHeight, {0, 0, 800, 100000}, work), 0);
+    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 800, 900}, {0, 0, 0, 0}), relayout::minimumFontHeight);
+
+    const auto inside = [&](const Rect& window) {
+        const Rect r = relayout::KeepInside(window, {0, 40, 1024, 768});
+        return Edges(r.left, r.top, r.right, r.bottom);
+    };
+    EXPECT_EQ(inside({10, 50, 510, 450}), Edges(10, 50, 510, 450)) << "inside: stays";
+    EXPECT_EQ(inside({800, 600, 1300, 1000}), Edges(524, 368, 1024, 768)) << "past the right and bottom";
+    EXPECT_EQ(inside({-30, 0, 470, 400}), Edges(0, 40, 500, 440)) << "past the left and top";
+    EXPECT_EQ(inside({-50, -50, 1100, 900}), Edges(0, 40, 1150, 990)) << "too large: caption and left edge inside";
+    EXPECT_TRUE(relayout::Fits({0, 40, 1024, 768}, {0, 40, 1024, 768}));
+    EXPECT_FALSE(relayout::Fits({0, 39, 1024, 768}, {0, 40, 1024, 768}));
 }
 
 TEST(SettingsTexts, EditorPanelsCaptureAndFileDialog)

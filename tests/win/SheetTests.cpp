@@ -16,6 +16,7 @@
 #include "sensors/SensorAction.h"
 #include "sensors/SensorActivity.h"
 #include "ui/CSetup.h"
+#include "ui/SensorRows.h"
 #include "win/Dialog.h"
 #include "win/Text.h"
 
@@ -25,6 +26,7 @@ class FakeServices : public SheetServices {
 public:
     bool BoxUnreadable() override { return unreadable; }
     int32_t DeviceKindNow() override { return kind; }
+    int32_t RowsDeviceKind() override { return lastOpen.Note(kind); }
     bool SaveSettings() override
     {
         ++saves;
@@ -36,6 +38,7 @@ public:
     int32_t kind = 1;
     int saves = 0;
     bool saveSucceeds = true;
+    LastOpenKind lastOpen;
 };
 
 // Runs `steps` in order while a modal loop of this thread runs: every 50 ms
@@ -146,6 +149,14 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
     sensorActions.Set(1, keyWithoutKey);
     sensorActions.Set(2, RunFileRecord(u"notepad.exe"));
     beepOnPress = 1;
+    {
+        // A page whose window is missing stores nothing: no box to read is
+        // no box unticked.
+        CSetup1 windowless(services);
+        windowless.StoreToSettings();
+        EXPECT_EQ(sensorActions.Get(0).enabled, 1);
+        EXPECT_EQ(beepOnPress, 1);
+    }
 
     CSetup sheet(L"Kontakta - Konfigurationsmwenü", services);
     CSetup1& page = sheet.GeneralPage();
@@ -165,6 +176,9 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
             expect(reinterpret_cast<HWND>(::SendMessageW(sheetWindow, PSM_GETCURRENTPAGEHWND, 0, 0)) == pageWindow,
                    "opens on Allgemein");
             expect(::IsWindowVisible(::GetDlgItem(sheetWindow, IDOK)), "OK visible");
+            // Windows puts a "?" into the caption of a sheet without
+            // PSH_NOCONTEXTHELP; Wine never does, so only Windows can fail this.
+            expect(!(::GetWindowLongPtrW(sheetWindow, GWL_EXSTYLE) & WS_EX_CONTEXTHELP), "no \"?\" in the caption");
             for (int hidden : {IDCANCEL, 12321, IDHELP})
                 expect(!::IsWindowVisible(::GetDlgItem(sheetWindow, hidden)), "button hidden: " + std::to_string(hidden));
             const RECT ok = RectIn(sheetWindow, ::GetDlgItem(sheetWindow, IDOK));
@@ -186,6 +200,30 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
             ::GetClientRect(::GetWindow(info, GW_CHILD), &logo);
             expect(logo.right == 75 && logo.bottom == 38, "the logo keeps 75 x 38 pixels");
             expect(Text(info, 1034) == L"Kontakta Version: 3.2\nfür Windows ", "version text");
+            // The contact lines fit their box of two lines, as the static
+            // draws them, and the box keeps its size.
+            const HWND contact = sheet.InfoPage().ContactText();
+            expect(win::GetText(contact) == L"Support: support@korva.example\nUpdates: www.korva.example/kontakta",
+                   "the contact static");
+            RECT box{};
+            ::GetClientRect(contact, &box);
+            const HDC contactDc = ::GetDC(contact);
+            const HGDIOBJ oldFont =
+                ::SelectObject(contactDc, reinterpret_cast<HFONT>(::SendMessageW(contact, WM_GETFONT, 0, 0)));
+            TEXTMETRICW metrics{};
+            ::GetTextMetricsW(contactDc, &metrics);
+            RECT needed{0, 0, box.right, 0};
+            const std::wstring contactText = win::GetText(contact);
+            ::DrawTextW(contactDc, contactText.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            ::SelectObject(contactDc, oldFont);
+            ::ReleaseDC(contact, contactDc);
+            expect(needed.right <= box.right && needed.bottom <= box.bottom && needed.bottom <= 2 * metrics.tmHeight,
+                   "the contact lines need " + std::to_string(needed.right) + " x " + std::to_string(needed.bottom) +
+                       " in a box of " + std::to_string(box.right) + " x " + std::to_string(box.bottom));
+            const HWND version = ::GetDlgItem(info, 1034);
+            expect(RectIn(info, contact).right - RectIn(info, contact).left <
+                       (RectIn(info, version).right - RectIn(info, version).left) / 2 + 8,
+                   "the contact box keeps its width (112 of the version's 232 units)");
 
             // The three looks of a row.
             expect(Text(pageWindow, 1025) == L"Links Klick" && page.GroupStatic(1).BackColor() == green &&
@@ -227,6 +265,11 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
         },
         [&] { return Text(sheetWindow, 1054) == L"Kein Eingabegerät ist angeschlossen."; },
         [&] {
+            services.kind = 0;  // the box is gone, not only unreadable
+            sheet.UpdateDeviceStatus();  // as the status timer does
+            for (int id : {1047, 1048, 1031, 1032})
+                expect(!::IsWindowVisible(::GetDlgItem(pageWindow, id)),
+                       "rows 7/8 stay hidden for the box that was open last: " + std::to_string(id));
             expect(services.saves == 0, "nothing saved before OK");
             ::PostMessageW(sheetWindow, WM_COMMAND, IDOK, 0);
             return true;
@@ -240,13 +283,17 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
     EXPECT_EQ(beepOnPress, 0);
 }
 
-TEST_F(SettingsSheet, TheEditorOfARowWritesOnOkOnlyAndAFailedSaveKeepsTheSheetOpen)
+TEST_F(SettingsSheet, TheEditorOfARowWritesOnOkOnlyAndAFailedSaveOfOkOrApplyKeepsTheSheetOpen)
 {
     sensorActions.Set(2, KeyRecord(0x41, true, false, false, false));  // sensor 3, switched off, no key text
     SensorAction keyed = KeyRecord(0x42, false, false, false, false);
     keyed.keyText[0] = u'B';
     sensorActions.Set(3, keyed);  // sensor 4, switched off
     services.saveSucceeds = false;
+    // A six-input box was open and is gone when the sheet opens.
+    services.lastOpen.Note(2);
+    services.kind = 0;
+    services.unreadable = true;
 
     CSetup sheet(L"Kontakta - Konfigurationsmwenü", services);
     HWND sheetWindow = nullptr;
@@ -254,8 +301,26 @@ TEST_F(SettingsSheet, TheEditorOfARowWritesOnOkOnlyAndAFailedSaveKeepsTheSheetOp
     HWND editor = nullptr;
     HWND box = nullptr;
     const SensorAction before = sensorActions.Get(3);
+    const auto messageNamesTheFile = [&] {
+        std::wstring message;
+        for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            message += win::GetText(child) + L"|";
+        return message.find(L"C:\\settings.dat") != std::wstring::npos;
+    };
     Script script({
         [&] { return (sheetWindow = sheet.GetSafeHwnd()) && (pageWindow = sheet.GeneralPage().GetSafeHwnd()); },
+        [&] {
+            for (int id : {1047, 1048, 1006, 1007})
+                EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(pageWindow, id))) << "rows of the box open last: " << id;
+            // Apply (hidden here) reports a failed save as OK does.
+            return ::PostMessageW(sheetWindow, WM_COMMAND, 12321, 0);
+        },
+        [&] { return (box = ThreadWindowTitled(L"Kontakta")) != nullptr; },
+        [&] {
+            EXPECT_TRUE(messageNamesTheFile()) << "Apply's message names the file";
+            return ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        },
+        [&] { return !::IsWindow(box); },
         [&] { return ::PostMessageW(::GetDlgItem(pageWindow, 1003), BM_CLICK, 0, 0); },  // edit sensor 4
         [&] { return (editor = ThreadWindowTitled(L"Aktion für Sensor 4 bearbeiten")) != nullptr; },
         [&] { return !::IsWindowEnabled(sheetWindow) && ::PostMessageW(editor, WM_COMMAND, IDCANCEL, 0); },
@@ -282,10 +347,7 @@ TEST_F(SettingsSheet, TheEditorOfARowWritesOnOkOnlyAndAFailedSaveKeepsTheSheetOp
         },
         [&] { return (box = ThreadWindowTitled(L"Kontakta")) != nullptr; },
         [&] {
-            std::wstring message;
-            for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-                message += win::GetText(child) + L"|";
-            EXPECT_NE(message.find(L"C:\\settings.dat"), std::wstring::npos) << "the message names the file";
+            EXPECT_TRUE(messageNamesTheFile()) << "the message names the file";
             return ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         },
         [&] { return !::IsWindow(box); },
@@ -296,7 +358,7 @@ TEST_F(SettingsSheet, TheEditorOfARowWritesOnOkOnlyAndAFailedSaveKeepsTheSheetOp
     });
     sheet.DoModal(nullptr);
     EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-    EXPECT_EQ(services.saves, 1) << "the close box saves nothing";
+    EXPECT_EQ(services.saves, 2) << "Apply and OK tried; the close box saves nothing";
 }
 
 TEST_F(SettingsSheet, TheTestPageFollowsTheSwitchesSetsTheFiltersAndHoldsActionsBackOnlyWhileShown)
