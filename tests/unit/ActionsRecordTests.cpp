@@ -55,6 +55,9 @@ std::vector<uint8_t> Save(const SettingsBlock& block, const std::vector<uint8_t>
 
 }  // namespace release
 
+constexpr size_t recordAt = settingsBlockSize + 48;  // after the filters' record
+const std::vector<uint8_t> plainFile(settingsBlockSize);
+
 SettingsBlock BlockOf(const SensorActions& records)
 {
     SettingsBlock block{};
@@ -71,46 +74,42 @@ SensorActions RecordsOf(const std::vector<uint8_t>& file)
     return records;
 }
 
-const uint8_t* TailOf(const std::vector<uint8_t>& file) { return file.data() + settingsBlockSize; }
-size_t TailLength(const std::vector<uint8_t>& file) { return file.size() - settingsBlockSize; }
+std::optional<SettingsExtension> FiltersOf(const std::vector<uint8_t>& file)
+{
+    return DecodeSettingsExtension(file.data() + settingsBlockSize, file.size() - settingsBlockSize);
+}
 
-// A live configuration that uses every later option, with its filters.
+// A live configuration that uses every later option.
 struct Configuration {
     SensorActions live = DefaultSensorActions();
     ActionsSettings settings;
-    SettingsExtension filters;
+    SettingsExtension filters;  // every filter 0: the filters' record is written anyway
 
     Configuration()
     {
-        live[0] = MouseRecord(MouseActionKind::DoubleClick);  // a direction sensor, formerly a double click
+        live[0] = MouseRecord(MouseActionKind::DoubleClick);       // a direction sensor, formerly a double click
         live[1] = MouseRecord(MouseActionKind::LeftPressRelease);  // latched left button
         live[2] = KeyRecord(0x44, false, false, false, false);     // WIN+D
         live[3] = KeyRecord(0, false, false, false, false);        // SHIFT alone, latched
-        live[4] = MouseRecord(MouseActionKind::RightClick);        // pause / resume
-        live[4].enabled = 0;                                       // switched off by the carer
-        live[5] = MouseRecord(MouseActionKind::LeftClick);         // a plain old action
+        live[4] = MouseRecord(MouseActionKind::RightClick);        // pause / resume, switched off by the carer
+        live[4].enabled = 0;
+        live[5] = MouseRecord(MouseActionKind::LeftClick);  // a plain old action
+        live[6].enabled = 1;
         settings.sensors[0] = {int32_t(Group::MovePointer), int32_t(PointerDirection::UpLeft)};
         settings.sensors[1].latch = true;
         settings.sensors[2].win = true;
         settings.sensors[3] = {blockGroup, 0, true, false, ModifierAlone::Shift};
         settings.sensors[4] = {int32_t(Group::Control), int32_t(ControlAction::PauseOrResume)};
         settings.sensors[6] = {int32_t(Group::Wheel), int32_t(WheelDirection::Down)};
-        live[6].enabled = 1;
         settings.pointer = {80, 1200, 700};
         settings.wheel = {400, 12};
     }
 
-    SettingsBlock StoredBlock() const
+    std::vector<uint8_t> Save(const std::vector<uint8_t>& oldFile) const
     {
         SensorActions stored;
         for (size_t i = 0; i < stored.size(); ++i) stored[i] = StoredBlockRecord(live[i], settings.sensors[i]);
-        return BlockOf(stored);
-    }
-
-    std::vector<uint8_t> Save(const std::vector<uint8_t>& oldFile) const
-    {
-        return SettingsFileContentWithActions(StoredBlock(), oldFile, filters,
-                                              EncodeActionsRecord(settings, live));
+        return SettingsFileContentWithActions(BlockOf(stored), oldFile, filters, EncodeActionsRecord(settings, live));
     }
 };
 
@@ -123,44 +122,38 @@ Loaded Load(const std::vector<uint8_t>& file)
 {
     Loaded loaded{RecordsOf(file), {}};
     for (SensorAction& record : loaded.records) ClampSensorAction(record);
-    loaded.settings = ApplyActionsRecord(
-        file.size() > settingsBlockSize ? DecodeActionsRecordInTail(TailOf(file), TailLength(file)) : std::nullopt,
-        loaded.records);
+    const uint8_t* tail = file.data() + settingsBlockSize;
+    const size_t tailLength = file.size() - settingsBlockSize;
+    loaded.settings =
+        ApplyActionsRecord(tailLength ? DecodeActionsRecordInTail(tail, tailLength) : std::nullopt, loaded.records);
     return loaded;
 }
 
 }  // namespace
 
-TEST(ActionsRecord, AFileOfBothRecords_ShouldComeBackWhole_AfterTheCurrentReleaseSavedIt)
+TEST(ActionsRecord, File_ShouldKeepFiltersActionsAndSpeeds_WhenTheCurrentReleaseSavedItBetween)
 {
-    Configuration config;  // every filter 0: the filters' record is written anyway
-    const std::vector<uint8_t> file = config.Save(std::vector<uint8_t>(settingsBlockSize));
-    ASSERT_EQ(file.size(), settingsBlockSize + 16 + 32 + actionsRecordHeaderSize + actionsRecordPayloadSize);
-    EXPECT_EQ(std::memcmp(TailOf(file), "KTXE", 4), 0) << "the filters' record comes first";
-    EXPECT_EQ(std::memcmp(TailOf(file) + 48, "KTXA", 4), 0);
-
-    // What the release reads: its block unchanged by its range check, the
-    // new actions switched off there, and its filters.
+    Configuration config;
+    const std::vector<uint8_t> file = config.Save(plainFile);
+    ASSERT_EQ(file.size(), recordAt + actionsRecordHeaderSize + actionsRecordPayloadSize);
+    ASSERT_EQ(std::memcmp(file.data() + recordAt, "KTXA", 4), 0) << "after the filters' record, written anyway";
+    // What the release reads: a block its range check leaves as it is, the new actions switched off there.
     const SensorActions stored = RecordsOf(file);
     for (SensorAction record : stored) EXPECT_FALSE(ClampSensorAction(record));
     EXPECT_EQ(stored[0].enabled, 0);
     EXPECT_EQ(stored[0].mouseAction, int32_t(MouseActionKind::DoubleClick)) << "the action it held before";
     EXPECT_EQ(stored[2].enabled, 0) << "WIN+D would be a plain D there";
     EXPECT_EQ(stored[1].enabled, 1) << "a latched button works unlatched there";
-    EXPECT_EQ(stored[5].enabled, 1);
-    const auto releaseFilters = DecodeSettingsExtension(TailOf(file), TailLength(file));
-    ASSERT_TRUE(releaseFilters);
 
-    // The release saves: its block and its filters, the rest kept.
+    // The release saves its block and other filters, and keeps the rest.
     SettingsExtension changedFilters;
     changedFilters.filters[2] = {150, 400};
     const std::vector<uint8_t> resaved = release::Save(BlockOf(stored), file, changedFilters);
-
     const Loaded loaded = Load(resaved);
     EXPECT_EQ(loaded.settings, config.settings) << "new actions, latches, modifiers, speeds and wheel all kept";
     for (size_t i = 0; i < loaded.records.size(); ++i)
         EXPECT_EQ(loaded.records[i].enabled, config.live[i].enabled) << "sensor " << i + 1;
-    EXPECT_EQ(DecodeSettingsExtension(TailOf(resaved), TailLength(resaved))->filters, changedFilters.filters);
+    EXPECT_EQ(FiltersOf(resaved)->filters, changedFilters.filters);
 
     // Saved again by the new Kontakta: the same file as before, filters aside.
     config.filters = changedFilters;
@@ -169,16 +162,15 @@ TEST(ActionsRecord, AFileOfBothRecords_ShouldComeBackWhole_AfterTheCurrentReleas
     EXPECT_EQ(again.size(), file.size());
 }
 
-TEST(ActionsRecord, ASensorThatTheReleaseChangedSince_ShouldFollowTheBlock)
+TEST(ActionsRecord, BlockRecord_ShouldWin_WhenTheCurrentReleaseChangedTheSensorSince)
 {
     const Configuration config;
-    const std::vector<uint8_t> file = config.Save(std::vector<uint8_t>(settingsBlockSize));
+    const std::vector<uint8_t> file = config.Save(plainFile);
     SensorActions stored = RecordsOf(file);
-    stored[0].enabled = 1;  // a carer ticked the direction sensor in the release: a double click there
+    stored[0].enabled = 1;        // a carer ticked the direction sensor there: a double click
     stored[2].virtualKey = 0x45;  // and made WIN+D an E
     const Loaded loaded = Load(release::Save(BlockOf(stored), file, {}));
-
-    EXPECT_EQ(loaded.settings.sensors[0], SensorExtras{}) << "the block wins for that sensor";
+    EXPECT_EQ(loaded.settings.sensors[0], SensorExtras{});
     EXPECT_EQ(loaded.records[0].enabled, 1);
     EXPECT_EQ(loaded.records[0].mouseAction, int32_t(MouseActionKind::DoubleClick));
     EXPECT_EQ(loaded.settings.sensors[2], SensorExtras{});
@@ -187,65 +179,54 @@ TEST(ActionsRecord, ASensorThatTheReleaseChangedSince_ShouldFollowTheBlock)
     EXPECT_EQ(loaded.settings.pointer, config.settings.pointer);
 }
 
-TEST(ActionsRecord, AMissingShortDamagedOrLaterRecord_ShouldMeanNoNewActions_AndLoseNothingElse)
+TEST(ActionsRecord, Load_ShouldGiveNoNewActionsAndLoseNothingElse_WhenTheRecordIsShortDamagedOrLater)
 {
     Configuration config;
     config.filters.filters[7] = {300, 0};
-    const std::vector<uint8_t> file = config.Save(std::vector<uint8_t>(settingsBlockSize));
-    const size_t recordAt = settingsBlockSize + 48;
+    const std::vector<uint8_t> file = config.Save(plainFile);
     const SensorActions stored = RecordsOf(file);
-
     std::vector<std::vector<uint8_t>> spoiled;
     for (size_t length = settingsBlockSize; length < file.size(); length += 7)
         spoiled.emplace_back(file.begin(), file.begin() + length);  // cut short anywhere
     for (size_t at = recordAt; at < file.size(); ++at) {
-        if (at >= recordAt + 6 && at < recordAt + 8) continue;  // the reserved word is not checked
-        std::vector<uint8_t> flipped = file;
-        flipped[at] ^= 0x20;
-        spoiled.push_back(flipped);
+        if (at == recordAt + 6 || at == recordAt + 7) continue;  // the reserved word is not checked
+        spoiled.push_back(file);
+        spoiled.back()[at] ^= 0x20;
     }
-    std::vector<uint8_t> later = file;
-    later[recordAt + 4] = 2;  // a later version
-    spoiled.push_back(later);
+    spoiled.push_back(file);
+    spoiled.back()[recordAt + 4] = 2;  // a later version
 
     for (const std::vector<uint8_t>& bytes : spoiled) {
         const Loaded loaded = Load(bytes);
         ASSERT_EQ(loaded.settings, ActionsSettings{}) << bytes.size();
         ASSERT_EQ(std::memcmp(loaded.records.data(), stored.data(), sizeof stored), 0) << "the block as it is";
         if (bytes.size() >= recordAt) {
-            ASSERT_EQ(DecodeSettingsExtension(TailOf(bytes), TailLength(bytes))->filters, config.filters.filters);
+            ASSERT_EQ(FiltersOf(bytes)->filters, config.filters.filters);
         }
     }
 }
 
-TEST(ActionsRecord, Save_ShouldNeverOverwriteWhatItDoesNotKnow_AndKeepTheFileAtTheBlockWithoutOptions)
+TEST(ActionsRecord, Save_ShouldKeepWhatItDoesNotKnow_AndWriteOnlyTheBlock_WhenNothingFollowsIt)
 {
     const Configuration config;
     const SettingsBlock block = BlockOf(DefaultSensorActions());
-    const std::vector<uint8_t> plain(settingsBlockSize);
-    EXPECT_EQ(SettingsFileContentWithActions(block, plain, {}, {}).size(), settingsBlockSize);
-
-    std::vector<uint8_t> foreign = plain;
-    foreign.insert(foreign.end(), {'Z', 'I', 'P', 0, 1, 2});
+    EXPECT_EQ(SettingsFileContentWithActions(block, plainFile, {}, {}).size(), settingsBlockSize);
+    const std::vector<uint8_t> foreignTail{'Z', 'I', 'P', 0, 1, 2};
+    std::vector<uint8_t> foreign = plainFile;
+    foreign.insert(foreign.end(), foreignTail.begin(), foreignTail.end());
     const std::vector<uint8_t> overForeign = config.Save(foreign);
-    EXPECT_EQ(std::vector<uint8_t>(overForeign.begin() + settingsBlockSize, overForeign.end()),
-              (std::vector<uint8_t>{'Z', 'I', 'P', 0, 1, 2}));
+    EXPECT_EQ(std::vector<uint8_t>(overForeign.begin() + settingsBlockSize, overForeign.end()), foreignTail);
 
-    // A later version of our record stays as it is, and what follows it too.
-    std::vector<uint8_t> later = config.Save(plain);
-    later[settingsBlockSize + 48 + 4] = 9;
+    std::vector<uint8_t> later = config.Save(plainFile);
+    later[recordAt + 4] = 9;
     later.insert(later.end(), {0xAB, 0xCD});
-    const std::vector<uint8_t> kept = config.Save(later);
-    EXPECT_EQ(kept, later);
+    EXPECT_EQ(config.Save(later), later) << "a later version of our record stays, and what follows it";
 
-    // Bytes after our record are kept after the new one.
-    std::vector<uint8_t> followed = config.Save(plain);
+    std::vector<uint8_t> followed = config.Save(plainFile);
     followed.insert(followed.end(), {'K', 'T', 'X', 'Q'});
-    const std::vector<uint8_t> resaved = config.Save(followed);
-    EXPECT_EQ(resaved, followed);
-    // No later options any more: the old record goes, the filters' record and the rest stay.
-    const std::vector<uint8_t> cleared = SettingsFileContentWithActions(block, followed, {}, {});
-    EXPECT_EQ(cleared.size(), settingsBlockSize + 48 + 4);
+    EXPECT_EQ(config.Save(followed), followed) << "bytes after our record are kept after the new one";
+    EXPECT_EQ(SettingsFileContentWithActions(block, followed, {}, {}).size(), recordAt + 4)
+        << "no later options any more: the old record goes, the filters' record and the rest stay";
 }
 
 TEST(ActionsRecord, Decode_ShouldHoldValuesToTheirRanges_AndDropEntriesNamingNoAction)
@@ -253,10 +234,10 @@ TEST(ActionsRecord, Decode_ShouldHoldValuesToTheirRanges_AndDropEntriesNamingNoA
     Configuration config;
     std::vector<uint8_t> record = EncodeActionsRecord(config.settings, config.live);
     uint8_t* payload = record.data() + actionsRecordHeaderSize;
-    std::memset(payload, 0, 10);                      // speeds and wheel all 0
-    payload[12 + 0 * 12 + 4] = 9;                     // sensor 1: no such group
-    payload[12 + 4 * 12 + 5] = 2;                     // sensor 5: no such control action
-    payload[12 + 3 * 12 + 7] = 17;                    // sensor 4: no such modifier
+    std::memset(payload, 0, 10);   // speeds and wheel all 0
+    payload[12 + 0 * 12 + 4] = 9;  // sensor 1: no such group
+    payload[12 + 4 * 12 + 5] = 2;  // sensor 5: no such control action
+    payload[12 + 3 * 12 + 7] = 17;  // sensor 4: no such modifier
     const uint32_t crc = Crc32(payload, actionsRecordPayloadSize);
     for (int i = 0; i < 4; ++i) record[12 + i] = uint8_t(crc >> (8 * i));
 
