@@ -1,0 +1,57 @@
+// Writes the seed inputs of actions_record_fuzz into the folder it is given:
+// valid tails from our own encoders, so the fuzzer starts past the checksums.
+// Fails if a seed does not decode, so a change of the format cannot leave the
+// fuzzer with seeds it rejects.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "settings/ActionsRecord.h"
+
+using namespace actions;
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) return 2;
+    const std::filesystem::path folder = argv[1];
+    std::filesystem::create_directories(folder);
+
+    // Sensors 2 to 8 keep their default block records, as the fuzz target's
+    // loader has them; sensor 1 is on in the block, so the block wins for it.
+    ActionsSettings settings;
+    settings.sensors[0] = {int32_t(Group::MovePointer), int32_t(PointerDirection::Up)};
+    settings.sensors[1] = {int32_t(Group::MovePointer), int32_t(PointerDirection::DownRight)};
+    settings.sensors[2] = {blockGroup, 0, true, true, ModifierAlone::None};
+    settings.sensors[3] = {blockGroup, 0, true, false, ModifierAlone::Win};
+    settings.sensors[4] = {int32_t(Group::Control), int32_t(ControlAction::ReleaseAll)};
+    settings.sensors[5] = {int32_t(Group::Wheel), int32_t(WheelDirection::Left)};
+    settings.sensors[7] = {int32_t(Group::Control), int32_t(ControlAction::PauseOrResume)};
+    settings.pointer = {120, 2000, 300};
+    settings.wheel = {0, 10};
+    const std::vector<uint8_t> record = EncodeActionsRecord(settings, DefaultSensorActions());
+    SettingsExtension filters;
+    filters.filters[1] = {150, 400};
+    const std::vector<uint8_t> extension = EncodeSettingsExtension(filters);
+    const auto join = [](std::vector<std::vector<uint8_t>> parts) {
+        std::vector<uint8_t> bytes;
+        for (const auto& part : parts) bytes.insert(bytes.end(), part.begin(), part.end());
+        return bytes;
+    };
+    const std::vector<std::vector<uint8_t>> seeds = {
+        join({extension, record}),                        // as the new Kontakta writes it
+        join({extension, record, {'K', 'T', 'X', 'Q'}}),  // with a later record after it
+        join({record, {'Z', 'I', 'P'}}),                  // without the filters' record
+    };
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        if (!DecodeActionsRecordInTail(seeds[i].data(), seeds[i].size())) {
+            std::fprintf(stderr, "seed %zu does not decode\n", i + 1);
+            return 1;
+        }
+        std::ofstream out(folder / ("seed-" + std::to_string(i + 1)), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(seeds[i].data()), std::streamsize(seeds[i].size()));
+        if (!out) return 1;
+    }
+    return 0;
+}
