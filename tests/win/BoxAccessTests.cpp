@@ -65,6 +65,25 @@ TEST_F(PollingWithStandIn, ReplugAndDeviceChangeReopenTheBoxAndPollingResumes)
     Release(1);
 }
 
+// While the key capture field's hook is installed on the user-interface
+// thread, neither the 2 s retry nor a device change opens the kit there; the
+// end of the hold does what was asked for meanwhile.
+TEST_F(PollingWithStandIn, SlowWorkWaitsWhileTheCaptureHookIsInstalled)
+{
+    captureHookStandIn = true;
+    Control().devices[0].readsFail = 1;
+    state.startupPending = false;
+    ASSERT_TRUE(PumpUntil([&] { return state.readFailed.load(); }, 3000));
+    const uint32_t opens = Control().opens;
+    Control().devices[0].readsFail = 0;
+    ::SendMessageW(io.GetSafeHwnd(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);  // count 1: changed
+    testsupport::Pump(4500);
+    EXPECT_EQ(Control().opens, opens) << "no retry and no re-open while the hook is installed";
+    EXPECT_TRUE(state.readFailed);
+    captureHookStandIn = false;
+    EXPECT_TRUE(PumpUntil([&] { return !state.readFailed; }, 3000)) << "within 2 s of the hook's end";
+}
+
 TEST_F(PollingWithStandIn, DeviceChangeWithoutACountChangeAndForeignTimersOpenNothing)
 {
     const uint32_t opens = Control().opens;

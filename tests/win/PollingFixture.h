@@ -83,6 +83,11 @@ inline void Broadcast(WPARAM event)
     ::SendMessageTimeoutW(HWND_BROADCAST, WM_DEVICECHANGE, event, 0, SMTO_ABORTIFHUNG, 1000, &result);
 }
 
+// Stands for the key capture field's hook: while set, the device access holds
+// back its slow work, as the program does while the hook is installed.
+inline std::atomic<bool> captureHookStandIn{false};
+inline bool CaptureHookInstalled() { return captureHookStandIn; }
+
 class PollingWithStandIn : public ::testing::Test {
 protected:
     void SetUp() override
@@ -124,6 +129,7 @@ protected:
         io.CloseKit();
         io.DestroyWindow();
         messages.DestroyWindow();
+        captureHookStandIn = false;
     }
     void Configure(int sensor, const SensorAction& record) { state.records.Set(sensor - 1, record); }
     static SensorAction Mouse(MouseActionKind kind)
@@ -168,7 +174,7 @@ protected:
     Win32KeyboardSettings settings;
     KitLibrary kit;
     StandInCounter counter;
-    CIoControl io{kit, counter, state.readFailed};
+    CIoControl io{kit, counter, state.readFailed, &CaptureHookInstalled};
     CActionControl actionControl{held, settings};
     CMsgBox messages;
     // Targets open on a thread of their own, as in the program: the polling
