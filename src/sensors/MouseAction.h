@@ -2,6 +2,9 @@
 // the left, middle or right button at the cursor's current position.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
 #include "sensors/ActionServices.h"
 #include "sensors/SensorAction.h"
 
@@ -22,3 +25,17 @@ void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& inp
 // `buttonsSwapped` the left and right flags change places; the middle button
 // stays.
 uint32_t PhysicalButtonFlags(uint32_t flags, bool buttonsSwapped);
+
+// PhysicalButtonFlags with a memory: a release goes to the physical button
+// that its press went to, even when the setting was changed while the button
+// was held, so a release never leaves the other button down. A release
+// without a press seen follows the current setting. One thread at a time
+// (the polling thread, or a crashing program's last release).
+class PhysicalButtons {
+public:
+    uint32_t Map(uint32_t flags, bool buttonsSwapped);
+
+private:
+    std::atomic<uint32_t> pressed{0};         // left/right down flags whose press went out
+    std::atomic<uint32_t> pressedSwapped{0};  // ... and went out swapped
+};

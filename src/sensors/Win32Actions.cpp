@@ -26,7 +26,7 @@ bool Win32Input::SendMouseButton(uint32_t flags)
     // Injected button events name the physical buttons, which the user may
     // have swapped (SwapMouseButton: "the left button generates right-button
     // messages"); "Links" is the primary click whatever the setting.
-    input.mi.dwFlags = PhysicalButtonFlags(flags, ::GetSystemMetrics(SM_SWAPBUTTON) != 0);
+    input.mi.dwFlags = physicalButtons.Map(flags, ::GetSystemMetrics(SM_SWAPBUTTON) != 0);
     input.mi.time = 0;
     input.mi.dwExtraInfo = kontaktaInputTag;
     const bool inserted = ::SendInput(1, &input, sizeof input) == 1;

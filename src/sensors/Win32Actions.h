@@ -10,6 +10,7 @@
 
 #include "sensors/ActionServices.h"
 #include "sensors/InputGuard.h"
+#include "sensors/MouseAction.h"
 #include "win/Handle.h"
 
 class CMsgBox;
@@ -27,6 +28,7 @@ public:
 
 private:
     InputGuard* guard;
+    PhysicalButtons physicalButtons;
 };
 
 class Win32Clock : public Clock {

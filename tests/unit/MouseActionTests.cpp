@@ -86,4 +86,19 @@ TEST(PhysicalButtonFlags, SwappedButtons_ShouldExchangeLeftAndRight_AndKeepTheMi
         EXPECT_EQ(PhysicalButtonFlags(flags, false), flags) << "not swapped: as they are";
 }
 
+// The setting changed while a sensor held "Links": the release goes to the
+// physical button that the press went to, and no button stays down.
+TEST(PhysicalButtons, Release_ShouldGoToTheButtonOfItsPress_WhenTheSettingChangedMeanwhile)
+{
+    using namespace MouseFlags;
+    PhysicalButtons buttons;
+    EXPECT_EQ(buttons.Map(LeftDown, false), LeftDown);
+    EXPECT_EQ(buttons.Map(LeftUp, true), LeftUp);
+    EXPECT_EQ(buttons.Map(RightDown, true), LeftDown);
+    EXPECT_EQ(buttons.Map(RightUp, false), LeftUp);
+    EXPECT_EQ(buttons.Map(LeftUp, true), RightUp) << "a release without a press follows the setting";
+    EXPECT_EQ(buttons.Map(LeftDown, true), RightDown) << "the next press follows the new setting";
+    EXPECT_EQ(buttons.Map(MiddleDown, true), MiddleDown);
+}
+
 }  // namespace
