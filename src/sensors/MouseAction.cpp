@@ -66,3 +66,39 @@ void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& inp
         break;
     }
 }
+
+uint32_t PhysicalButtonFlags(uint32_t flags, bool buttonsSwapped)
+{
+    if (!buttonsSwapped) return flags;
+    constexpr uint32_t left = MouseFlags::LeftDown | MouseFlags::LeftUp;
+    constexpr uint32_t right = MouseFlags::RightDown | MouseFlags::RightUp;
+    // Left down/up are bits 1 and 2, right down/up bits 3 and 4.
+    return (flags & ~(left | right)) | ((flags & left) << 2) | ((flags & right) >> 2);
+}
+
+uint32_t PhysicalButtons::Map(uint32_t flags, bool buttonsSwapped)
+{
+    struct Button {
+        uint32_t down;
+        uint32_t up;
+    };
+    uint32_t result = flags & ~(MouseFlags::LeftDown | MouseFlags::LeftUp | MouseFlags::RightDown | MouseFlags::RightUp);
+    for (const Button button : {Button{MouseFlags::LeftDown, MouseFlags::LeftUp},
+                                Button{MouseFlags::RightDown, MouseFlags::RightUp}}) {
+        const uint32_t own = flags & (button.down | button.up);
+        if (own == 0) continue;
+        bool swapped = buttonsSwapped;
+        if ((own & button.down) == 0 && (pressed.load() & button.down) != 0)
+            swapped = (pressedSwapped.load() & button.down) != 0;  // the release follows its press
+        result |= PhysicalButtonFlags(own, swapped);
+        if (own & button.up) {
+            pressed.fetch_and(~button.down);
+            pressedSwapped.fetch_and(~button.down);
+        } else {
+            pressed.fetch_or(button.down);
+            if (swapped) pressedSwapped.fetch_or(button.down);
+            else pressedSwapped.fetch_and(~button.down);
+        }
+    }
+    return result;
+}

@@ -2,6 +2,9 @@
 // the left, middle or right button at the cursor's current position.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
 #include "sensors/ActionServices.h"
 #include "sensors/SensorAction.h"
 
@@ -14,3 +17,25 @@ void SendMouseInput(uint32_t flags, InputSink& input, Sounds& sounds, Clock& clo
 // completely on the press. A mouse action outside the known kinds does nothing.
 void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& input, Sounds& sounds,
                         Clock& clock);
+
+// The button flags to hand to the system for `flags`, where "Links" means the
+// primary button and "Rechts" the secondary one. Injected button events name
+// the physical buttons: with the buttons swapped for a left-handed user
+// (SM_SWAPBUTTON), a left-button event is the secondary click. So with
+// `buttonsSwapped` the left and right flags change places; the middle button
+// stays.
+uint32_t PhysicalButtonFlags(uint32_t flags, bool buttonsSwapped);
+
+// PhysicalButtonFlags with a memory: a release goes to the physical button
+// that its press went to, even when the setting was changed while the button
+// was held, so a release never leaves the other button down. A release
+// without a press seen follows the current setting. One thread at a time
+// (the polling thread, or a crashing program's last release).
+class PhysicalButtons {
+public:
+    uint32_t Map(uint32_t flags, bool buttonsSwapped);
+
+private:
+    std::atomic<uint32_t> pressed{0};         // left/right down flags whose press went out
+    std::atomic<uint32_t> pressedSwapped{0};  // ... and went out swapped
+};

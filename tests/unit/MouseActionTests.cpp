@@ -71,4 +71,34 @@ TEST_F(MouseActionTest, RefusedEventBeepsAndTheSequenceGoesOn)
                                         "error beep", "sleep 5"}));
 }
 
+// Injected button events name the physical buttons; for a left-handed user
+// (buttons swapped) "Links" must still be the primary click.
+TEST(PhysicalButtonFlags, SwappedButtons_ShouldExchangeLeftAndRight_AndKeepTheMiddle)
+{
+    using namespace MouseFlags;
+    EXPECT_EQ(PhysicalButtonFlags(LeftDown, true), RightDown);
+    EXPECT_EQ(PhysicalButtonFlags(LeftUp, true), RightUp);
+    EXPECT_EQ(PhysicalButtonFlags(RightDown, true), LeftDown);
+    EXPECT_EQ(PhysicalButtonFlags(RightUp, true), LeftUp);
+    EXPECT_EQ(PhysicalButtonFlags(MiddleDown | MiddleUp, true), MiddleDown | MiddleUp);
+    EXPECT_EQ(PhysicalButtonFlags(LeftDown | RightUp, true), RightDown | LeftUp);
+    for (uint32_t flags : {LeftDown, LeftUp, RightDown, RightUp, MiddleDown})
+        EXPECT_EQ(PhysicalButtonFlags(flags, false), flags) << "not swapped: as they are";
+}
+
+// The setting changed while a sensor held "Links": the release goes to the
+// physical button that the press went to, and no button stays down.
+TEST(PhysicalButtons, Release_ShouldGoToTheButtonOfItsPress_WhenTheSettingChangedMeanwhile)
+{
+    using namespace MouseFlags;
+    PhysicalButtons buttons;
+    EXPECT_EQ(buttons.Map(LeftDown, false), LeftDown);
+    EXPECT_EQ(buttons.Map(LeftUp, true), LeftUp);
+    EXPECT_EQ(buttons.Map(RightDown, true), LeftDown);
+    EXPECT_EQ(buttons.Map(RightUp, false), LeftUp);
+    EXPECT_EQ(buttons.Map(LeftUp, true), RightUp) << "a release without a press follows the setting";
+    EXPECT_EQ(buttons.Map(LeftDown, true), RightDown) << "the next press follows the new setting";
+    EXPECT_EQ(buttons.Map(MiddleDown, true), MiddleDown);
+}
+
 }  // namespace
