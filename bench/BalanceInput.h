@@ -24,11 +24,12 @@ public:
         }
         return true;
     }
-    void SendKey(uint8_t virtualKey, bool down) override
+    bool SendKey(uint8_t virtualKey, bool down) override
     {
         std::lock_guard<std::mutex> guard(lock);
         ++events;
         keys[virtualKey] = down;
+        return true;
     }
 
     bool AnythingDown() const

@@ -20,7 +20,9 @@
 #include <random>
 #include <vector>
 
+#include "Fakes.h"
 #include "KitSimControl.h"
+#include "TestState.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
 #include "win/Utilities.h"
@@ -46,7 +48,7 @@ public:
         if (flags == MouseFlags::LeftDown) sentAt = testsupport::NowMilliseconds();
         return target.SendMouseButton(flags);
     }
-    void SendKey(uint8_t virtualKey, bool down) override { target.SendKey(virtualKey, down); }
+    bool SendKey(uint8_t virtualKey, bool down) override { return target.SendKey(virtualKey, down); }
     std::atomic<double> sentAt{0};
 
 private:
@@ -124,12 +126,6 @@ struct WaitOnly {
     }
 };
 
-class NoShell : public Shell {
-public:
-    bool OpenTarget(const std::u16string&) override { return true; }
-    void ShowFailure(const std::u16string&) override {}
-};
-
 double ThreadCpuMilliseconds(HANDLE thread)
 {
     FILETIME created, exited, kernel, user;
@@ -170,24 +166,25 @@ int wmain(int argc, wchar_t** argv)
     Win32KeyboardSettings keyboard;
     KitLibrary kit;
     StandInCounter counter;
-    NoShell shell;
-    CIoControl io(kit, counter);
+    NullShell shell;
+    TestState state;
+    state.startupPending = true;
+    state.beepOnPress = 0;
+    CIoControl io(kit, counter, state.readFailed);
     CActionControl actionControl(held, keyboard);
     ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
     TimedSource timedSource(io);
-    CManager manager(timedSource, actions);
+    CManager manager(timedSource, actions, state.shared);
 
-    ResetSettingsToDefaults();
-    beepOnPress = 0;
     SensorAction sensor = DefaultSensorAction(1);  // sensor 1: left press/release
-    sensorActions.Set(0, sensor);
+    state.records.Set(0, sensor);
 
     testsupport::TargetWindow target;
     target.Activate();
     io.Create();
     manager.Create();
     actionControl.Create();
-    startupPending = false;
+    state.startupPending = false;
     testsupport::Pump(200);
 
     // Latency: the input is set at a random moment of the 20 ms poll period.
@@ -275,9 +272,9 @@ int wmain(int argc, wchar_t** argv)
     // The work of one cycle itself (read through the stand-in, decode,
     // compare), timed on this thread once the polling thread has ended.
     manager.StopPolling();
-    SensorPoller poller(io, actions);
+    SensorPoller poller(io, actions, state.shared);
     constexpr int cycles = 100000;
-    readFailed = false;
+    state.readFailed = false;
     const uint32_t readsAtStart = control->reads;
     const double cyclesStart = testsupport::NowMilliseconds();
     for (int cycle = 0; cycle < cycles; ++cycle) poller.Cycle();
@@ -285,7 +282,7 @@ int wmain(int argc, wchar_t** argv)
     std::printf("One cycle's own work: %.2f us (%u reads), so %.4f %% of one core at 50 cycles a second\n",
                 cycleMicroseconds, control->reads - readsAtStart, cycleMicroseconds * 50 / 1e4);
 
-    startupPending = true;
+    state.startupPending = true;
     actionControl.DestroyWindow();
     manager.DestroyWindow();
     io.CloseKit();

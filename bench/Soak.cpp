@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "BalanceInput.h"
+#include "Fakes.h"
 #include "KitSimControl.h"
 #include "SensorRecords.h"
+#include "TestState.h"
 #include "TestSupport.h"
 #include "sensors/CActionControl.h"
 #include "sensors/CIoControl.h"
@@ -74,18 +76,6 @@ public:
 
 private:
     Kit& kit;
-};
-
-class QuietSounds : public Sounds {
-public:
-    void PlayPressSound() override {}
-    void ErrorBeep() override {}
-};
-
-class NoShell : public Shell {
-public:
-    bool OpenTarget(const std::u16string&) override { return true; }
-    void ShowFailure(const std::u16string&) override {}
 };
 
 // Ends the process when the user-interface thread stays inside one step for
@@ -168,25 +158,26 @@ int wmain(int argc, wchar_t** argv)
     Watchdog watchdog;
     BalanceInput system;
     HeldInputs held(system);
-    QuietSounds sounds;
+    NullSounds sounds;
     Win32Clock clock;
     Win32KeyboardSettings keyboard;
-    NoShell shell;
+    NullShell shell;
+    TestState state;
+    state.startupPending = true;
+    state.beepOnPress = 0;
     KitLibrary library;
     CountingKit kit(library);
     StandInCounter counter;
-    CIoControl io(kit, counter);
+    CIoControl io(kit, counter, state.readFailed);
     CActionControl actionControl(held, keyboard);
     ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
 
-    ResetSettingsToDefaults();
-    beepOnPress = 0;
     SensorAction key = KeyRecord('X', false, true, false, true);  // SHIFT+X, repeating
     key.enabled = 1;
     SensorAction button = MouseRecord(MouseActionKind::LeftPressRelease);
     button.enabled = 1;
-    sensorActions.Set(0, key);
-    sensorActions.Set(1, button);
+    state.records.Set(0, key);
+    state.records.Set(1, button);
 
     io.Create();
     actionControl.Create();
@@ -205,9 +196,9 @@ int wmain(int argc, wchar_t** argv)
     const double replugStart = NowMilliseconds();
     std::vector<double> byRetry, byDeviceChange, byReopenNow;
     {
-        CManager manager(io, actions);
+        CManager manager(io, actions, state.shared);
         manager.Create();
-        startupPending = false;
+        state.startupPending = false;
         for (int cycle = 0; cycle < replugCycles; ++cycle) {
             watchdog.Begin("an unplug/replug cycle");
             control->devices[0].pressed = 0x3;
@@ -219,14 +210,14 @@ int wmain(int argc, wchar_t** argv)
                 control->plugged = 0;
                 if (way == 1) deviceChange();
             }
-            if (!PumpUntil([&] { return readFailed && !system.AnythingDown(); }, 3000))
+            if (!PumpUntil([&] { return state.readFailed && !system.AnythingDown(); }, 3000))
                 fail("held input was not let go when the box went", cycle);
             if (cycle % 2) control->devices[0].pressed = 0;
             control->plugged = 1;
             const double back = NowMilliseconds();
             if (way == 1) deviceChange();
             if (way >= 2) io.ReopenNow();
-            if (!PumpUntil([] { return !readFailed; }, 5000)) fail("the box did not come back", cycle);
+            if (!PumpUntil([&] { return !state.readFailed; }, 5000)) fail("the box did not come back", cycle);
             (way == 0 ? byRetry : way == 1 ? byDeviceChange : byReopenNow).push_back(NowMilliseconds() - back);
             control->devices[0].pressed = 0;
             PumpUntil([&] { return !system.AnythingDown(); }, 1000);
@@ -262,7 +253,7 @@ int wmain(int argc, wchar_t** argv)
     const double startStopStart = NowMilliseconds();
     for (int cycle = 0; cycle < startStopCycles; ++cycle) {
         watchdog.Begin("a start/stop cycle of the polling thread");
-        CManager manager(io, actions);
+        CManager manager(io, actions, state.shared);
         manager.Create();
         control->devices[0].pressed = random() % 2 ? 0x3 : 0;
         Pump(random() % 40);
@@ -286,7 +277,7 @@ int wmain(int argc, wchar_t** argv)
                 startStopCycles, (NowMilliseconds() - startStopStart) / 1000, nestedStops, failures - failuresBefore,
                 Median(stopTimes), Max(stopTimes));
 
-    startupPending = true;
+    state.startupPending = true;
     actionControl.DestroyWindow();
     io.DestroyWindow();
     std::printf("%s\n", failures == 0 ? "Soak under Wine: nothing lost" : "Soak under Wine: FAILED");

@@ -22,6 +22,7 @@
 #include "Fakes.h"
 #include "SensorRecords.h"
 #include "SettingsFileGenerator.h"
+#include "TestState.h"
 #include "sensors/SensorPolling.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -32,18 +33,6 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
-
-struct QuietSounds : Sounds {
-    void PlayPressSound() override {}
-    void ErrorBeep() override {}
-};
-struct ShortClock : Clock {
-    void Sleep(uint32_t) override { std::this_thread::yield(); }
-};
-struct NoShell : Shell {
-    bool OpenTarget(const std::u16string&) override { return true; }
-    void ShowFailure(const std::u16string&) override {}
-};
 
 // The box as the polling thread reads it: every other read presses one to
 // three sensors, the reads between release all of them. At each press read
@@ -103,21 +92,19 @@ int main(int argc, char** argv)
                     "no crash\n",
                     files, SecondsSince(start));
 
-    ResetSettingsToDefaults();
-    beepOnPress = 0;
-    startupPending = false;
-    readFailed = false;
+    TestState state;
+    state.beepOnPress = 0;
     BalanceInput system;
     HeldInputs held(system);
-    QuietSounds sounds;
+    NullSounds sounds;
     ShortClock clock;
-    NoShell shell;
+    NullShell shell;
     GenerationTimers timers;
     FakeKeyboardSettings keyboard;
     KeyRepeat keys(held, keyboard, timers);
     ActionContext actions{held, sounds, clock, keys, shell};
     EdgeSource source(held, system);
-    SensorPoller poller(source, actions);
+    SensorPoller poller(source, actions, state.shared);
     FreeRunning pacing;
 
     std::vector<SensorAction> variants = {
@@ -136,7 +123,7 @@ int main(int argc, char** argv)
     std::thread polling([&] { RunPollLoop(poller, pacing); });
     std::thread settings([&] {
         for (size_t i = 0; !done; ++i) {
-            sensorActions.Set(static_cast<int>(i % sensorCount), variants[(i / sensorCount + i) % variants.size()]);
+            state.records.Set(static_cast<int>(i % sensorCount), variants[(i / sensorCount + i) % variants.size()]);
             ++rewrites;
             std::this_thread::yield();
         }

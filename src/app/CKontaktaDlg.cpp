@@ -55,7 +55,7 @@ static_assert(session::queryEndSessionMessage == WM_QUERYENDSESSION && session::
               session::sessionChangeMessage == WM_WTSSESSION_CHANGE);
 static_assert(session::consoleConnect == WTS_CONSOLE_CONNECT && session::consoleDisconnect == WTS_CONSOLE_DISCONNECT &&
               session::remoteConnect == WTS_REMOTE_CONNECT && session::remoteDisconnect == WTS_REMOTE_DISCONNECT &&
-              session::sessionLock == WTS_SESSION_LOCK);
+              session::sessionLock == WTS_SESSION_LOCK && session::sessionUnlock == WTS_SESSION_UNLOCK);
 static_assert(session::powerSuspend == PBT_APMSUSPEND && session::powerResumeSuspend == PBT_APMRESUMESUSPEND &&
               session::powerResumeAutomatic == PBT_APMRESUMEAUTOMATIC);
 
@@ -206,6 +206,7 @@ void CKontaktaDlg::CarryOut(const session::Steps& steps)
     // line show the box missing; the polling lets go when it sees that.
     if (steps.closeKit) ioControl.CloseKit();
     if (steps.reopenKit) ioControl.ReopenNow();
+    if (steps.retryReleases) manager.RetryRefusedReleasesSoon();
     if (steps.tearDown) {
         Shutdown();
         EndDialog(0);  // and ends: the Restart Manager (ENDSESSION_CLOSEAPP) waits for that

@@ -4,6 +4,9 @@
 #include <exception>
 
 #include "app/CKontaktaApp.h"
+#include "sensors/SensorActivity.h"
+#include "sensors/SharedState.h"
+#include "ui/CKeyActionEdit.h"
 #include "win/Utilities.h"
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
@@ -26,12 +29,20 @@ HeldInputs heldInputs(systemInput);
 Win32Clock clock;
 Win32KeyboardSettings keyboardSettings;
 extern ActionContext actions;
+// The program's process-wide records, filters, activity and flags, handed to
+// the polling and the device access here and nowhere else.
+const SharedState shared{sensorActions, sensorFilters, sensorActivity, beepOnPress,
+                         readFailed,    startupPending, sensorsPaused, actionsSuspended};
+// The key capture field's low-level hook lives on the user-interface thread,
+// where the device access does its slow work: that work waits while the hook
+// is installed.
+bool KeyCaptureHookInstalled() { return CKeyActionEdit::InstalledHookCount() > 0; }
 }  // namespace
 
 Win32SettingsStorage settingsStorage;
 CSettingsControl settingsControl;
-CIoControl ioControl(kitLibrary, hidInterfaces);
-CManager manager(ioControl, actions);
+CIoControl ioControl(kitLibrary, hidInterfaces, readFailed, &KeyCaptureHookInstalled);
+CManager manager(ioControl, actions, shared);
 CActionControl actionControl(heldInputs, keyboardSettings);
 CMsgBox msgBox;
 

@@ -16,9 +16,11 @@ Steps StepsFor(uint32_t message, uint64_t wParam)
             return {.releaseHeldInputs = true, .closeKit = true};
         case consoleConnect:
         case remoteConnect:
-            return {.reopenKit = true};
+            return {.reopenKit = true, .retryReleases = true};
         case sessionLock:
             return {.releaseHeldInputs = true};
+        case sessionUnlock:
+            return {.retryReleases = true};
         }
         break;
     case powerBroadcastMessage:

@@ -20,6 +20,7 @@ constexpr uint64_t consoleDisconnect = 0x2;     // WTS_CONSOLE_DISCONNECT
 constexpr uint64_t remoteConnect = 0x3;         // WTS_REMOTE_CONNECT
 constexpr uint64_t remoteDisconnect = 0x4;      // WTS_REMOTE_DISCONNECT
 constexpr uint64_t sessionLock = 0x7;           // WTS_SESSION_LOCK
+constexpr uint64_t sessionUnlock = 0x8;         // WTS_SESSION_UNLOCK
 constexpr uint64_t powerSuspend = 0x4;          // PBT_APMSUSPEND
 constexpr uint64_t powerResumeSuspend = 0x7;    // PBT_APMRESUMESUSPEND
 constexpr uint64_t powerResumeAutomatic = 0x12; // PBT_APMRESUMEAUTOMATIC
@@ -30,6 +31,7 @@ struct Steps {
     bool releaseHeldInputs = false;  // let go of every key and button a sensor holds
     bool closeKit = false;           // close the box, and keep it closed until reopenKit
     bool reopenKit = false;          // open the box again at once
+    bool retryReleases = false;      // send again the releases that Windows refused
     bool tearDown = false;           // the whole shutdown: the session ends now
 
     bool operator==(const Steps&) const = default;
@@ -45,6 +47,9 @@ struct Steps {
 //    session in front may want; it opens the box again when it is connected.
 //  - The lock screen and sleep let go of held input: nobody can release a
 //    stuck key there. After sleep the box is opened again at once.
+//  - The notification of a lock or a disconnect arrives after the input
+//    desktop has switched, so Windows refuses the releases sent then; they
+//    are sent again on unlock and on connect.
 Steps StepsFor(uint32_t message, uint64_t wParam);
 
 }  // namespace session

@@ -32,8 +32,9 @@ public:
     // did not insert it.
     virtual bool SendMouseButton(uint32_t flags) = 0;
     // One key event of `virtualKey`. The system's side gives it the key's
-    // scan code and, for the extended keys, the extended flag.
-    virtual void SendKey(uint8_t virtualKey, bool down) = 0;
+    // scan code and, for the extended keys, the extended flag. False when the
+    // system did not insert it.
+    virtual bool SendKey(uint8_t virtualKey, bool down) = 0;
 };
 
 // Waiting. The polling thread's waits go through it so the tests run fast.

@@ -2,10 +2,12 @@
 
 #include "res/resource.h"
 
-CIoControl::CIoControl(Kit& kit, InterfaceCounter& counter)
-    : win::Dialog(IDD_HIDDEN_WINDOW), access(kit, counter, reopenTimer, retryTimer)
+CIoControl::CIoControl(Kit& kit, InterfaceCounter& counter, std::atomic<bool>& readFailed, SlowWorkMustWait mustWait)
+    : win::Dialog(IDD_HIDDEN_WINDOW), mustWait(mustWait), access(kit, counter, reopenTimer, retryTimer, readFailed)
 {
 }
+
+void CIoControl::UpdateSlowWorkHold() { access.HoldSlowWork(mustWait && mustWait()); }
 
 BOOL CIoControl::OnInitDialog()
 {
@@ -22,6 +24,9 @@ BOOL CIoControl::DestroyWindow()
 void CIoControl::OnTimer(UINT_PTR id)
 {
     // SetTimer repeats until killed; both timers are used once per start.
+    // The retry timer runs every 2 s while the kit is not held closed, so a
+    // device change noted during a hold is counted within 2 s of its end.
+    UpdateSlowWorkHold();
     switch (id) {
     case ReopenTimer:
         KillTimer(ReopenTimer);
@@ -38,7 +43,10 @@ INT_PTR CIoControl::OnMessage(UINT message, WPARAM, LPARAM, bool& handled)
 {
     // Every device change, whatever it says, is a reason to count; the
     // message then goes on to the default handling.
-    if (message == WM_DEVICECHANGE) access.CountInterfaces();
+    if (message == WM_DEVICECHANGE) {
+        UpdateSlowWorkHold();
+        access.CountInterfaces();
+    }
     handled = false;
     return 0;
 }

@@ -5,6 +5,8 @@
 // for the user-interface thread that created the window.
 #pragma once
 
+#include <atomic>
+
 #include "sensors/DeviceAccess.h"
 #include "sensors/SensorPolling.h"
 #include "win/Dialog.h"
@@ -13,7 +15,13 @@ class CIoControl : public win::Dialog, public SensorSource {
 public:
     enum TimerId : UINT_PTR { ReopenTimer = 1, RetryTimer = 2 };
 
-    CIoControl(Kit& kit, InterfaceCounter& counter);
+    // Whether the slow work of the timers and of a device change must wait
+    // (DeviceAccess::HoldSlowWork); asked before each of them.
+    using SlowWorkMustWait = bool (*)();
+
+    // `readFailed` is the flag shared with the polling and the main window.
+    CIoControl(Kit& kit, InterfaceCounter& counter, std::atomic<bool>& readFailed,
+               SlowWorkMustWait mustWait = nullptr);
 
     bool OpenDevice() { return access.OpenDevice(); }
     void CountInterfaces() { access.CountInterfaces(); }
@@ -56,6 +64,9 @@ private:
         UINT_PTR id;
     };
 
+    void UpdateSlowWorkHold();
+
+    SlowWorkMustWait mustWait;
     WindowTimer reopenTimer{*this, ReopenTimer};
     WindowTimer retryTimer{*this, RetryTimer};
     DeviceAccess access;

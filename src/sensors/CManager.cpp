@@ -1,6 +1,5 @@
 #include "sensors/CManager.h"
 
-#include <objbase.h>
 #include <process.h>
 
 #include "win/Utilities.h"
@@ -91,8 +90,9 @@ private:
 
 }  // namespace
 
-CManager::CManager(SensorSource& source, ActionContext& actions)
-    : win::Dialog(IDD_HIDDEN_WINDOW), stopEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)), poller(source, actions)
+CManager::CManager(SensorSource& source, ActionContext& actions, const SharedState& shared)
+    : win::Dialog(IDD_HIDDEN_WINDOW), stopEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      poller(source, actions, shared)
 {
 }
 
@@ -144,13 +144,13 @@ BOOL CManager::DestroyWindow()
 unsigned __stdcall CManager::SensorPollThread(void* parameter)
 {
     auto* self = static_cast<CManager*>(parameter);
-    // The program's targets open on a thread of their own; but a Shell handed
-    // to the poller may call ShellExecute on this thread (the Windows tests
-    // hand it the real one), and the shell wants COM where it is called.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // No COM here. A thread of a single-threaded apartment must dispatch
+    // messages, or the calls and broadcasts that other programs send into
+    // the apartment hang; this thread only waits for its timer. Nothing on it
+    // needs COM: targets open on the shell worker's thread of its own
+    // (Win32ShellWorker), which is an apartment that pumps.
     TimerPacing pacing(self->stopEvent.Get());
     self->pacing = pacing.Kind();
     RunPollLoop(self->poller, pacing);
-    if (SUCCEEDED(com)) ::CoUninitialize();
     return 0;
 }

@@ -19,7 +19,7 @@ public:
     // timer can be made, a timed wait for the stop.
     enum class Pacing { NotYet, HighResolutionTimer, PlainTimer, TimedWait };
 
-    CManager(SensorSource& source, ActionContext& actions);
+    CManager(SensorSource& source, ActionContext& actions, const SharedState& shared);
     ~CManager() override;
 
     // The stop handshake, for the user-interface thread: signals the thread,
@@ -35,6 +35,11 @@ public:
     // hold, at its next cycle (within 20 ms): when the session is locked or
     // disconnected and when it is about to end. Any thread; it does not wait.
     void ReleaseHeldInputsSoon() { poller.RequestRelease(); }
+
+    // Asks the polling thread to send again, at its next cycle, every
+    // release that Windows refused (while the lock screen had the input):
+    // when the session is unlocked or connected again. Any thread.
+    void RetryRefusedReleasesSoon() { poller.RequestRetry(); }
 
     // Stops the polling, then destroys the window.
     BOOL DestroyWindow() override;

@@ -24,8 +24,9 @@ void Release(KitHandle& handle, Kit& kit)
 
 const char16_t* DeviceKindName(DeviceKind kind) { return texts::DeviceName(int32_t(kind)); }
 
-DeviceAccess::DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer, OneShotTimer& retryTimer)
-    : kit(kit), counter(counter), reopenTimer(reopenTimer), retryTimer(retryTimer)
+DeviceAccess::DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer, OneShotTimer& retryTimer,
+                           std::atomic<bool>& readFailed)
+    : kit(kit), counter(counter), reopenTimer(reopenTimer), retryTimer(retryTimer), readFailed(readFailed)
 {
 }
 
@@ -97,6 +98,11 @@ bool DeviceAccess::OpenDevice()
 
 void DeviceAccess::CountInterfaces()
 {
+    if (slowWorkHeld) {
+        countPending = true;
+        return;
+    }
+    countPending = false;
     const int32_t count = counter.CountMatchingInterfaces();
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -108,19 +114,35 @@ void DeviceAccess::CountInterfaces()
 
 void DeviceAccess::OnReopenTimer()
 {
-    if (!heldClosed) OpenDevice();
+    if (heldClosed) return;
+    if (slowWorkHeld) {
+        reopenPending = true;
+        return;
+    }
+    reopenPending = false;
+    OpenDevice();
 }
 
 void DeviceAccess::OnRetryTimer()
 {
     if (heldClosed) return;  // ReopenNow starts the retry again
     retryTimer.Start(retryMilliseconds);
-    if (readFailed && kit.Loaded()) OpenDevice();
+    if (!slowWorkHeld && readFailed && kit.Loaded()) OpenDevice();
+}
+
+void DeviceAccess::HoldSlowWork(bool held)
+{
+    if (held == slowWorkHeld) return;
+    slowWorkHeld = held;
+    if (held) return;
+    if (countPending) CountInterfaces();
+    if (reopenPending) OnReopenTimer();
 }
 
 void DeviceAccess::ReopenNow()
 {
     heldClosed = false;
+    reopenPending = false;
     OpenDevice();
     retryTimer.Start(retryMilliseconds);
 }

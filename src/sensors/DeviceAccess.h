@@ -3,6 +3,7 @@
 // the device and the re-open rules are tested without the library.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -73,8 +74,9 @@ struct KitHandle {
 // The state and decisions of the device access. Everything but ReadInputs
 // runs on the user-interface thread, ReadInputs on the polling thread.
 // Opening and reading exclude each other, so a read never reaches a handle
-// that an open is releasing. Whenever no box is open, `readFailed` is set, so
-// the tray and the settings sheet show the box as missing.
+// that an open is releasing. Whenever no box is open, `readFailed` (the flag
+// it is given, shared with the polling and the main window) is set, so the
+// tray and the settings sheet show the box as missing.
 //
 // Besides a device change, two things open the box again: the retry, every
 // 2 s while the box cannot be read (and the kit library is there), and
@@ -83,7 +85,8 @@ struct KitHandle {
 // must not hold the box, nor act on it).
 class DeviceAccess {
 public:
-    DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer, OneShotTimer& retryTimer);
+    DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer, OneShotTimer& retryTimer,
+                 std::atomic<bool>& readFailed);
     ~DeviceAccess();
     DeviceAccess(const DeviceAccess&) = delete;
     DeviceAccess& operator=(const DeviceAccess&) = delete;
@@ -112,6 +115,16 @@ public:
     // on this thread, once in 2 s while the box is missing; nothing while it
     // works.
     void OnRetryTimer();
+
+    // Holds back the slow work of the timers and of a device change (the
+    // kit's look at the attached devices, the count of the interfaces) while
+    // `held`: the key capture field's low-level hook lives on this thread,
+    // and Windows calls it for every key of the session and removes it
+    // silently when the thread is busy past the hook timeout. Meanwhile a
+    // retry only starts its timer again, and a device change and an expired
+    // re-open are noted; the end of the hold counts and re-opens as noted.
+    void HoldSlowWork(bool held);
+    bool SlowWorkHeld() const { return slowWorkHeld; }
 
     // Opens the box again at once, whatever its state, and ends the hold of
     // CloseKit: on resume from sleep, where the old handle may be dead before
@@ -144,7 +157,12 @@ private:
     InterfaceCounter& counter;
     OneShotTimer& reopenTimer;
     OneShotTimer& retryTimer;
-    bool heldClosed = false;  // user-interface thread only
+    std::atomic<bool>& readFailed;
+    // User-interface thread only.
+    bool heldClosed = false;
+    bool slowWorkHeld = false;
+    bool countPending = false;   // a device change came while the slow work was held
+    bool reopenPending = false;  // the re-open timer expired meanwhile
 
     mutable std::mutex lock;
     DeviceKind deviceKind = DeviceKind::None;

@@ -12,6 +12,14 @@
 // An InputSink in front of the real one: every event passes through, and the
 // down/up state of each key and button is noted on the way.
 //
+// A release that the system refused stays noted as held, and as refused.
+// Windows refuses input while another desktop has it (the lock screen, a
+// consent prompt), and the session-change notification of a lock arrives
+// after the desktop has switched: the releases sent then never arrive. They
+// are sent again by RetryRefusedReleases (on unlock and on connect), and
+// ReleaseAll ("Alle Tasten loslassen") still finds them. A refused press of
+// something not held is not noted: nothing went down.
+//
 // It takes no lock. Windows calls a low-level hook of the user-interface
 // thread from inside another thread's SendInput or keybd_event and waits for
 // it, so a lock held around the real sink would stall both threads whenever
@@ -26,7 +34,7 @@ public:
     explicit HeldInputs(InputSink& target);
 
     bool SendMouseButton(uint32_t flags) override;
-    void SendKey(uint8_t virtualKey, bool down) override;
+    bool SendKey(uint8_t virtualKey, bool down) override;
 
     // Sends the up event of every key and button that is held: the plain
     // keys first, then SHIFT, CTRL and ALT, then the mouse buttons. Call it
@@ -38,12 +46,26 @@ public:
     // whatever another thread is doing: like ReleaseAll it waits for nothing.
     void ReleaseAllWithoutLock();
 
+    // Sends again, in ReleaseAll's order, the up event of every key and
+    // button whose release the system refused and that no accepted press
+    // has taken up since. Call it, like ReleaseAll, after stopping the key
+    // repetition.
+    void RetryRefusedReleases();
+
     bool IsKeyHeld(uint8_t virtualKey) const;
     bool IsButtonHeld(uint32_t downFlag) const;
     bool AnythingHeld() const;
+    // Whether a refused release waits to be sent again.
+    bool ReleasesRefused() const;
 
 private:
+    // Sends the ups of the held keys and buttons among `keyMask` and
+    // `buttonMask` (down flags), and notes the answers.
+    void SendUps(const uint64_t (&keyMask)[4], uint32_t buttonMask);
+
     InputSink& target;
     std::atomic<uint64_t> keys[4] = {};
     std::atomic<uint32_t> buttons{0};  // down flags of the held buttons
+    std::atomic<uint64_t> refusedKeys[4] = {};
+    std::atomic<uint32_t> refusedButtons{0};
 };

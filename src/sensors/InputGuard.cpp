@@ -33,32 +33,40 @@ void InputGuard::KeyEventSent(bool down, bool inserted)
 void InputGuard::PressSent(uint32_t process, bool inserted, bool beepIfRefused)
 {
     bool beep = false;
-    bool show = false;
+    const char16_t* text = nullptr;
     {
         std::lock_guard<std::mutex> guard(lock);
         const uint64_t now = targets.NowMilliseconds();
-        const bool above = process != 0 && AboveUsLocked(process, now);
-        const auto named = std::find(told.begin(), told.end(), process);
-        if (inserted && !above) {
-            // It reaches this process now (or a new one with a reused id):
-            // should it ever stop doing so, that is news again.
-            if (named != told.end()) told.erase(named);
-            return;
+        if (inserted) {
+            refusalTold = false;
+            const bool above = process != 0 && AboveUsLocked(process, now);
+            const auto named = std::find(told.begin(), told.end(), process);
+            if (!above) {
+                // It reaches this process now (or a new one with a reused
+                // id): should it ever stop doing so, that is news again.
+                if (named != told.end()) told.erase(named);
+                return;
+            }
+            if (named == told.end()) {
+                text = texts::elevatedWindow;
+                if (told.size() == toldLimit) told.erase(told.begin());
+                told.push_back(process);
+            }
+        } else if (!refusalTold) {
+            // Not the target's fault, so no process is named: the window in
+            // front of the lock screen is an ordinary one.
+            text = texts::inputRefused;
+            refusalTold = true;
         }
         if ((inserted || beepIfRefused) && (!beeped || now - lastBeep >= beepSpacingMilliseconds)) {
             beep = true;
             beeped = true;
             lastBeep = now;
         }
-        if (named == told.end()) {
-            show = true;
-            if (told.size() == toldLimit) told.erase(told.begin());
-            told.push_back(process);
-        }
     }
     // Neither waits for the user-interface thread: from another thread the
     // message window takes the text by a posted message.
-    if (show) messages.ShowFailure(texts::elevatedWindow);
+    if (text) messages.ShowFailure(text);
     if (beep) sounds.ErrorBeep();
 }
 

@@ -38,9 +38,13 @@ public:
 // another thread, and the beep and the message come after the guard has let
 // go of its lock.
 //
-// The message is said once per target process (the message window, coming to
-// the front, takes the keys that follow; saying it at every press would keep
-// it there), and again only once input has reached that process meanwhile.
+// A window above us is named once per target process (the message window,
+// coming to the front, takes the keys that follow; saying it at every press
+// would keep it there), and again only once input has reached that process
+// meanwhile. A refused event is no fault of its target: while the lock
+// screen or a consent prompt has the input, SendInput refuses everything. It
+// is told in words of its own, once until an event is inserted again, and
+// names no process.
 class InputGuard {
 public:
     // How long the answer about one process is trusted. Short, because
@@ -84,6 +88,7 @@ private:
     std::mutex lock;
     std::vector<Check> checks;     // the answers of the last moments, by process
     std::vector<uint32_t> told;    // processes the message was said for, oldest first
+    bool refusalTold = false;      // the refusal was told, and nothing was inserted since
     bool beeped = false;
     uint64_t lastBeep = 0;
 };

@@ -66,3 +66,12 @@ void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& inp
         break;
     }
 }
+
+uint32_t PhysicalButtonFlags(uint32_t flags, bool buttonsSwapped)
+{
+    if (!buttonsSwapped) return flags;
+    constexpr uint32_t left = MouseFlags::LeftDown | MouseFlags::LeftUp;
+    constexpr uint32_t right = MouseFlags::RightDown | MouseFlags::RightUp;
+    // Left down/up are bits 1 and 2, right down/up bits 3 and 4.
+    return (flags & ~(left | right)) | ((flags & left) << 2) | ((flags & right) >> 2);
+}

@@ -14,3 +14,11 @@ void SendMouseInput(uint32_t flags, InputSink& input, Sounds& sounds, Clock& clo
 // completely on the press. A mouse action outside the known kinds does nothing.
 void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& input, Sounds& sounds,
                         Clock& clock);
+
+// The button flags to hand to the system for `flags`, where "Links" means the
+// primary button and "Rechts" the secondary one. Injected button events name
+// the physical buttons: with the buttons swapped for a left-handed user
+// (SM_SWAPBUTTON), a left-button event is the secondary click. So with
+// `buttonsSwapped` the left and right flags change places; the middle button
+// stays.
+uint32_t PhysicalButtonFlags(uint32_t flags, bool buttonsSwapped);

@@ -120,6 +120,9 @@ extern const char16_t* const (&mouseActionNames)[mouseActionCount];
 // Run-time flags shared between the user-interface thread and the polling
 // thread. `readFailed`: no input box can be read (none opened yet, or a read
 // failed). `startupPending`: the main window has not finished starting.
+// These and the records are the program's own: the polling and the device
+// access are handed them by reference where the program is put together
+// (sensors/SharedState.h) and never reach for them.
 extern std::atomic<bool> readFailed;
 extern std::atomic<bool> startupPending;
 

@@ -1,7 +1,6 @@
 #include "sensors/SensorPolling.h"
 
 #include "sensors/MouseAction.h"
-#include "sensors/SensorActivity.h"
 #include "sensors/RunFileAction.h"
 
 std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
@@ -20,9 +19,9 @@ std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
     }
 }
 
-void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext& actions)
+void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions)
 {
-    if (beepOnPress != 0 && pressed) actions.sounds.PlayPressSound();
+    if (pressSound && pressed) actions.sounds.PlayPressSound();
     switch (static_cast<ActionGroup>(record.actionGroup)) {
     case ActionGroup::Mouse:
         PerformMouseAction(record, pressed, actions.input, actions.sounds, actions.clock);
@@ -36,15 +35,22 @@ void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext&
     }
 }
 
-SensorPoller::SensorPoller(SensorSource& source, ActionContext& actions) : source(source), actions(actions) {}
+SensorPoller::SensorPoller(SensorSource& source, ActionContext& actions, const SharedState& shared)
+    : source(source), actions(actions), shared(shared)
+{
+}
 
 void SensorPoller::Cycle(int64_t nowMicroseconds)
 {
     if (releaseRequested.exchange(false)) LetGo();
-    if (startupPending) return;
+    if (retryRequested.exchange(false) && actions.input.ReleasesRefused()) {
+        actions.keys.Stop();
+        actions.input.RetryRefusedReleases();
+    }
+    if (shared.startupPending) return;
     uint32_t value = 0;
     DeviceKind kind = DeviceKind::None;
-    if (readFailed || !source.ReadInputs(value, kind)) {
+    if (shared.readFailed || !source.ReadInputs(value, kind)) {
         // The box is gone: nothing may stay held, because the release
         // events will not come until it is back. Once is enough; nothing
         // new is pressed while it is gone.
@@ -59,21 +65,22 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
         return;
     }
     const uint64_t now = nowMicroseconds > 0 ? uint64_t(nowMicroseconds) / 1000 : 0;
-    const bool actionsHeldBack = sensorsPaused || actionsSuspended;
+    const bool actionsHeldBack = shared.sensorsPaused || shared.actionsSuspended;
+    const bool pressSound = shared.beepOnPress != 0;
     uint32_t pressedBits = 0;
     for (int index = 0; index < sensorCount; ++index) pressedBits |= uint32_t((*states)[index]) << index;
-    sensorActivity.PublishSwitches(pressedBits);
+    shared.activity.PublishSwitches(pressedBits);
     for (int index = 0; index < sensorCount; ++index) {
         const bool pressed = (*states)[index];
         std::optional<SensorAction>& pressRecord = pressedWith[static_cast<size_t>(index)];
-        switch (filters[static_cast<size_t>(index)].Update(pressed, now, sensorFilters.Get(index))) {
+        switch (filters[static_cast<size_t>(index)].Update(pressed, now, shared.filters.Get(index))) {
         case SensorFilter::Event::Press: {
-            sensorActivity.CountPress(index);
-            const SensorAction record = sensorActions.Get(index);
+            shared.activity.CountPress(index);
+            const SensorAction record = shared.records.Get(index);
             pressRecord.reset();
             if (!record.enabled || actionsHeldBack) break;
             pressRecord = record;
-            DispatchSensorEdge(record, true, actions);
+            DispatchSensorEdge(record, true, pressSound, actions);
             break;
         }
         case SensorFilter::Event::Release:
@@ -82,11 +89,11 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
                 // sensor was held; only the press's own record undoes it.
                 const SensorAction record = *pressRecord;
                 pressRecord.reset();
-                DispatchSensorEdge(record, false, actions);
+                DispatchSensorEdge(record, false, pressSound, actions);
             }
             break;
         case SensorFilter::Event::IgnoredTouch:
-            sensorActivity.CountIgnoredTouch(index);
+            shared.activity.CountIgnoredTouch(index);
             break;
         case SensorFilter::Event::None:
             break;

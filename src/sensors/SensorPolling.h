@@ -16,6 +16,7 @@
 #include "sensors/KeyAction.h"
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
+#include "sensors/SharedState.h"
 
 using SensorStates = std::array<bool, sensorCount>;  // true = pressed, sensor 1 first
 
@@ -67,18 +68,21 @@ struct ActionContext {
 // six-input box are always released. No states for an unknown kind.
 std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind);
 
-// One state change of a sensor with `record`: the press sound (when switched
-// on and the sensor was pressed), then the action of the record's group. A
-// run-file sensor acts on its press only; an unknown group does nothing.
-void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext& actions);
+// One state change of a sensor with `record`: the press sound (when
+// `pressSound` and the sensor was pressed), then the action of the record's
+// group. A run-file sensor acts on its press only; an unknown group does
+// nothing.
+void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions);
 
 // One cycle at a time, with the state of the previous cycle. Used by the
 // polling thread only.
 class SensorPoller {
 public:
-    SensorPoller(SensorSource& source, ActionContext& actions);
+    // `shared` is read at every cycle: a change made by another thread takes
+    // effect at the next cycle.
+    SensorPoller(SensorSource& source, ActionContext& actions, const SharedState& shared);
 
-    // Carries out a requested release first. Then reads the box once (unless
+    // Carries out a requested release first, then a requested retry. Then reads the box once (unless
     // start-up is pending or the box is unreadable), decodes it, and
     // dispatches every change, sensor 1 first, as the sensor's timing
     // filters let it through (sensors/SensorFilter.h): a press counts when
@@ -105,6 +109,11 @@ public:
     // Any thread; it does not wait.
     void RequestRelease() { releaseRequested = true; }
 
+    // Asks the polling thread to send again, at its next cycle, the releases
+    // that the system refused (HeldInputs::RetryRefusedReleases); when there
+    // are any, the key repetition ends first. Any thread; it does not wait.
+    void RequestRetry() { retryRequested = true; }
+
     // The switch states of the last decoded cycle, kept across lost and
     // re-opened boxes.
     const SensorStates& LastSensorState() const { return lastSensorState; }
@@ -112,7 +121,9 @@ public:
 private:
     SensorSource& source;
     ActionContext& actions;
+    const SharedState shared;
     std::atomic<bool> releaseRequested{false};
+    std::atomic<bool> retryRequested{false};
     bool boxLost = true;  // unreadable at the last look, or not read yet: nothing is held
     SensorStates lastSensorState{};
     // Lets go of everything held and forgets what the presses did.

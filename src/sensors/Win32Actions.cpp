@@ -8,6 +8,8 @@
 
 #include "app/CMsgBox.h"
 #include "sensors/ExtendedKeys.h"
+#include "sensors/InputTag.h"
+#include "sensors/MouseAction.h"
 #include "sensors/ShellQueue.h"
 #include "win/Text.h"
 
@@ -21,30 +23,38 @@ bool Win32Input::SendMouseButton(uint32_t flags)
     input.mi.dx = 0;
     input.mi.dy = 0;
     input.mi.mouseData = 0;
-    input.mi.dwFlags = flags;
+    // Injected button events name the physical buttons, which the user may
+    // have swapped (SwapMouseButton: "the left button generates right-button
+    // messages"); "Links" is the primary click whatever the setting.
+    input.mi.dwFlags = PhysicalButtonFlags(flags, ::GetSystemMetrics(SM_SWAPBUTTON) != 0);
     input.mi.time = 0;
-    input.mi.dwExtraInfo = 0;
+    input.mi.dwExtraInfo = kontaktaInputTag;
     const bool inserted = ::SendInput(1, &input, sizeof input) == 1;
     if (guard) guard->MouseEventSent(flags, inserted);
     return inserted;
 }
 
-void Win32Input::SendKey(uint8_t virtualKey, bool down)
+bool Win32Input::SendKey(uint8_t virtualKey, bool down)
 {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtualKey;
     // The key's scan code goes with it: programs that read scan codes (games,
-    // remote desktops, virtual machines) ignore a key without one.
-    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    // remote desktops, virtual machines) ignore a key without one. The scan
+    // code is the one of the keyboard layout of the window that gets the key
+    // (each thread has its own layout), not of this thread's. Without a
+    // foreground window the thread id is 0, which names the calling thread.
+    const HKL layout = ::GetKeyboardLayout(::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr));
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyExW(virtualKey, MAPVK_VK_TO_VSC, layout));
     input.ki.dwFlags = KeyEventFlagsFor(virtualKey, down);
     input.ki.time = 0;
-    input.ki.dwExtraInfo = 0;
+    input.ki.dwExtraInfo = kontaktaInputTag;
     // Unlike keybd_event, SendInput answers: 0 when the system refused the
     // event (another desktop has the input, as while the workstation is
     // locked or a consent prompt is shown).
     const bool inserted = ::SendInput(1, &input, sizeof input) == 1;
     if (guard) guard->KeyEventSent(down, inserted);
+    return inserted;
 }
 
 void Win32Clock::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }

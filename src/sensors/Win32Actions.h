@@ -17,12 +17,13 @@ class CMsgBox;
 // Every event goes out as one INPUT record of its own, so the system's answer
 // (the number of events inserted) belongs to that event. Keys carry their scan
 // code and, for the extended keys, the extended flag, as a real keyboard sends
-// them. `guard`, when given, hears of every event and the system's answer.
+// them, and every event carries kontaktaInputTag (sensors/InputTag.h).
+// `guard`, when given, hears of every event and the system's answer.
 class Win32Input : public InputSink {
 public:
     explicit Win32Input(InputGuard* guard = nullptr) : guard(guard) {}
     bool SendMouseButton(uint32_t flags) override;
-    void SendKey(uint8_t virtualKey, bool down) override;
+    bool SendKey(uint8_t virtualKey, bool down) override;
 
 private:
     InputGuard* guard;

@@ -36,9 +36,14 @@ constexpr const char16_t* mouseActionNames[7] = {
 // "'%s' konnte nicht geöffnet werden!": a target the shell refused.
 std::u16string OpenFailure(const std::u16string& path);
 // A sensor's mouse or key action that goes to a window of a program with
-// higher rights than ours (Windows drops such input), or that Windows refuses.
+// higher rights than ours (Windows drops such input).
 constexpr const char16_t* elevatedWindow =
     u"Kontakta kann dieses Fenster nicht bedienen, weil es mit Administratorrechten läuft.";
+// A sensor's mouse or key action that Windows refused: another desktop had
+// the input (the lock screen, a security prompt).
+constexpr const char16_t* inputRefused =
+    u"Windows hat eine Eingabe von Kontakta abgewiesen: Solange der Sperrbildschirm oder eine "
+    u"Sicherheitsabfrage angezeigt wird, kann Kontakta nichts bedienen.";
 
 // Tips of the notification-area icon.
 constexpr const char16_t* trayTipAdded = u"Kontakta";

@@ -1,5 +1,6 @@
 #include "ui/CKeyActionEdit.h"
 
+#include "sensors/InputTag.h"
 #include "win/Dialog.h"
 #include "win/Text.h"
 
@@ -34,6 +35,13 @@ bool CKeyActionEdit::StoreKey(SensorAction& record) const { return capture.Store
 bool CKeyActionEdit::PreTranslate(MSG& message)
 {
     const auto key = static_cast<uint8_t>(message.wParam & 0xFF);
+    const bool keyMessage = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN ||
+                            message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+    // A key that a sensor of Kontakta sent while a carer is in the field is
+    // not the carer's: it goes its normal way uncaptured. The extra
+    // information belongs to the message this thread retrieved last, the one
+    // at hand.
+    if (keyMessage && static_cast<uintptr_t>(::GetMessageExtraInfo()) == kontaktaInputTag) return false;
     switch (message.message) {
     case WM_KEYDOWN:
         CaptureKeyDown(key, message.lParam);
@@ -94,10 +102,12 @@ LRESULT CKeyActionEdit::OnReflected(UINT message, WPARAM wParam, LPARAM, bool& h
 void CKeyActionEdit::OnFieldSetFocus()
 {
     currentKeyField = this;
-    if (keyboardHook) return;
     // A low-level hook sees the keyboard input of every program, so it
     // exists only while the field has the focus. If it cannot be installed,
-    // only ALT+TAB cannot be captured.
+    // only ALT+TAB cannot be captured. It is installed afresh at every focus:
+    // Windows removes a hook that took too long without a word, and a handle
+    // still held says nothing about that.
+    OnFieldKillFocus();
     keyboardHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, CaptureHookProc, ::GetModuleHandleW(nullptr), 0));
     if (keyboardHook) ++installedHooks;
 }
@@ -131,7 +141,8 @@ LRESULT CALLBACK CKeyActionEdit::CaptureHookProc(int code, WPARAM wParam, LPARAM
         if (code == HC_ACTION) {
             const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
             CKeyActionEdit* field = currentKeyField;
-            if (field && field->hwnd &&
+            // Kontakta's own injected keys are not captured (sensors/InputTag.h).
+            if (field && field->hwnd && event->dwExtraInfo != kontaktaInputTag &&
                 IsAltTabEvent(code, static_cast<uint32_t>(wParam), event->vkCode, event->flags)) {
                 field->capture.CaptureAltTab();
                 field->ShowCapture();

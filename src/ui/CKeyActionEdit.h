@@ -37,8 +37,9 @@ public:
 
     const KeyCapture& Capture() const { return capture; }
 
-    // How many capture hooks are installed in this process (0 or 1); for
-    // checking that none outlives the focus of its field.
+    // How many capture hooks are installed in this process (0 or 1): the
+    // device access holds back its slow work meanwhile, and tests check that
+    // none outlives the focus of its field.
     static int InstalledHookCount();
 
     bool PreTranslate(MSG& message) override;

@@ -29,10 +29,20 @@ TEST(SessionEvents, BackgroundSession_ShouldLetGoAndCloseTheBox_AndOpenItWhenCon
         EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), (Steps{.releaseHeldInputs = true, .closeKit = true}))
             << code;
     for (uint64_t code : {session::consoleConnect, session::remoteConnect})
-        EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), (Steps{.reopenKit = true})) << code;
+        EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), (Steps{.reopenKit = true, .retryReleases = true}))
+            << code;
     EXPECT_EQ(StepsFor(session::sessionChangeMessage, session::sessionLock), (Steps{.releaseHeldInputs = true}));
-    for (uint64_t code : {5u, 6u, 8u})  // logon, logoff, unlock
+    for (uint64_t code : {5u, 6u})  // logon, logoff
         EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), Steps{}) << code;
+}
+
+// The lock and the disconnect are announced after the desktop switched: the
+// releases sent then were refused, and only the way back can deliver them.
+TEST(SessionEvents, Unlock_ShouldSendTheRefusedReleasesAgain_AndNothingElse)
+{
+    EXPECT_EQ(StepsFor(session::sessionChangeMessage, session::sessionUnlock), (Steps{.retryReleases = true}));
+    EXPECT_FALSE(StepsFor(session::sessionChangeMessage, session::sessionLock).retryReleases)
+        << "on the lock screen a retry would be refused again";
 }
 
 TEST(SessionEvents, Sleep_ShouldLetGo_AndResumeShouldOpenTheBoxAtOnce)

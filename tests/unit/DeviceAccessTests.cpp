@@ -9,15 +9,14 @@ namespace {
 
 class DeviceAccessTest : public ::testing::Test {
 protected:
-    void SetUp() override { readFailed = true; }
-    void TearDown() override { readFailed = true; }
-
+    // The test's own flag, shared with nobody: no box is open yet.
+    std::atomic<bool> readFailed{true};
     EventLog log;
     FakeKit kit{&log};
     FakeCounter counter;
     VirtualTimer timer;
     VirtualTimer retry;
-    DeviceAccess access{kit, counter, timer, retry};
+    DeviceAccess access{kit, counter, timer, retry, readFailed};
 
     // Moves the retry timer's clock on in 10 ms steps, as the window would.
     void PassRetryTime(uint64_t milliseconds)
@@ -96,7 +95,7 @@ TEST_F(DeviceAccessTest, KitReportingNoDevicesIsClosedAtOnce)
     struct NoDevices : FakeKit {
         uint32_t DeviceCount() override { return 0; }
     } empty;
-    DeviceAccess none(empty, counter, timer, retry);
+    DeviceAccess none(empty, counter, timer, retry, readFailed);
     EXPECT_FALSE(none.OpenDevice());
     EXPECT_EQ(empty.closes, 1);
     EXPECT_EQ(none.Kind(), DeviceKind::None);
@@ -263,14 +262,50 @@ TEST_F(DeviceAccessTest, TwoChangesASecondApartGiveOneOpen1500MillisecondsAfterT
     EXPECT_EQ(access.Kind(), DeviceKind::EightInputs);
 }
 
+// The key capture field's hook lives on the thread of the device access:
+// while it is installed, neither the retry nor a device change does the slow
+// work (the kit's look at the devices, the count of the interfaces); what a
+// device change asked for is done when the hold ends.
+TEST_F(DeviceAccessTest, HeldSlowWork_ShouldWaitForTheEndOfTheHold_AndThenCountAndReopen)
+{
+    access.Start();
+    kit.SetReadFails(0, true);
+    ASSERT_FALSE(Read());
+    const int opens = kit.opens;
+    access.HoldSlowWork(true);
+    PassRetryTime(6000);
+    EXPECT_EQ(kit.opens, opens) << "no retry while held";
+    counter.count = 1;
+    access.CountInterfaces();
+    EXPECT_EQ(counter.counts, 0) << "no count while held";
+    EXPECT_EQ(timer.starts, 0);
+
+    access.HoldSlowWork(false);
+    EXPECT_EQ(counter.counts, 1) << "the noted device change is counted at the end of the hold";
+    EXPECT_EQ(timer.starts, 1);
+    kit.SetReadFails(0, false);
+    PassRetryTime(2000);
+    EXPECT_EQ(kit.opens, opens + 1) << "and the retry runs again";
+
+    // A re-open timer that expires during a hold opens at its end.
+    access.HoldSlowWork(true);
+    ASSERT_TRUE(timer.Advance(reopenDelayMilliseconds));
+    access.OnReopenTimer();
+    EXPECT_EQ(kit.opens, opens + 1);
+    access.HoldSlowWork(false);
+    EXPECT_EQ(kit.opens, opens + 2);
+    EXPECT_FALSE(readFailed);
+}
+
 // Reads run on their own thread while this one re-opens the box again and
 // again. No read may ever reach a handle of a set that was closed.
 TEST(DeviceAccessRace, ReadsRacingReopensNeverReachAReleasedHandle)
 {
+    std::atomic<bool> readFailed{true};
     FakeKit kit;
     FakeCounter counter;
     VirtualTimer timer;
-    DeviceAccess access(kit, counter, timer, timer);
+    DeviceAccess access(kit, counter, timer, timer, readFailed);
     ASSERT_TRUE(access.OpenDevice());
 
     std::atomic<bool> done{false};
@@ -291,7 +326,6 @@ TEST(DeviceAccessRace, ReadsRacingReopensNeverReachAReleasedHandle)
     poller.join();
     EXPECT_EQ(kit.callsOnReleasedHandles, 0);
     EXPECT_GT(successfulReads, 0);
-    readFailed = true;
 }
 
 }  // namespace

@@ -128,8 +128,13 @@ private:
 
 class FakeCounter : public InterfaceCounter {
 public:
-    int32_t CountMatchingInterfaces() override { return count; }
+    int32_t CountMatchingInterfaces() override
+    {
+        ++counts;
+        return count;
+    }
     int32_t count = 0;
+    int counts = 0;  // how often the interfaces were counted
 };
 
 // A one-shot timer on a virtual clock: Advance() fires it when its time has

@@ -54,13 +54,14 @@ TEST_F(HeldInputsTest, CrashReleaseWorksWhileAnotherThreadIsInsideASendAndLetsGo
 {
     struct BlockingInput : InputSink {
         bool SendMouseButton(uint32_t) override { return true; }
-        void SendKey(uint8_t key, bool down) override
+        bool SendKey(uint8_t key, bool down) override
         {
             if (key == 0x41 && down && block) {
                 entered = true;
                 while (!released) std::this_thread::yield();
             }
             if (!down) ups.push_back(key);
+            return true;
         }
         std::atomic<bool> block{false}, entered{false}, released{false};
         std::vector<uint8_t> ups;
@@ -132,6 +133,56 @@ TEST_F(HeldInputsTest, TracksWhatTheExecutorsLeaveDown)
     SendKeyCombination(record, false, held);
     EXPECT_FALSE(held.IsKeyHeld(0x12));
     EXPECT_TRUE(held.AnythingHeld()) << "the right button is still down";
+}
+
+// The lock screen's notification comes after the desktop switched: the
+// releases sent then are refused. They stay held, "Alle Tasten loslassen"
+// still finds them, and the retry on unlock sends exactly them again.
+TEST_F(HeldInputsTest, RefusedRelease_ShouldStayHeldAndBeSentAgain_WhenRetried)
+{
+    held.SendKey(0x12, true);
+    held.SendKey(0x41, true);
+    held.SendMouseButton(MouseFlags::LeftDown);
+    input.accept = false;
+    input.acceptKeys = false;
+    held.ReleaseAll();
+    EXPECT_TRUE(held.IsKeyHeld(0x41));
+    EXPECT_TRUE(held.IsKeyHeld(0x12));
+    EXPECT_TRUE(held.IsButtonHeld(MouseFlags::LeftDown));
+    EXPECT_TRUE(held.ReleasesRefused());
+
+    log.Clear();
+    held.ReleaseAll();
+    EXPECT_EQ(log.Events(), (Events{"key 41 up", "key 12 up", "mouse 0004"})) << "letting go all still finds them";
+
+    input.accept = true;
+    input.acceptKeys = true;
+    log.Clear();
+    held.RetryRefusedReleases();
+    EXPECT_EQ(log.Events(), (Events{"key 41 up", "key 12 up", "mouse 0004"}));
+    EXPECT_FALSE(held.AnythingHeld());
+    EXPECT_FALSE(held.ReleasesRefused());
+    log.Clear();
+    held.RetryRefusedReleases();
+    EXPECT_TRUE(log.Events().empty()) << "sent once they were taken";
+}
+
+TEST_F(HeldInputsTest, Retry_ShouldLeaveWhatWasPressedAgainSince_AndARefusedPressIsNotHeld)
+{
+    held.SendKey(0x41, true);
+    held.SendKey(0x42, true);
+    input.acceptKeys = false;
+    held.SendKey(0x41, false);
+    held.SendKey(0x42, false);
+    EXPECT_FALSE(held.SendKey(0x43, true)) << "a refused press is reported back";
+    EXPECT_FALSE(held.IsKeyHeld(0x43)) << "nothing went down";
+    input.acceptKeys = true;
+    held.SendKey(0x41, true);  // a sensor pressed it again, after the unlock
+
+    log.Clear();
+    held.RetryRefusedReleases();
+    EXPECT_EQ(log.Events(), (Events{"key 42 up"})) << "the key held by its sensor now stays down";
+    EXPECT_TRUE(held.IsKeyHeld(0x41));
 }
 
 }  // namespace

@@ -30,6 +30,9 @@ public:
 };
 
 const std::string told = "show Kontakta kann dieses Fenster nicht bedienen, weil es mit Administratorrechten l?uft.";
+const std::string refused =
+    "show Windows hat eine Eingabe von Kontakta abgewiesen: Solange der Sperrbildschirm oder eine "
+    "Sicherheitsabfrage angezeigt wird, kann Kontakta nichts bedienen.";
 
 class InputGuardTest : public ::testing::Test {
 protected:
@@ -86,7 +89,7 @@ TEST_F(InputGuardTest, MousePressesAreJudgedByTheWindowUnderTheCursorAndRefusals
     // An event the system refuses (another desktop has the input): told once,
     // but the beep is the mouse action's own, for every refused event.
     targets.underCursor = 5;
-    EXPECT_EQ(Mouse({MouseFlags::MiddleDown}, false), Events{told});
+    EXPECT_EQ(Mouse({MouseFlags::MiddleDown}, false), Events{refused});
     EXPECT_EQ(Mouse({MouseFlags::MiddleDown}, false), Events{});
     // A refused key press beeps here, since the key action does not.
     targets.now += 2000;
@@ -95,7 +98,23 @@ TEST_F(InputGuardTest, MousePressesAreJudgedByTheWindowUnderTheCursorAndRefusals
     // Once input reaches that process again, a later refusal is news.
     EXPECT_EQ(Mouse({MouseFlags::LeftDown}), Events{});
     targets.now += 2000;
-    EXPECT_EQ(Mouse({MouseFlags::LeftDown}, false), Events{told});
+    EXPECT_EQ(Mouse({MouseFlags::LeftDown}, false), Events{refused});
+}
+
+// On the lock screen or a consent prompt SendInput refuses everything, also
+// what would go to an elevated window: that is told as a refusal, and the
+// elevated window is still named once the input is inserted again.
+TEST_F(InputGuardTest, Refusal_ShouldBeToldAsSuch_AndNotSilenceTheMessageAboutAnElevatedWindow)
+{
+    targets.elevated = {7};
+    targets.foreground = 7;
+    EXPECT_EQ(Keys({true}, false), (Events{refused, "error beep"}));
+    targets.now += 2000;
+    targets.foreground = 5;
+    EXPECT_EQ(Keys({true}, false), Events{"error beep"}) << "one refusal is told once, whatever the window";
+    targets.now += 2000;
+    targets.foreground = 7;
+    EXPECT_EQ(Keys({true}), (Events{told, "error beep"}));
 }
 
 TEST_F(InputGuardTest, TheIntegrityOfAProcessIsCheckedAgainOnlyAfterAShortWhile)

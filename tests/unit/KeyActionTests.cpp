@@ -207,13 +207,14 @@ TEST(KeyRepeatRace, NoRepeatedKeyDownArrivesAfterTheKeyUpOfTheRelease)
 {
     struct OrderCheck : InputSink {
         bool SendMouseButton(uint32_t) override { return true; }
-        void SendKey(uint8_t key, bool down) override
+        bool SendKey(uint8_t key, bool down) override
         {
-            if (key != 0x41) return;
+            if (key != 0x41) return true;
             std::lock_guard<std::mutex> guard(lock);
             keyDown = down;
             if (down) ++downs;
             if (down && released) ++downsAfterRelease;
+            return true;
         }
         std::mutex lock;
         bool keyDown = false;

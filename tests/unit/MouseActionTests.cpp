@@ -71,4 +71,19 @@ TEST_F(MouseActionTest, RefusedEventBeepsAndTheSequenceGoesOn)
                                         "error beep", "sleep 5"}));
 }
 
+// Injected button events name the physical buttons; for a left-handed user
+// (buttons swapped) "Links" must still be the primary click.
+TEST(PhysicalButtonFlags, SwappedButtons_ShouldExchangeLeftAndRight_AndKeepTheMiddle)
+{
+    using namespace MouseFlags;
+    EXPECT_EQ(PhysicalButtonFlags(LeftDown, true), RightDown);
+    EXPECT_EQ(PhysicalButtonFlags(LeftUp, true), RightUp);
+    EXPECT_EQ(PhysicalButtonFlags(RightDown, true), LeftDown);
+    EXPECT_EQ(PhysicalButtonFlags(RightUp, true), LeftUp);
+    EXPECT_EQ(PhysicalButtonFlags(MiddleDown | MiddleUp, true), MiddleDown | MiddleUp);
+    EXPECT_EQ(PhysicalButtonFlags(LeftDown | RightUp, true), RightDown | LeftUp);
+    for (uint32_t flags : {LeftDown, LeftUp, RightDown, RightUp, MiddleDown})
+        EXPECT_EQ(PhysicalButtonFlags(flags, false), flags) << "not swapped: as they are";
+}
+
 }  // namespace

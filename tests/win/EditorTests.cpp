@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "texts/Texts.h"
 #include "ui/CEditAction.h"
+#include "sensors/Win32Actions.h"
 #include "ui/CKeyActionEdit.h"
 #include "win/Dialog.h"
 #include "win/Text.h"
@@ -231,6 +232,15 @@ TEST_F(ActionEditor, KeyFieldCapturesWhatIsPressedAndOkStoresTheLastKeySwitchedO
 
         User::Chord({VK_CONTROL, VK_SHIFT, VK_MENU, 'A'});
         EXPECT_TRUE(user.WaitForText(field, L"STRG+SHIFT+ALT+" + KeyName('A')));
+
+        // A sensor's key, sent meanwhile with Kontakta's tag, is not the carer's.
+        Win32Input sensorInput;
+        EXPECT_TRUE(sensorInput.SendKey(VK_CONTROL, true));
+        sensorInput.SendKey('Q', true);
+        sensorInput.SendKey('Q', false);
+        sensorInput.SendKey(VK_CONTROL, false);
+        ::Sleep(300);
+        EXPECT_EQ(user.Text(field), L"STRG+SHIFT+ALT+" + KeyName('A'));
 
         User::Click(::GetDlgItem(user.editor, IDOK));
         EXPECT_TRUE(user.WaitUntilClosed());

@@ -1,5 +1,7 @@
-// Recording fakes of the system seams. They all write into one EventLog, so a
-// test sees the order of mouse, key, sound, wait and timer events together.
+// Fakes of the system seams, for the native tests and the benchmarks.
+// The recording ones all write into one EventLog, so a test sees the order of
+// mouse, key, sound, wait and timer events together; the null ones at the end
+// only count or do nothing, for tests and benchmarks with several threads.
 #pragma once
 
 #include <atomic>
@@ -55,11 +57,13 @@ public:
         log.Add("mouse " + Hex(flags, 4));
         return accept;
     }
-    void SendKey(uint8_t virtualKey, bool down) override
+    bool SendKey(uint8_t virtualKey, bool down) override
     {
         log.Add("key " + Hex(virtualKey, 2) + (down ? " down" : " up"));
+        return acceptKeys;
     }
-    bool accept = true;  // false: the system refuses every mouse event
+    bool accept = true;      // false: the system refuses every mouse event
+    bool acceptKeys = true;  // false: the system refuses every key event
 
 private:
     EventLog& log;
@@ -81,10 +85,11 @@ public:
         RunHook();
         return true;
     }
-    void SendKey(uint8_t virtualKey, bool down) override
+    bool SendKey(uint8_t virtualKey, bool down) override
     {
         log.Add("key " + Hex(virtualKey, 2) + (down ? " down" : " up"));
         RunHook();
+        return true;
     }
     // Waits until every hook has finished, also those that stalled.
     void JoinHooks()
@@ -227,3 +232,30 @@ private:
 };
 
 using Events = std::vector<std::string>;
+
+// Counts the key events; every event is inserted.
+struct CountingInput : InputSink {
+    bool SendMouseButton(uint32_t) override { return true; }
+    bool SendKey(uint8_t, bool) override
+    {
+        ++keys;
+        return true;
+    }
+    std::atomic<int> keys{0};
+};
+
+struct NullSounds : Sounds {
+    void PlayPressSound() override {}
+    void ErrorBeep() override {}
+};
+
+// Waits no time, but gives other threads a chance.
+struct ShortClock : Clock {
+    void Sleep(uint32_t) override { std::this_thread::yield(); }
+};
+
+// Every target opens; nothing is shown.
+struct NullShell : Shell {
+    bool OpenTarget(const std::u16string&) override { return true; }
+    void ShowFailure(const std::u16string&) override {}
+};
