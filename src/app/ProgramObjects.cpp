@@ -31,8 +31,8 @@ Win32KeyboardSettings keyboardSettings;
 extern ActionContext actions;
 // The program's process-wide records, filters, activity and flags, handed to
 // the polling and the device access here and nowhere else.
-const SharedState shared{sensorActions, sensorFilters, sensorActivity, beepOnPress,
-                         readFailed,    startupPending, sensorsPaused, actionsSuspended};
+const SharedState shared{sensorActions, sensorFilters,  sensorActivity, beepOnPress,     readFailed,
+                         startupPending, sensorsPaused, actionsSuspended, actionOptions};
 // The key capture field's low-level hook lives on the user-interface thread,
 // where the device access does its slow work: that work waits while the hook
 // is installed.

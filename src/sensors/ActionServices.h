@@ -86,3 +86,13 @@ public:
     // thread.
     virtual void ShowFailure(const std::u16string& text) = 0;
 };
+
+// Kontakta steered by its own sensors.
+class ControlRequests {
+public:
+    virtual ~ControlRequests() = default;
+    // Pauses the sensors, or resumes them when paused, as the tray menu's
+    // "Sensoren pausieren" does, with the sound that tells which. Called on
+    // the polling thread; must not wait for the user-interface thread.
+    virtual void TogglePause() = 0;
+};

@@ -1,5 +1,7 @@
 #include "sensors/SensorPolling.h"
 
+#include <algorithm>
+
 #include "sensors/MouseAction.h"
 #include "sensors/RunFileAction.h"
 
@@ -77,10 +79,16 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
         case SensorFilter::Event::Press: {
             shared.activity.CountPress(index);
             const SensorAction record = shared.records.Get(index);
+            const actions::ActionsSettings options = shared.options.Get();
+            const actions::SensorExtras& extras = options.sensors[static_cast<size_t>(index)];
             pressRecord.reset();
-            if (!record.enabled || actionsHeldBack) break;
+            if (!record.enabled ||
+                !actions::MayAct(actions::EffectiveGroup(record, extras), extras.action, actionsHeldBack))
+                break;
             pressRecord = record;
-            DispatchSensorEdge(record, true, pressSound, actions);
+            pressedExtras[static_cast<size_t>(index)] = extras;
+            if (extras.group == actions::blockGroup) DispatchSensorEdge(record, true, pressSound, actions);
+            else PressLaterGroup(index, extras, options, pressSound, nowMicroseconds);
             break;
         }
         case SensorFilter::Event::Release:
@@ -89,7 +97,10 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
                 // sensor was held; only the press's own record undoes it.
                 const SensorAction record = *pressRecord;
                 pressRecord.reset();
-                DispatchSensorEdge(record, false, pressSound, actions);
+                if (pressedExtras[static_cast<size_t>(index)].group == actions::blockGroup)
+                    DispatchSensorEdge(record, false, pressSound, actions);
+                else if (actions.pointer)
+                    actions.pointer->Release(index);
             }
             break;
         case SensorFilter::Event::IgnoredTouch:
@@ -100,6 +111,45 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
         }
     }
     lastSensorState = *states;
+    AdvanceMotion(nowMicroseconds);
+}
+
+void SensorPoller::PressLaterGroup(int index, const actions::SensorExtras& extras,
+                                   const actions::ActionsSettings& options, bool pressSound, int64_t nowMicroseconds)
+{
+    using actions::Group;
+    const bool pauseToggle =
+        extras.group == int32_t(Group::Control) && extras.action == int32_t(actions::ControlAction::PauseOrResume);
+    // The pause and the resume play sounds of their own instead.
+    if (pressSound && !pauseToggle) actions.sounds.PlayPressSound();
+    switch (Group(extras.group)) {
+    case Group::MovePointer:
+    case Group::Wheel:
+        if (actions.pointer) actions.pointer->Press(index, extras, options, uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
+        break;
+    case Group::Control:
+        if (pauseToggle) {
+            if (actions.control) actions.control->TogglePause();
+        } else if (extras.action == int32_t(actions::ControlAction::ReleaseAll)) {
+            LetGo();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void SensorPoller::AdvanceMotion(int64_t nowMicroseconds)
+{
+    if (actions.pointer) actions.pointer->Advance(uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
+}
+
+std::optional<int64_t> SensorPoller::NextMotionDue() const
+{
+    if (!actions.pointer) return std::nullopt;
+    const std::optional<uint64_t> due = actions.pointer->NextDue();
+    if (!due) return std::nullopt;
+    return int64_t(*due);
 }
 
 void SensorPoller::LetGo()
@@ -110,6 +160,7 @@ void SensorPoller::LetGo()
 
 void SensorPoller::ReleaseHeldInputs()
 {
+    if (actions.pointer) actions.pointer->LetGo();
     actions.keys.Stop();
     actions.input.ReleaseAll();
 }
@@ -124,10 +175,22 @@ void RunPollLoop(SensorPoller& poller, PollPacing& pacing)
 {
     if (!pacing.StopAsked()) {
         int64_t due = pacing.NowMicroseconds();
+        bool forMotion = false;  // the pause ended for the motion, not for a cycle
+        int64_t wake = due;
         do {
-            poller.Cycle(pacing.NowMicroseconds());
-            due = NextPollDue(due, pacing.NowMicroseconds());
-        } while (!pacing.PauseUntil(due));
+            const int64_t now = pacing.NowMicroseconds();
+            if (forMotion && now < due) {
+                poller.AdvanceMotion(now);
+            } else {
+                poller.Cycle(now);
+                due = NextPollDue(due, pacing.NowMicroseconds());
+            }
+            // While something moves the thread wakes at the motion's finer
+            // period too; idle, it waits for the next cycle alone.
+            const std::optional<int64_t> motion = poller.NextMotionDue();
+            forMotion = motion && *motion < due;
+            wake = forMotion ? *motion : due;
+        } while (!pacing.PauseUntil(wake));
     }
     poller.ReleaseHeldInputs();
 }

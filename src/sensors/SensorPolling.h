@@ -14,6 +14,7 @@
 #include "sensors/DeviceAccess.h"
 #include "sensors/HeldInputs.h"
 #include "sensors/KeyAction.h"
+#include "sensors/PointerActions.h"
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SharedState.h"
@@ -60,6 +61,10 @@ struct ActionContext {
     Clock& clock;
     KeyRepeat& keys;
     Shell& shell;
+    // The pointer and wheel sensors, and Kontakta's own steering; without
+    // them those sensors do nothing.
+    PointerActions* pointer = nullptr;
+    ControlRequests* control = nullptr;
 };
 
 // The states the box reports. A pressed input reads as a 0 bit, so the value
@@ -99,7 +104,18 @@ public:
     // releases have nothing left to undo. Every switch's state and every
     // counted press and ignored touch are published for the test page. An
     // unknown kind of box sounds the error beep and changes nothing.
+    //
+    // A sensor of a later group (sensors/ActionOptions.h) acts by its group:
+    // the pointer and the wheel through `actions.pointer`, "Sensoren
+    // pausieren / fortsetzen" through `actions.control`, "Alle Tasten
+    // loslassen" by letting go at once. While paused or suspended only the
+    // pause's own sensors act (actions::MayAct).
     void Cycle(int64_t nowMicroseconds = 0);
+
+    // Moves the pointer and turns the wheels as far as `now` asks, between
+    // two cycles. When it is needed next; nothing while nothing moves.
+    void AdvanceMotion(int64_t nowMicroseconds);
+    std::optional<int64_t> NextMotionDue() const;
 
     // Ends the key repetition and releases every key and button that is held.
     // Polling thread only.
@@ -132,11 +148,16 @@ private:
     // Per sensor, the record its last press was dispatched with; empty when
     // the press ran nothing (or the sensor is released, or was let go).
     std::array<std::optional<SensorAction>, sensorCount> pressedWith{};
+    // What the sensor's press had beyond its record, as pressedWith.
+    std::array<actions::SensorExtras, sensorCount> pressedExtras{};
+    void PressLaterGroup(int index, const actions::SensorExtras& extras, const actions::ActionsSettings& options,
+                         bool pressSound, int64_t nowMicroseconds);
     std::array<SensorFilter, sensorCount> filters{};
 };
 
-// The polling thread's loop: a cycle every 20 ms (NextPollDue), with the
-// pause between cycles ended by the stop, until the stop is asked for (also
+// The polling thread's loop: a cycle every 20 ms (NextPollDue), and while
+// the pointer moves or a wheel turns also the motion's updates between them
+// (SensorPoller::NextMotionDue), with the pause between them ended by the stop, until the stop is asked for (also
 // looked at once before the first cycle). A stop asked for during a cycle
 // takes effect after the whole cycle. On the way out everything held is
 // released.

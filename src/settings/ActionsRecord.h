@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "sensors/ActionGroups.h"
+#include "sensors/ActionOptions.h"
 #include "sensors/PointerMotion.h"
 #include "sensors/SensorAction.h"
 #include "sensors/WheelRepeat.h"
@@ -53,28 +54,10 @@ namespace actions {
 constexpr uint16_t actionsRecordVersion = 1;
 constexpr size_t actionsRecordHeaderSize = 16;
 constexpr size_t actionsRecordPayloadSize = 12 + sensorCount * 12;
-constexpr int32_t blockGroup = -1;  // the block's group and action apply
-
-// What one sensor has beyond its block record.
-struct SensorExtras {
-    int32_t group = blockGroup;  // a later group (3 to 5), or blockGroup
-    int32_t action = 0;          // the action in that group
-    bool latch = false;          // "Einrasten"
-    bool win = false;            // WIN as a fourth modifier of the key combination
-    ModifierAlone modifierAlone = ModifierAlone::None;
-    bool operator==(const SensorExtras&) const = default;
-};
 
 // Whether the block cannot hold the sensor's action, so that it is stored
 // there switched off.
 bool NeedsRecord(const SensorExtras& extras);
-
-struct ActionsSettings {
-    PointerSpeeds pointer;
-    WheelTiming wheel;
-    std::array<SensorExtras, sensorCount> sensors{};
-    bool operator==(const ActionsSettings&) const = default;
-};
 
 // The block record stored for a sensor: switched off when its action needs
 // the record, its group and mouse action held to the block's ranges.

@@ -9,6 +9,7 @@ add_library(kontakta_win STATIC
     win/Text.cpp
     win/PropertySheet.cpp
     sensors/Win32Actions.cpp
+    sensors/Win32Pointer.cpp
     sensors/CActionControl.cpp
     sensors/KitLibrary.cpp
     sensors/CIoControl.cpp

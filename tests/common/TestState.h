@@ -18,6 +18,7 @@ struct TestState {
     std::atomic<bool> startupPending{false};
     std::atomic<bool> sensorsPaused{false};
     std::atomic<bool> actionsSuspended{false};
-    const SharedState shared{records,    filters,        activity,      beepOnPress,
-                             readFailed, startupPending, sensorsPaused, actionsSuspended};
+    actions::ActionOptionsTable options;
+    const SharedState shared{records,        filters,       activity,         beepOnPress, readFailed,
+                             startupPending, sensorsPaused, actionsSuspended, options};
 };

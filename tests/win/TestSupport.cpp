@@ -136,11 +136,16 @@ std::string TargetWindow::Describe() const
         case WM_MBUTTONDBLCLK: name = "MDBL"; break;
         case WM_KEYDOWN: case WM_SYSKEYDOWN: name = "KD"; break;
         case WM_KEYUP: case WM_SYSKEYUP: name = "KU"; break;
+        case WM_MOUSEWHEEL: name = "WHEEL"; break;
+        case WM_MOUSEHWHEEL: name = "HWHEEL"; break;
         }
         if (!text.empty()) text += ' ';
         text += name;
         if (input.message >= WM_KEYFIRST && input.message <= WM_KEYLAST) {
             snprintf(buffer, sizeof buffer, " %02X", static_cast<unsigned>(input.key));
+            text += buffer;
+        } else if (input.message == WM_MOUSEWHEEL || input.message == WM_MOUSEHWHEEL) {
+            snprintf(buffer, sizeof buffer, " %+d", static_cast<int>(static_cast<short>(input.key)));
             text += buffer;
         }
     }
@@ -162,6 +167,11 @@ LRESULT CALLBACK TargetWindow::WindowProc(HWND window, UINT message, WPARAM wPar
         case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
             self->received.push_back({message, message >= WM_KEYFIRST ? GenericKey(wParam) : 0, NowMilliseconds()});
             break;
+        case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL:
+            // The notch's signed distance, in units of WHEEL_DELTA.
+            self->received.push_back({message, static_cast<WPARAM>(static_cast<uint16_t>(GET_WHEEL_DELTA_WPARAM(wParam))),
+                                      NowMilliseconds()});
+            return 0;
         }
         // ALT alone would open the (absent) window menu and take the focus.
         if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) return 0;

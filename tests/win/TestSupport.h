@@ -22,7 +22,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMilliseconds);
 
 struct ReceivedInput {
     UINT message;      // WM_LBUTTONDOWN, WM_KEYDOWN, ...
-    WPARAM key;        // virtual key for key messages
+    WPARAM key;        // virtual key for key messages, the wheel delta (16 bits) for wheel messages
     double time;       // NowMilliseconds() when it arrived
 };
 

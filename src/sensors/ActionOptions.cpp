@@ -1,0 +1,3 @@
+#include "sensors/ActionOptions.h"
+
+actions::ActionOptionsTable actionOptions;

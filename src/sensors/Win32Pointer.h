@@ -1,0 +1,17 @@
+// The Win32 side of the pointer seam. Every call runs with its thread
+// per-monitor DPI aware (version 2) for its duration, so the monitors, the
+// pointer's position and the moves are physical pixels on every monitor,
+// whatever awareness the rest of the program's windows have. Moves are
+// absolute over the virtual desktop, so their distance does not depend on
+// the pointer speed or "Enhance pointer precision".
+#pragma once
+
+#include "sensors/PointerServices.h"
+
+class Win32Pointer : public PointerDevice {
+public:
+    actions::Desktop ReadDesktop() override;
+    bool ReadPosition(actions::Point& position) override;
+    bool MoveTo(const actions::PixelRect& virtualDesktop, actions::Point position) override;
+    bool TurnWheel(actions::WheelDirection direction) override;
+};
