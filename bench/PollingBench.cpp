@@ -23,7 +23,7 @@
 #include "KitSimControl.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
-#include "win/Utilities.h"
+#include "app/Sounds.h"
 #include "sensors/CActionControl.h"
 #include "sensors/CIoControl.h"
 #include "sensors/CManager.h"
@@ -124,7 +124,7 @@ struct WaitOnly {
     }
 };
 
-class NoShell : public Shell {
+class NoShell : public Shell, public FailureMessages {
 public:
     bool OpenTarget(const std::u16string&) override { return true; }
     void ShowFailure(const std::u16string&) override {}
@@ -173,7 +173,7 @@ int wmain(int argc, wchar_t** argv)
     NoShell shell;
     CIoControl io(kit, counter);
     CActionControl actionControl(held, keyboard);
-    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
+    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell};
     TimedSource timedSource(io);
     CManager manager(timedSource, actions);
 

@@ -82,7 +82,7 @@ public:
     void ErrorBeep() override {}
 };
 
-class NoShell : public Shell {
+class NoShell : public Shell, public FailureMessages {
 public:
     bool OpenTarget(const std::u16string&) override { return true; }
     void ShowFailure(const std::u16string&) override {}
@@ -177,7 +177,7 @@ int wmain(int argc, wchar_t** argv)
     StandInCounter counter;
     CIoControl io(kit, counter);
     CActionControl actionControl(held, keyboard);
-    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
+    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell};
 
     ResetSettingsToDefaults();
     beepOnPress = 0;

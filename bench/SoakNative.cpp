@@ -40,7 +40,7 @@ struct QuietSounds : Sounds {
 struct ShortClock : Clock {
     void Sleep(uint32_t) override { std::this_thread::yield(); }
 };
-struct NoShell : Shell {
+struct NoShell : Shell, FailureMessages {
     bool OpenTarget(const std::u16string&) override { return true; }
     void ShowFailure(const std::u16string&) override {}
 };
@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     GenerationTimers timers;
     FakeKeyboardSettings keyboard;
     KeyRepeat keys(held, keyboard, timers);
-    ActionContext actions{held, sounds, clock, keys, shell};
+    ActionContext actions{held, sounds, clock, keys, shell, shell};
     EdgeSource source(held, system);
     SensorPoller poller(source, actions);
     FreeRunning pacing;

@@ -28,7 +28,7 @@ void DispatchSensorEdge(const SensorAction& record, bool pressed, ActionContext&
         PerformMouseAction(record, pressed, actions.input, actions.sounds, actions.clock);
         break;
     case ActionGroup::RunFile:
-        if (pressed) PerformRunFileAction(record, actions.shell);
+        if (pressed) PerformRunFileAction(record, actions.shell, actions.messages);
         break;
     case ActionGroup::Keyboard:
         actions.keys.PerformKeyAction(record, pressed);

@@ -59,6 +59,7 @@ struct ActionContext {
     Clock& clock;
     KeyRepeat& keys;
     Shell& shell;
+    FailureMessages& messages;
 };
 
 // The states the box reports. A pressed input reads as a 0 bit, so the value

@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "app/CMsgBox.h"
 #include "sensors/ExtendedKeys.h"
 #include "sensors/ShellQueue.h"
 #include "win/Text.h"
@@ -128,7 +127,7 @@ bool Win32InputTargets::RunsAboveUs(uint32_t process)
 
 uint64_t Win32InputTargets::NowMilliseconds() { return ::GetTickCount64(); }
 
-Win32Shell::Win32Shell(OwnerWindow owner, CMsgBox& messages) : owner(owner), messages(messages) {}
+Win32Shell::Win32Shell(OwnerWindow owner) : owner(owner) {}
 
 bool Win32Shell::OpenTarget(const std::u16string& path)
 {
@@ -139,12 +138,10 @@ bool Win32Shell::OpenTarget(const std::u16string& path)
     return reinterpret_cast<uintptr_t>(result) > 32;
 }
 
-void Win32Shell::ShowFailure(const std::u16string& text) { messages.ShowText(text); }
-
 struct Win32ShellWorker::Work {
-    Work(Win32Shell::OwnerWindow owner, CMsgBox& messages)
-        : shell(owner, messages), wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-          queue(shell, [event = wake.Get()] { ::SetEvent(event); })
+    Work(Win32Shell::OwnerWindow owner, FailureMessages& messages)
+        : shell(owner), wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+          queue(shell, messages, [event = wake.Get()] { ::SetEvent(event); })
     {
     }
     Win32Shell shell;
@@ -152,7 +149,7 @@ struct Win32ShellWorker::Work {
     ShellQueue queue;
 };
 
-Win32ShellWorker::Win32ShellWorker(Win32Shell::OwnerWindow owner, CMsgBox& messages)
+Win32ShellWorker::Win32ShellWorker(Win32Shell::OwnerWindow owner, FailureMessages& messages)
     : work(std::make_shared<Work>(owner, messages))
 {
 }

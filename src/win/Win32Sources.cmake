@@ -15,6 +15,7 @@ add_library(kontakta_win STATIC
     sensors/CManager.cpp
     app/CMsgBox.cpp
     app/CStartPicture.cpp
+    app/Sounds.cpp
     win/Utilities.cpp
     app/AppMessages.cpp
     app/TrayIcon.cpp

@@ -204,7 +204,8 @@ inline std::string Narrow(const std::u16string& text)
     return result;
 }
 
-class RecordingShell : public Shell {
+// Both halves of the run-file service: the shell and the message window.
+class RecordingShell : public Shell, public FailureMessages {
 public:
     explicit RecordingShell(EventLog& log) : log(log) {}
     bool OpenTarget(const std::u16string& path) override

@@ -116,7 +116,7 @@ protected:
     RecordingTimers timers{log};
     KeyRepeat keys{held, settings, timers};
     RecordingShell shell{log};
-    ActionContext actions{held, sounds, clock, keys, shell};
+    ActionContext actions{held, sounds, clock, keys, shell, shell};
     ScriptedSource source;
     SensorPoller poller{source, actions};
 };
@@ -423,13 +423,13 @@ TEST_F(SensorPollerTest, StopAskedForDuringAnActionTakesEffectAfterTheWholeCycle
         bool PauseUntil(int64_t) override { return stop; }
         bool stop = false;
     } stop;
-    struct StoppingShell : Shell {
+    struct StoppingShell : Shell, FailureMessages {
         explicit StoppingShell(FlagStop& stop) : stop(stop) {}
         bool OpenTarget(const std::u16string&) override { return stop.stop = true; }
         void ShowFailure(const std::u16string&) override {}
         FlagStop& stop;
     } stoppingShell(stop);
-    ActionContext stopping{held, sounds, clock, keys, stoppingShell};
+    ActionContext stopping{held, sounds, clock, keys, stoppingShell, stoppingShell};
     SensorPoller stoppingPoller(source, stopping);
     source.value = EightInputValue({2, 3});
     log.Clear();
@@ -466,7 +466,7 @@ struct NullSounds : Sounds {
 struct ShortClock : Clock {
     void Sleep(uint32_t) override { std::this_thread::yield(); }
 };
-struct NullShell : Shell {
+struct NullShell : Shell, FailureMessages {
     bool OpenTarget(const std::u16string&) override { return true; }
     void ShowFailure(const std::u16string&) override {}
 };
@@ -494,7 +494,7 @@ struct QuietPolling {
     FakeKeyboardSettings settings;
     HeldInputs held{input};
     KeyRepeat keys{held, settings, timers};
-    ActionContext actions{held, sounds, clock, keys, shell};
+    ActionContext actions{held, sounds, clock, keys, shell, shell};
     ScriptedSource source;
     SensorPoller poller{source, actions};
 };

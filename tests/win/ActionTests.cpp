@@ -12,7 +12,7 @@
 #include "SensorRecords.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
-#include "win/Utilities.h"
+#include "app/Sounds.h"
 #include "sensors/CActionControl.h"
 #include "sensors/MouseAction.h"
 #include "sensors/RunFileAction.h"
@@ -257,7 +257,7 @@ protected:
         record.actionGroup = int32_t(ActionGroup::RunFile);
         win::Utf16(path).copy(record.path, pathLength - 1);
         // As the polling thread: it only hands the target over.
-        OnWorkerThread([&] { PerformRunFileAction(record, shell); });
+        OnWorkerThread([&] { PerformRunFileAction(record, shell, shell); });
     }
     static std::wstring MarkerPath()
     {

@@ -12,7 +12,7 @@
 #include "KitSimControl.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
-#include "win/Utilities.h"
+#include "app/Sounds.h"
 #include "sensors/CActionControl.h"
 #include "sensors/CIoControl.h"
 #include "sensors/CManager.h"
@@ -47,9 +47,9 @@ public:
 
 // A shell whose open call can be held up, to catch the polling thread inside
 // a run-file action.
-class HoldingShell : public Shell {
+class HoldingShell : public Shell, public FailureMessages {
 public:
-    explicit HoldingShell(Shell& real) : real(real) {}
+    HoldingShell(Shell& real, FailureMessages& messages) : real(real), messages(messages) {}
     bool OpenTarget(const std::u16string& path) override
     {
         if (holdUntil) {
@@ -62,10 +62,11 @@ public:
     }
     void ShowFailure(const std::u16string& text) override
     {
-        real.ShowFailure(text);
+        messages.ShowFailure(text);
         if (crossThreadCall) ::SendMessageW(crossThreadCall, WM_NULL, 0, 0);
     }
     Shell& real;
+    FailureMessages& messages;
     HANDLE holdUntil = nullptr;
     HWND crossThreadCall = nullptr;  // a window of the user-interface thread
     std::atomic<bool> entered{false};
@@ -171,9 +172,9 @@ protected:
     CIoControl io{kit, counter};
     CActionControl actionControl{held, settings};
     CMsgBox messages;
-    Win32Shell realShell{&OwnerWindow, messages};
-    HoldingShell shell{realShell};
-    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
+    Win32Shell realShell{&OwnerWindow};
+    HoldingShell shell{realShell, messages};
+    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell};
     CManager manager{io, actions};
 };
 
