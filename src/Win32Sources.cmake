@@ -4,10 +4,10 @@ add_library(kontakta_resources OBJECT ${PROJECT_SOURCE_DIR}/res/kontakta.rc)
 target_include_directories(kontakta_resources PRIVATE ${PROJECT_SOURCE_DIR}/res)
 
 add_library(kontakta_win STATIC
-    win/Dialog.cpp
-    win/Control.cpp
-    win/Text.cpp
-    win/PropertySheet.cpp
+    framework/win/Dialog.cpp
+    framework/win/Control.cpp
+    framework/win/Text.cpp
+    framework/win/PropertySheet.cpp
     sensors/Win32Actions.cpp
     sensors/CActionControl.cpp
     sensors/KitLibrary.cpp
@@ -16,13 +16,13 @@ add_library(kontakta_win STATIC
     app/CMsgBox.cpp
     app/CStartPicture.cpp
     app/Sounds.cpp
-    win/Utilities.cpp
+    framework/win/Utilities.cpp
     app/AppMessages.cpp
     app/TrayIcon.cpp
     settings/Win32SettingsStorage.cpp
     settings/CSettingsControl.cpp
 )
-target_include_directories(kontakta_win PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
+target_include_directories(kontakta_win PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/framework ${PROJECT_SOURCE_DIR})
 target_link_libraries(kontakta_win PUBLIC kontakta_core
     user32 gdi32 comctl32 comdlg32 shell32 shlwapi advapi32 winmm setupapi hid ole32)
 

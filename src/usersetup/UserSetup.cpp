@@ -22,7 +22,7 @@
 
 #include "settings/SettingsFile.h"
 #include "settings/Win32Registry.h"
-#include "setup/UserSetupDecision.h"
+#include "usersetup/UserSetupDecision.h"
 #include "texts/Texts.h"
 #include "win/Handle.h"
 
