@@ -77,9 +77,8 @@ uint32_t ProcessOf(HWND window)
 // medium 0x2000, high 0x3000, system 0x4000).
 bool IntegrityLevelOf(HANDLE process, DWORD& level)
 {
-    HANDLE rawToken = nullptr;
-    if (!::OpenProcessToken(process, TOKEN_QUERY, &rawToken)) return false;
-    const win::Handle token(rawToken);
+    win::Handle token;
+    if (!::OpenProcessToken(process, TOKEN_QUERY, token.Put())) return false;
     DWORD size = 0;
     ::GetTokenInformation(token.Get(), TokenIntegrityLevel, nullptr, 0, &size);
     if (size < sizeof(TOKEN_MANDATORY_LABEL)) return false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "settings/SettingsLog.h"
 #include "win/Handle.h"
 #include "win/Text.h"
 

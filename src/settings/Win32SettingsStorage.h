@@ -2,7 +2,6 @@
 #pragma once
 
 #include "settings/SettingsFile.h"
-#include "settings/Win32Registry.h"  // the start-up reads "UpdateCode" with it
 
 class Win32SettingsStorage : public SettingsStorage {
 public:

@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "ui/Relayout.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 namespace {
@@ -57,9 +58,11 @@ bool ReadTemplateFont(UINT templateId, std::wstring& face, int& pointSize)
 relayout::Metrics MeasureFont(HDC dc, HFONT font)
 {
     TEXTMETRICW metrics{};
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    const BOOL measured = ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, old);
+    BOOL measured = FALSE;
+    {
+        const win::SelectGuard selected(dc, font);
+        measured = ::GetTextMetricsW(dc, &metrics);
+    }
     if (!measured) return {0, 0};
     return {static_cast<int>(metrics.tmAveCharWidth), static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading)};
 }
@@ -110,9 +113,7 @@ bool CPropSheet::ApplyPageFont()
     // A point font, as many tenths of a point as the template says, for the
     // screen.
     LOGFONTW description{};
-    const HDC screen = ::GetDC(nullptr);
-    description.lfHeight = -::MulDiv(pointSize * 10, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
-    ::ReleaseDC(nullptr, screen);
+    description.lfHeight = -::MulDiv(pointSize * 10, ::GetDeviceCaps(win::WindowDC(nullptr).Get(), LOGPIXELSY), 720);
     description.lfCharSet = DEFAULT_CHARSET;
     face.copy(description.lfFaceName, LF_FACESIZE - 1);
     pageFont.Reset(::CreateFontIndirectW(&description));
@@ -137,10 +138,13 @@ void CPropSheet::ChangeWindowFont(HWND window, HFONT font)
 {
     HFONT oldFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
     if (!oldFont) oldFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-    const HDC dc = ::GetDC(window);
-    const relayout::Metrics oldMetrics = MeasureFont(dc, oldFont);
-    const relayout::Metrics newMetrics = MeasureFont(dc, font);
-    ::ReleaseDC(window, dc);
+    relayout::Metrics oldMetrics{};
+    relayout::Metrics newMetrics{};
+    {
+        const win::WindowDC dc(window);
+        oldMetrics = MeasureFont(dc.Get(), oldFont);
+        newMetrics = MeasureFont(dc.Get(), font);
+    }
 
     RECT windowRect{};
     RECT client{};
