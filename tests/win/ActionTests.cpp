@@ -17,6 +17,7 @@
 #include "sensors/MouseAction.h"
 #include "sensors/RunFileAction.h"
 #include "sensors/Win32Actions.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 using testsupport::TargetWindow;
@@ -224,14 +225,12 @@ TEST(InputTargets, OurWindowsAndAnotherProgramOfOurLevelAreNotAboveUsAProcessWeC
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION other{};
+    win::ProcessInformation other;
     std::wstring command = L"\"" + testsupport::ProgramDirectory() + L"kontakta_marker.exe\"";
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &other));
-    EXPECT_FALSE(targets.RunsAboveUs(other.dwProcessId));
-    ::WaitForSingleObject(other.hProcess, 10000);
-    ::CloseHandle(other.hThread);
-    ::CloseHandle(other.hProcess);
+                                 other.Put()));
+    EXPECT_FALSE(targets.RunsAboveUs(other.ProcessId()));
+    ::WaitForSingleObject(other.Process(), 10000);
 
     EXPECT_TRUE(targets.RunsAboveUs(0xFFFFFFF0u)) << "no process has this id: it cannot be opened";
 }
