@@ -130,22 +130,28 @@ bool Replace(Win32SettingsStorage::ReplaceFunction replaceFile, const std::wstri
         ::DeleteFileW(backup.c_str());
         return true;
     }
-    switch (::GetLastError()) {
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-        // With a backup name: "the replaced and replacement files retain
-        // their original file names". The file is as it was.
-        return false;
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
-        // "The replacement file still exists under its original name; however,
-        // it has inherited the file streams and attributes from the file it is
-        // replacing. The file to be replaced still exists with a different
-        // name", the backup name. The file's own name is free: finish the step,
-        // or else put the old file back under its name.
+    const DWORD error = ::GetLastError();
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: "The replacement file still exists
+    // under its original name; however, it has inherited the file streams and
+    // attributes from the file it is replacing. The file to be replaced still
+    // exists with a different name", the backup name. The file's own name is
+    // free: finish the step, or else put the old file back under its name.
+    // Judged by what is there rather than by the code, so that the old file
+    // is never left under the backup name, whatever the code says.
+    const bool oldFileAside = ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                              ::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (oldFileAside) {
         if (MoveInPlace(replacement, target)) {
             ::DeleteFileW(backup.c_str());
             return true;
         }
         MoveInPlace(backup, target);
+        return false;
+    }
+    switch (error) {
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+        // With a backup name: "the replaced and replacement files retain
+        // their original file names". The file is as it was.
         return false;
     case ERROR_NOT_SUPPORTED:
     case ERROR_INVALID_FUNCTION:
