@@ -25,7 +25,7 @@
 #include "TestState.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
-#include "win/Utilities.h"
+#include "app/Sounds.h"
 #include "sensors/CActionControl.h"
 #include "sensors/CIoControl.h"
 #include "sensors/CManager.h"
@@ -172,7 +172,7 @@ int wmain(int argc, wchar_t** argv)
     state.beepOnPress = 0;
     CIoControl io(kit, counter, state.readFailed);
     CActionControl actionControl(held, keyboard);
-    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
+    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell};
     TimedSource timedSource(io);
     CManager manager(timedSource, actions, state.shared);
 

@@ -170,7 +170,7 @@ int wmain(int argc, wchar_t** argv)
     StandInCounter counter;
     CIoControl io(kit, counter, state.readFailed);
     CActionControl actionControl(held, keyboard);
-    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
+    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell};
 
     SensorAction key = KeyRecord('X', false, true, false, true);  // SHIFT+X, repeating
     key.enabled = 1;

@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     GenerationTimers timers;
     FakeKeyboardSettings keyboard;
     KeyRepeat keys(held, keyboard, timers);
-    ActionContext actions{held, sounds, clock, keys, shell};
+    ActionContext actions{held, sounds, clock, keys, shell, shell};
     EdgeSource source(held, system);
     SensorPoller poller(source, actions, state.shared);
     FreeRunning pacing;

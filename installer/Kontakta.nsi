@@ -14,7 +14,7 @@
 ; checks what can fail before it changes anything: the kit library beside it,
 ; the length of the target directory and a running Kontakta (which is asked
 ; to close, so it saves its settings, and is started again afterwards). The
-; users' settings are never overwritten: see src/setup/UserSetupDecision.h.
+; users' settings are never overwritten: see src/usersetup/UserSetupDecision.h.
 ;
 ; The setup runs elevated, possibly as an administrator who typed a password
 ; for the user at the desktop ("over the shoulder"). Whatever concerns that

@@ -15,7 +15,11 @@
 #include "win/Utilities.h"
 #include "res/resource.h"
 #include "sensors/SensorActivity.h"
+#include "settings/RegistryValues.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsLog.h"
+#include "settings/StartupValues.h"
+#include "settings/Win32Registry.h"
 #include "ui/CSetup.h"
 #include "win/Handle.h"
 #include "win/Text.h"
@@ -25,26 +29,9 @@ namespace {
 // Opens an existing key; the program never creates its keys.
 win::RegistryKey OpenKey(HKEY root, const std::u16string& path)
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyW(root, win::Wide(path).c_str(), &key) != ERROR_SUCCESS) return win::RegistryKey();
-    return win::RegistryKey(key);
-}
-
-// A string value read into a buffer of 255 bytes, as the program always has:
-// at most 126 characters fit; a longer value, or one of another type, counts
-// as missing.
-bool QueryString(HKEY key, const wchar_t* name, std::u16string& value)
-{
-    wchar_t buffer[128] = {};
-    DWORD type = 0;
-    DWORD size = 255;
-    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
-        return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    buffer[127] = L'\0';
-    const size_t units = std::min<size_t>(size / sizeof(wchar_t), 127);
-    value = win::Utf16(std::wstring(buffer, wcsnlen(buffer, units)));
-    return true;
+    win::RegistryKey key;
+    if (::RegOpenKeyW(root, win::Wide(path).c_str(), key.Put()) != ERROR_SUCCESS) return win::RegistryKey();
+    return key;
 }
 
 HWND mainWindow = nullptr;
@@ -61,14 +48,12 @@ static_assert(session::powerSuspend == PBT_APMSUSPEND && session::powerResumeSus
 
 bool RunsElevated()
 {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    win::Handle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-                          elevation.TokenIsElevated != 0;
-    ::CloseHandle(token);
-    return elevated;
+    return ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
 }
 
 }  // namespace
@@ -146,9 +131,9 @@ void CKontaktaDlg::ReadInstallDirectory()
         ShowMessage(hwnd, texts::machineKeyMissing);
         return;
     }
-    std::u16string directory;
-    if (!QueryString(key.Get(), L"Directory", directory)) return;
-    InstallDirectory = directory;
+    const std::optional<std::u16string> directory = InstallDirectoryMeaning(ReadRegistryValue(key.Get(), L"Directory"));
+    if (!directory) return;
+    InstallDirectory = *directory;
     if (!::SetCurrentDirectoryW(win::Wide(InstallDirectory).c_str()))
         ShowMessage(hwnd, texts::DirectoryInvalid(InstallDirectory));
 }

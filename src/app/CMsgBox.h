@@ -6,9 +6,10 @@
 #include <mutex>
 #include <string>
 
+#include "sensors/ActionServices.h"
 #include "win/Dialog.h"
 
-class CMsgBox : public win::Dialog {
+class CMsgBox : public win::Dialog, public FailureMessages {
 public:
     CMsgBox();
 
@@ -17,6 +18,8 @@ public:
     // thread it only posts the request and returns, so it cannot wait for a
     // user-interface thread that is itself waiting for the caller.
     void ShowText(const std::u16string& text);
+    // ShowText: the failure texts of the sensors' actions.
+    void ShowFailure(const std::u16string& text) override { ShowText(text); }
 
     // The text shown now (user-interface thread).
     std::wstring ShownText() const;

@@ -4,26 +4,30 @@
 #include <exception>
 
 #include "app/CKontaktaApp.h"
+#include "app/Sounds.h"
 #include "sensors/SensorActivity.h"
 #include "sensors/SharedState.h"
 #include "ui/CKeyActionEdit.h"
-#include "win/Utilities.h"
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
 
 // One translation unit, so the order of definition is the order of
 // construction (and the reverse order of destruction).
+
+// First, so that it outlives everything that reports in it (its window is
+// created later, by the main window's start-up).
+CMsgBox msgBox;
+
 namespace {
 KitLibrary kitLibrary;
 HidInterfaceCounter hidInterfaces;
 Win32Sounds sounds;
 Win32InputTargets inputTargets;
 HWND ShellOwner();
-// Only its message window is used: the guard tells the user there when a
-// sensor's input cannot reach its window. The guard reports on the threads
-// that send input, which end before the message window does.
-Win32Shell messageWindow(&ShellOwner, msgBox);
-InputGuard inputGuard(inputTargets, sounds, messageWindow);
+// The guard tells the user in the message window when a sensor's input
+// cannot reach its window. It reports on the threads that send input, which
+// end before the message window does.
+InputGuard inputGuard(inputTargets, sounds, msgBox);
 Win32Input systemInput(&inputGuard);
 HeldInputs heldInputs(systemInput);
 Win32Clock clock;
@@ -44,14 +48,13 @@ CSettingsControl settingsControl;
 CIoControl ioControl(kitLibrary, hidInterfaces, readFailed, &KeyCaptureHookInstalled);
 CManager manager(ioControl, actions, shared);
 CActionControl actionControl(heldInputs, keyboardSettings);
-CMsgBox msgBox;
 
 namespace {
 // Built after the message window, so gone before it: destroying the worker
 // stops it (waiting at most two seconds for a shell that is stuck, after the
 // polling thread has ended), and a stopped worker reports nothing more.
 Win32ShellWorker shell(&ShellOwner, msgBox);
-ActionContext actions{heldInputs, sounds, clock, actionControl.Repeat(), shell};
+ActionContext actions{heldInputs, sounds, clock, actionControl.Repeat(), shell, shell};
 HWND ShellOwner() { return actionControl.WindowForOtherThreads(); }
 }  // namespace
 

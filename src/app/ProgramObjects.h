@@ -1,6 +1,6 @@
 // The process-wide objects of the program. They are built before the program
-// starts, in this order: the settings defaults, the device access, the
-// polling, the key repetition and the message window (their windows are
+// starts, in this order: the message window, the settings defaults, the
+// device access, the polling and the key repetition (their windows are
 // created later, by the main window's start-up), then the application.
 #pragma once
 

@@ -1,6 +1,6 @@
 #include "sensors/ActionGroups.h"
 
-namespace actions {
+namespace kontakta {
 
 int32_t ActionCount(int32_t group)
 {
@@ -27,4 +27,4 @@ bool MayAct(int32_t group, int32_t action, bool pausedOrSuspended)
     return group == int32_t(Group::Control) && action == int32_t(ControlAction::PauseOrResume);
 }
 
-}  // namespace actions
+}  // namespace kontakta

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace actions {
+namespace kontakta {
 
 enum class Group : int32_t {
     Mouse = 0,
@@ -68,4 +68,4 @@ int32_t ActionCount(int32_t group);
 // pausieren / fortsetzen" acts, so that a user can resume without help.
 bool MayAct(int32_t group, int32_t action, bool pausedOrSuspended);
 
-}  // namespace actions
+}  // namespace kontakta

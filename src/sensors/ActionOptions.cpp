@@ -1,3 +1,3 @@
 #include "sensors/ActionOptions.h"
 
-actions::ActionOptionsTable actionOptions;
+kontakta::ActionOptionsTable actionOptions;

@@ -13,7 +13,7 @@
 #include "sensors/SensorAction.h"
 #include "sensors/WheelRepeat.h"
 
-namespace actions {
+namespace kontakta {
 
 constexpr int32_t blockGroup = -1;  // the block's group and action apply
 
@@ -61,7 +61,7 @@ private:
     ActionsSettings settings;
 };
 
-}  // namespace actions
+}  // namespace kontakta
 
 // The program's live options, beside its records (sensors/SensorAction.h).
-extern actions::ActionOptionsTable actionOptions;
+extern kontakta::ActionOptionsTable actionOptions;

@@ -74,16 +74,23 @@ public:
     virtual void StartRateTimer(uint32_t milliseconds, uint32_t generation) = 0;
 };
 
-// Opening a target through the shell, and telling the user that it failed.
+// Opening a target through the shell.
 class Shell {
 public:
     virtual ~Shell() = default;
     // Asks the shell to open `path` with the verb "open". False when the
     // shell refused.
     virtual bool OpenTarget(const std::u16string& path) = 0;
-    // Shows `text` in the non-modal message window, in front (also for other
-    // reports than a refused target). Must not wait for the user-interface
-    // thread.
+};
+
+// Telling the user what failed, while the program keeps running: a target
+// that could not be opened, input that cannot reach its window. The message
+// window implements it.
+class FailureMessages {
+public:
+    virtual ~FailureMessages() = default;
+    // Shows `text` in the non-modal message window, in front. Any thread;
+    // must not wait for the user-interface thread.
     virtual void ShowFailure(const std::u16string& text) = 0;
 };
 

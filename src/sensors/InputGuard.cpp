@@ -13,7 +13,7 @@ constexpr size_t toldLimit = 16;
 
 }  // namespace
 
-InputGuard::InputGuard(InputTargets& targets, Sounds& sounds, Shell& messages)
+InputGuard::InputGuard(InputTargets& targets, Sounds& sounds, FailureMessages& messages)
     : targets(targets), sounds(sounds), messages(messages)
 {
 }

@@ -57,7 +57,7 @@ public:
     // one beep.
     static constexpr uint64_t beepSpacingMilliseconds = 1000;
 
-    InputGuard(InputTargets& targets, Sounds& sounds, Shell& messages);
+    InputGuard(InputTargets& targets, Sounds& sounds, FailureMessages& messages);
     InputGuard(const InputGuard&) = delete;
     InputGuard& operator=(const InputGuard&) = delete;
 
@@ -84,7 +84,7 @@ private:
 
     InputTargets& targets;
     Sounds& sounds;
-    Shell& messages;
+    FailureMessages& messages;
     std::mutex lock;
     std::vector<Check> checks;     // the answers of the last moments, by process
     std::vector<uint32_t> told;    // processes the message was said for, oldest first

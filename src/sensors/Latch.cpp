@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace actions {
+namespace kontakta {
 
 SensorLatches::Step SensorLatches::Press(int sensor)
 {
@@ -66,4 +66,4 @@ std::vector<uint8_t> InputHolders::ReleaseAll()
     return ups;
 }
 
-}  // namespace actions
+}  // namespace kontakta

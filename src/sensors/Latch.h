@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace actions {
+namespace kontakta {
 
 class SensorLatches {
 public:
@@ -62,4 +62,4 @@ private:
     std::array<uint16_t, 256> counts{};
 };
 
-}  // namespace actions
+}  // namespace kontakta

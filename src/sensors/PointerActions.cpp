@@ -4,7 +4,7 @@
 
 #include "sensors/KeyAction.h"
 
-using namespace actions;
+using namespace kontakta;
 
 void PointerActions::Press(int sensor, const SensorExtras& extras, const ActionsSettings& options, uint64_t now)
 {

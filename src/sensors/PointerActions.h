@@ -22,7 +22,7 @@ public:
     // Sensor `sensor` (0 to 7) counted a press at `now` (microseconds) with
     // `extras` of the pointer or the wheel group; `options` give the speeds
     // and the wheel's timing. Anything else does nothing.
-    void Press(int sensor, const actions::SensorExtras& extras, const actions::ActionsSettings& options, uint64_t now);
+    void Press(int sensor, const kontakta::SensorExtras& extras, const kontakta::ActionsSettings& options, uint64_t now);
     // The sensor's press ended.
     void Release(int sensor);
     // Moves the pointer and turns the wheels as far as `now` asks.
@@ -36,8 +36,8 @@ public:
 private:
     PointerDevice& device;
     KeyboardSettings& keyboard;
-    actions::PointerMover mover;
-    actions::PixelRect virtualDesktop;
-    std::array<actions::WheelRepeat, 8> wheels{};
-    std::array<actions::WheelDirection, 8> wheelDirections{};
+    kontakta::PointerMover mover;
+    kontakta::PixelRect virtualDesktop;
+    std::array<kontakta::WheelRepeat, 8> wheels{};
+    std::array<kontakta::WheelDirection, 8> wheelDirections{};
 };

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace actions {
+namespace kontakta {
 
 PointerSpeeds ClampPointerSpeeds(PointerSpeeds speeds)
 {
@@ -258,4 +258,4 @@ std::optional<Point> PointerMover::Advance(uint64_t now)
     return placed;
 }
 
-}  // namespace actions
+}  // namespace kontakta

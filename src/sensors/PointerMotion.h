@@ -18,7 +18,7 @@
 
 #include "sensors/ActionGroups.h"
 
-namespace actions {
+namespace kontakta {
 
 // One setting for every direction sensor.
 struct PointerSpeeds {
@@ -159,4 +159,4 @@ private:
     Point Place(Point target);
 };
 
-}  // namespace actions
+}  // namespace kontakta

@@ -12,14 +12,14 @@ public:
     virtual ~PointerDevice() = default;
     // The monitors as they are now, in physical pixels. Empty when they
     // cannot be read.
-    virtual actions::Desktop ReadDesktop() = 0;
+    virtual kontakta::Desktop ReadDesktop() = 0;
     // Where the pointer is, in physical pixels. False when it cannot be read
     // (another desktop has the input, as while the workstation is locked).
-    virtual bool ReadPosition(actions::Point& position) = 0;
+    virtual bool ReadPosition(kontakta::Point& position) = 0;
     // Puts the pointer on `position`, a pixel of `virtualDesktop` (the
     // bounding box of the monitors the position was reckoned on). False when
     // the system did not insert the move.
-    virtual bool MoveTo(const actions::PixelRect& virtualDesktop, actions::Point position) = 0;
+    virtual bool MoveTo(const kontakta::PixelRect& virtualDesktop, kontakta::Point position) = 0;
     // One notch of the wheel under the pointer. False when not inserted.
-    virtual bool TurnWheel(actions::WheelDirection direction) = 0;
+    virtual bool TurnWheel(kontakta::WheelDirection direction) = 0;
 };

@@ -12,9 +12,9 @@ std::u16string OpenFailureText(const std::u16string& path)
     return texts::OpenFailure(path);
 }
 
-void PerformRunFileAction(const SensorAction& record, Shell& shell)
+void PerformRunFileAction(const SensorAction& record, Shell& shell, FailureMessages& messages)
 {
     const std::u16string path = PathOf(record);
     if (!path.empty() && shell.OpenTarget(path)) return;
-    shell.ShowFailure(OpenFailureText(path));
+    messages.ShowFailure(OpenFailureText(path));
 }

@@ -17,4 +17,4 @@ std::u16string OpenFailureText(const std::u16string& path);
 // Opens the record's path. An empty path is not handed to the shell (it would
 // open whatever the current directory is); it is reported like any target
 // that cannot be opened.
-void PerformRunFileAction(const SensorAction& record, Shell& shell);
+void PerformRunFileAction(const SensorAction& record, Shell& shell, FailureMessages& messages);

@@ -29,7 +29,7 @@ void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSoun
         PerformMouseAction(record, pressed, actions.input, actions.sounds, actions.clock);
         break;
     case ActionGroup::RunFile:
-        if (pressed) PerformRunFileAction(record, actions.shell);
+        if (pressed) PerformRunFileAction(record, actions.shell, actions.messages);
         break;
     case ActionGroup::Keyboard:
         actions.keys.PerformKeyAction(record, pressed);
@@ -79,15 +79,15 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
         case SensorFilter::Event::Press: {
             shared.activity.CountPress(index);
             const SensorAction record = shared.records.Get(index);
-            const actions::ActionsSettings options = shared.options.Get();
-            const actions::SensorExtras& extras = options.sensors[static_cast<size_t>(index)];
+            const kontakta::ActionsSettings options = shared.options.Get();
+            const kontakta::SensorExtras& extras = options.sensors[static_cast<size_t>(index)];
             pressRecord.reset();
             if (!record.enabled ||
-                !actions::MayAct(actions::EffectiveGroup(record, extras), extras.action, actionsHeldBack))
+                !kontakta::MayAct(kontakta::EffectiveGroup(record, extras), extras.action, actionsHeldBack))
                 break;
             pressRecord = record;
             pressedExtras[static_cast<size_t>(index)] = extras;
-            if (extras.group == actions::blockGroup) DispatchSensorEdge(record, true, pressSound, actions);
+            if (extras.group == kontakta::blockGroup) DispatchSensorEdge(record, true, pressSound, actions);
             else PressLaterGroup(index, extras, options, pressSound, nowMicroseconds);
             break;
         }
@@ -97,7 +97,7 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
                 // sensor was held; only the press's own record undoes it.
                 const SensorAction record = *pressRecord;
                 pressRecord.reset();
-                if (pressedExtras[static_cast<size_t>(index)].group == actions::blockGroup)
+                if (pressedExtras[static_cast<size_t>(index)].group == kontakta::blockGroup)
                     DispatchSensorEdge(record, false, pressSound, actions);
                 else if (actions.pointer)
                     actions.pointer->Release(index);
@@ -114,12 +114,12 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     AdvanceMotion(nowMicroseconds);
 }
 
-void SensorPoller::PressLaterGroup(int index, const actions::SensorExtras& extras,
-                                   const actions::ActionsSettings& options, bool pressSound, int64_t nowMicroseconds)
+void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extras,
+                                   const kontakta::ActionsSettings& options, bool pressSound, int64_t nowMicroseconds)
 {
-    using actions::Group;
+    using kontakta::Group;
     const bool pauseToggle =
-        extras.group == int32_t(Group::Control) && extras.action == int32_t(actions::ControlAction::PauseOrResume);
+        extras.group == int32_t(Group::Control) && extras.action == int32_t(kontakta::ControlAction::PauseOrResume);
     // The pause and the resume play sounds of their own instead.
     if (pressSound && !pauseToggle) actions.sounds.PlayPressSound();
     switch (Group(extras.group)) {
@@ -130,7 +130,7 @@ void SensorPoller::PressLaterGroup(int index, const actions::SensorExtras& extra
     case Group::Control:
         if (pauseToggle) {
             if (actions.control) actions.control->TogglePause();
-        } else if (extras.action == int32_t(actions::ControlAction::ReleaseAll)) {
+        } else if (extras.action == int32_t(kontakta::ControlAction::ReleaseAll)) {
             LetGo();
         }
         break;

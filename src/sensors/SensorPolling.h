@@ -61,6 +61,7 @@ struct ActionContext {
     Clock& clock;
     KeyRepeat& keys;
     Shell& shell;
+    FailureMessages& messages;
     // The pointer and wheel sensors, and Kontakta's own steering; without
     // them those sensors do nothing.
     PointerActions* pointer = nullptr;
@@ -109,7 +110,7 @@ public:
     // the pointer and the wheel through `actions.pointer`, "Sensoren
     // pausieren / fortsetzen" through `actions.control`, "Alle Tasten
     // loslassen" by letting go at once. While paused or suspended only the
-    // pause's own sensors act (actions::MayAct).
+    // pause's own sensors act (kontakta::MayAct).
     void Cycle(int64_t nowMicroseconds = 0);
 
     // Moves the pointer and turns the wheels as far as `now` asks, between
@@ -149,8 +150,8 @@ private:
     // the press ran nothing (or the sensor is released, or was let go).
     std::array<std::optional<SensorAction>, sensorCount> pressedWith{};
     // What the sensor's press had beyond its record, as pressedWith.
-    std::array<actions::SensorExtras, sensorCount> pressedExtras{};
-    void PressLaterGroup(int index, const actions::SensorExtras& extras, const actions::ActionsSettings& options,
+    std::array<kontakta::SensorExtras, sensorCount> pressedExtras{};
+    void PressLaterGroup(int index, const kontakta::SensorExtras& extras, const kontakta::ActionsSettings& options,
                          bool pressSound, int64_t nowMicroseconds);
     std::array<SensorFilter, sensorCount> filters{};
 };

@@ -4,7 +4,10 @@
 
 #include "sensors/RunFileAction.h"
 
-ShellQueue::ShellQueue(Shell& target, std::function<void()> wake) : target(target), wake(std::move(wake)) {}
+ShellQueue::ShellQueue(Shell& target, FailureMessages& messages, std::function<void()> wake)
+    : target(target), messages(messages), wake(std::move(wake))
+{
+}
 
 bool ShellQueue::OpenTarget(const std::u16string& path)
 {
@@ -27,7 +30,7 @@ void ShellQueue::ShowFailure(const std::u16string& text)
     // Under the lock, so that once Stop returns no report is under way: the
     // message window may be gone after that. The message window takes the
     // text without waiting.
-    if (!stopped) target.ShowFailure(text);
+    if (!stopped) messages.ShowFailure(text);
 }
 
 bool ShellQueue::OpenNext()
@@ -43,7 +46,7 @@ bool ShellQueue::OpenNext()
     const bool opened = target.OpenTarget(path);
     std::lock_guard<std::mutex> guard(lock);
     opening.reset();
-    if (!opened && !stopped) target.ShowFailure(OpenFailureText(path));
+    if (!opened && !stopped) messages.ShowFailure(OpenFailureText(path));
     return true;
 }
 

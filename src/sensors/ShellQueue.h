@@ -16,11 +16,12 @@
 
 #include "sensors/ActionServices.h"
 
-// The hand-over. It is a Shell for the polling thread; the worker thread
-// calls OpenNext, which passes each request on to the real shell, `target`.
+// The hand-over. It is a Shell for the polling thread, and the way its
+// reports go to the message window, `messages`; the worker thread calls
+// OpenNext, which passes each request on to the real shell, `target`.
 // No lock of it is held while the shell opens a target, so no caller ever
 // waits for the shell.
-class ShellQueue : public Shell {
+class ShellQueue : public Shell, public FailureMessages {
 public:
     // Requests that may wait at once. A sensor pressed again and again while
     // the shell is stuck asks for the same target, which waits only once, so
@@ -29,7 +30,7 @@ public:
 
     // `wake` is called, without any lock held, whenever the worker has
     // something to do: a request arrived, or the stop. It must not wait.
-    ShellQueue(Shell& target, std::function<void()> wake);
+    ShellQueue(Shell& target, FailureMessages& messages, std::function<void()> wake);
 
     // Any thread; never waits for the shell. True when the request is taken:
     // queued, or the same path already waits or is being opened. False when
@@ -41,7 +42,7 @@ public:
     void ShowFailure(const std::u16string& text) override;
 
     // Worker thread: opens the oldest waiting request through `target` and
-    // reports a refusal with "'<path>' konnte nicht geöffnet werden!". False
+    // reports a refusal in `messages` with "'<path>' konnte nicht geöffnet werden!". False
     // when nothing waited, or after the stop.
     bool OpenNext();
 
@@ -49,13 +50,14 @@ public:
     // further report; wakes the worker. Never waits for the shell: a shell
     // call in progress may still end afterwards, but its outcome is not
     // reported. After Stop returns, `target` is called by nobody but a
-    // worker still inside that one OpenTarget call.
+    // worker still inside that one OpenTarget call, and `messages` by nobody.
     void Stop();
 
     bool Stopped() const;
 
 private:
     Shell& target;
+    FailureMessages& messages;
     std::function<void()> wake;
     mutable std::mutex lock;
     std::deque<std::u16string> waiting;

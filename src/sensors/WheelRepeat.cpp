@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace actions {
+namespace kontakta {
 
 WheelTiming ClampWheelTiming(WheelTiming timing)
 {
@@ -29,4 +29,4 @@ int WheelRepeat::Advance(uint64_t now)
     return 1;
 }
 
-}  // namespace actions
+}  // namespace kontakta

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace actions {
+namespace kontakta {
 
 struct WheelTiming {
     uint32_t delayMilliseconds = 0;  // 0: the Windows keyboard delay; else 100 to 2000
@@ -41,4 +41,4 @@ private:
     uint64_t interval = 100'000;
 };
 
-}  // namespace actions
+}  // namespace kontakta

@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "app/CMsgBox.h"
 #include "sensors/ExtendedKeys.h"
 #include "sensors/InputTag.h"
 #include "sensors/MouseAction.h"
@@ -88,9 +87,8 @@ uint32_t ProcessOf(HWND window)
 // medium 0x2000, high 0x3000, system 0x4000).
 bool IntegrityLevelOf(HANDLE process, DWORD& level)
 {
-    HANDLE rawToken = nullptr;
-    if (!::OpenProcessToken(process, TOKEN_QUERY, &rawToken)) return false;
-    const win::Handle token(rawToken);
+    win::Handle token;
+    if (!::OpenProcessToken(process, TOKEN_QUERY, token.Put())) return false;
     DWORD size = 0;
     ::GetTokenInformation(token.Get(), TokenIntegrityLevel, nullptr, 0, &size);
     if (size < sizeof(TOKEN_MANDATORY_LABEL)) return false;
@@ -138,7 +136,7 @@ bool Win32InputTargets::RunsAboveUs(uint32_t process)
 
 uint64_t Win32InputTargets::NowMilliseconds() { return ::GetTickCount64(); }
 
-Win32Shell::Win32Shell(OwnerWindow owner, CMsgBox& messages) : owner(owner), messages(messages) {}
+Win32Shell::Win32Shell(OwnerWindow owner) : owner(owner) {}
 
 bool Win32Shell::OpenTarget(const std::u16string& path)
 {
@@ -149,12 +147,10 @@ bool Win32Shell::OpenTarget(const std::u16string& path)
     return reinterpret_cast<uintptr_t>(result) > 32;
 }
 
-void Win32Shell::ShowFailure(const std::u16string& text) { messages.ShowText(text); }
-
 struct Win32ShellWorker::Work {
-    Work(Win32Shell::OwnerWindow owner, CMsgBox& messages)
-        : shell(owner, messages), wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-          queue(shell, [event = wake.Get()] { ::SetEvent(event); })
+    Work(Win32Shell::OwnerWindow owner, FailureMessages& messages)
+        : shell(owner), wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+          queue(shell, messages, [event = wake.Get()] { ::SetEvent(event); })
     {
     }
     Win32Shell shell;
@@ -162,7 +158,7 @@ struct Win32ShellWorker::Work {
     ShellQueue queue;
 };
 
-Win32ShellWorker::Win32ShellWorker(Win32Shell::OwnerWindow owner, CMsgBox& messages)
+Win32ShellWorker::Win32ShellWorker(Win32Shell::OwnerWindow owner, FailureMessages& messages)
     : work(std::make_shared<Work>(owner, messages))
 {
 }

@@ -13,8 +13,6 @@
 #include "sensors/MouseAction.h"
 #include "win/Handle.h"
 
-class CMsgBox;
-
 // Every event goes out as one INPUT record of its own, so the system's answer
 // (the number of events inserted) belongs to that event. Keys carry their scan
 // code and, for the extended keys, the extended flag, as a real keyboard sends
@@ -54,31 +52,29 @@ public:
     uint64_t NowMilliseconds() override;
 };
 
-// Opens targets with ShellExecuteW on the calling thread and reports refusals
-// in the message window. `owner` gives the window that owns the shell's own
-// dialogs.
+// Opens targets with ShellExecuteW on the calling thread. `owner` gives the
+// window that owns the shell's own dialogs.
 class Win32Shell : public Shell {
 public:
     using OwnerWindow = HWND (*)();
-    Win32Shell(OwnerWindow owner, CMsgBox& messages);
+    explicit Win32Shell(OwnerWindow owner);
     bool OpenTarget(const std::u16string& path) override;
-    void ShowFailure(const std::u16string& text) override;
 
 private:
     OwnerWindow owner;
-    CMsgBox& messages;
 };
 
 // The Shell of the polling thread: hands each target to a thread of its own
-// (ShellQueue), which opens it through a Win32Shell. The thread starts with
+// (ShellQueue), which opens it through a Win32Shell and reports a refusal in
+// `messages`. The thread starts with
 // the first request; it runs at normal priority in a single-threaded COM
 // apartment without OLE1 DDE, as ShellExecute wants. Stop, or the destructor,
 // ends it without waiting long for a shell that is stuck.
-class Win32ShellWorker : public Shell {
+class Win32ShellWorker : public Shell, public FailureMessages {
 public:
     static constexpr uint32_t stopWaitMilliseconds = 2000;
 
-    Win32ShellWorker(Win32Shell::OwnerWindow owner, CMsgBox& messages);
+    Win32ShellWorker(Win32Shell::OwnerWindow owner, FailureMessages& messages);
     // Stop(stopWaitMilliseconds).
     ~Win32ShellWorker() override;
     Win32ShellWorker(const Win32ShellWorker&) = delete;
@@ -87,7 +83,7 @@ public:
     // Any thread; never waits for the shell. False when the request cannot be
     // taken (the thread does not start, too many wait, or stopped).
     bool OpenTarget(const std::u16string& path) override;
-    // Shows the text, unless stopped.
+    // Passes the text on to `messages`, unless stopped.
     void ShowFailure(const std::u16string& text) override;
 
     // Takes no further request and forgets the waiting ones, then waits at

@@ -47,7 +47,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter)
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (::GetMonitorInfoW(monitor, &info)) {
-        auto& rects = *reinterpret_cast<std::vector<actions::PixelRect>*>(parameter);
+        auto& rects = *reinterpret_cast<std::vector<kontakta::PixelRect>*>(parameter);
         rects.push_back({info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom});
     }
     return TRUE;
@@ -67,15 +67,15 @@ bool SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data)
 
 }  // namespace
 
-actions::Desktop Win32Pointer::ReadDesktop()
+kontakta::Desktop Win32Pointer::ReadDesktop()
 {
     const PhysicalPixels physical;
-    std::vector<actions::PixelRect> monitors;
+    std::vector<kontakta::PixelRect> monitors;
     ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return actions::Desktop(std::move(monitors));
+    return kontakta::Desktop(std::move(monitors));
 }
 
-bool Win32Pointer::ReadPosition(actions::Point& position)
+bool Win32Pointer::ReadPosition(kontakta::Point& position)
 {
     const PhysicalPixels physical;
     POINT point{};
@@ -84,27 +84,27 @@ bool Win32Pointer::ReadPosition(actions::Point& position)
     return true;
 }
 
-bool Win32Pointer::MoveTo(const actions::PixelRect& virtualDesktop, actions::Point position)
+bool Win32Pointer::MoveTo(const kontakta::PixelRect& virtualDesktop, kontakta::Point position)
 {
     const PhysicalPixels physical;
     // "If MOUSEEVENTF_VIRTUALDESK is specified, the coordinates map to the
     // entire virtual desktop": 0 to 65535 over its bounding box, which the
     // caller's reckoning used (ToAbsolute picks the value that gives back the
     // very pixel).
-    const actions::AbsolutePoint absolute = actions::ToAbsolute(virtualDesktop, position);
+    const kontakta::AbsolutePoint absolute = kontakta::ToAbsolute(virtualDesktop, position);
     return SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, absolute.x, absolute.y, 0);
 }
 
-bool Win32Pointer::TurnWheel(actions::WheelDirection direction)
+bool Win32Pointer::TurnWheel(kontakta::WheelDirection direction)
 {
     // One notch is WHEEL_DELTA: forward (away from the user) is positive for
     // the vertical wheel, right is positive for the horizontal one.
     switch (direction) {
-    case actions::WheelDirection::Up: return SendMouse(MOUSEEVENTF_WHEEL, 0, 0, WHEEL_DELTA);
-    case actions::WheelDirection::Down: return SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
-    case actions::WheelDirection::Left:
+    case kontakta::WheelDirection::Up: return SendMouse(MOUSEEVENTF_WHEEL, 0, 0, WHEEL_DELTA);
+    case kontakta::WheelDirection::Down: return SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
+    case kontakta::WheelDirection::Left:
         return SendMouse(MOUSEEVENTF_HWHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
-    case actions::WheelDirection::Right: return SendMouse(MOUSEEVENTF_HWHEEL, 0, 0, WHEEL_DELTA);
+    case kontakta::WheelDirection::Right: return SendMouse(MOUSEEVENTF_HWHEEL, 0, 0, WHEEL_DELTA);
     }
     return false;
 }

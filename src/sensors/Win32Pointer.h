@@ -10,8 +10,8 @@
 
 class Win32Pointer : public PointerDevice {
 public:
-    actions::Desktop ReadDesktop() override;
-    bool ReadPosition(actions::Point& position) override;
-    bool MoveTo(const actions::PixelRect& virtualDesktop, actions::Point position) override;
-    bool TurnWheel(actions::WheelDirection direction) override;
+    kontakta::Desktop ReadDesktop() override;
+    bool ReadPosition(kontakta::Point& position) override;
+    bool MoveTo(const kontakta::PixelRect& virtualDesktop, kontakta::Point position) override;
+    bool TurnWheel(kontakta::WheelDirection direction) override;
 };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace actions {
+namespace kontakta {
 
 namespace {
 
@@ -192,4 +192,4 @@ std::vector<uint8_t> SettingsFileContentWithActions(const SettingsBlock& block, 
     return content;
 }
 
-}  // namespace actions
+}  // namespace kontakta

@@ -49,7 +49,7 @@
 #include "settings/SettingsExtension.h"
 #include "settings/SettingsFile.h"
 
-namespace actions {
+namespace kontakta {
 
 constexpr uint16_t actionsRecordVersion = 1;
 constexpr size_t actionsRecordHeaderSize = 16;
@@ -106,4 +106,4 @@ std::vector<uint8_t> SettingsFileContentWithActions(const SettingsBlock& block, 
                                                     const SettingsExtension& filters,
                                                     const std::vector<uint8_t>& actionsRecord);
 
-}  // namespace actions
+}  // namespace kontakta

@@ -1,12 +1,13 @@
-// One registry value read whole, for the program and the per-user step of the
-// installation, so that both hand the same bytes to UpdateCodeMeaning.
+// The one reader of registry values: a value read whole, for the program and
+// the per-user step of the installation, so that both hand the same bytes to
+// the rules of settings/RegistryValues.h.
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
 
-#include "settings/SettingsFile.h"
+#include "settings/RegistryValues.h"
 
 // The value `name` of an open key with its type and all its bytes; none if it
 // is missing or cannot be read.

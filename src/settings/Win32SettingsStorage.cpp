@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "settings/SettingsLog.h"
 #include "win/Handle.h"
 #include "win/Text.h"
 
@@ -112,20 +113,46 @@ bool MoveInPlace(const std::wstring& from, const std::wstring& to)
 }
 
 // Puts `replacement` in the place of the existing file `target`.
-bool Replace(const std::wstring& target, const std::wstring& replacement, DWORD targetAttributes)
+bool Replace(Win32SettingsStorage::ReplaceFunction replaceFile, const std::wstring& target,
+             const std::wstring& replacement, DWORD targetAttributes)
 {
     // ReplaceFileW gives the new file the old one's attributes, access rights,
-    // creation time and streams, and swaps the names in one step.
+    // creation time and streams, and swaps the names in one step. The old
+    // file goes by a name of ours ("<name>.old") on its way out, so that
+    // wherever the step stops it can be found: without a backup name,
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves it under a temporary name
+    // that nobody is told.
+    const std::wstring backup = target + L".old";
+    ::DeleteFileW(backup.c_str());  // a leftover of a save that was cut short
     if (RetryWhileHeld([&] {
-            return ::ReplaceFileW(target.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr) != FALSE;
-        }))
+            return replaceFile(target.c_str(), replacement.c_str(), backup.c_str(), 0, nullptr, nullptr) != FALSE;
+        })) {
+        ::DeleteFileW(backup.c_str());
         return true;
-    switch (::GetLastError()) {
+    }
+    const DWORD error = ::GetLastError();
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: "The replacement file still exists
+    // under its original name; however, it has inherited the file streams and
+    // attributes from the file it is replacing. The file to be replaced still
+    // exists with a different name", the backup name. The file's own name is
+    // free: finish the step, or else put the old file back under its name.
+    // Judged by what is there rather than by the code, so that the old file
+    // is never left under the backup name, whatever the code says.
+    const bool oldFileAside = ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                              ::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (oldFileAside) {
+        if (MoveInPlace(replacement, target)) {
+            ::DeleteFileW(backup.c_str());
+            return true;
+        }
+        MoveInPlace(backup, target);
+        return false;
+    }
+    switch (error) {
     case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
-        // Without a backup name these mean that the old file is out of the way
-        // and the new one still has its own name: finish the step.
-        return MoveInPlace(replacement, target);
+        // With a backup name: "the replaced and replacement files retain
+        // their original file names". The file is as it was.
+        return false;
     case ERROR_NOT_SUPPORTED:
     case ERROR_INVALID_FUNCTION:
     case ERROR_INVALID_PARAMETER:
@@ -138,6 +165,8 @@ bool Replace(const std::wstring& target, const std::wstring& replacement, DWORD 
                                                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
         return MoveInPlace(replacement, target);
     default:
+        // Any other error: "the replaced and replacement files will retain
+        // their original file names".
         return false;
     }
 }
@@ -174,7 +203,7 @@ bool Win32SettingsStorage::WriteWhole(const std::u16string& path, const std::vec
     // Beside the file, so that it goes in by a rename on the same volume.
     const std::wstring temporary = target + L".tmp";
     const bool written = WriteAndFlush(temporary, bytes) &&
-                         (exists ? Replace(target, temporary, attributes) : MoveInPlace(temporary, target));
+                         (exists ? Replace(replaceFile, target, temporary, attributes) : MoveInPlace(temporary, target));
     if (!written) ::DeleteFileW(temporary.c_str());
     return written;
 }

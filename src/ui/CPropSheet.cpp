@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "ui/Relayout.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 namespace {
@@ -57,9 +58,11 @@ bool ReadTemplateFont(UINT templateId, std::wstring& face, int& pointSize)
 relayout::Metrics MeasureFont(HDC dc, HFONT font)
 {
     TEXTMETRICW metrics{};
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    const BOOL measured = ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, old);
+    BOOL measured = FALSE;
+    {
+        const win::SelectGuard selected(dc, font);
+        measured = ::GetTextMetricsW(dc, &metrics);
+    }
     if (!measured) return {0, 0};
     return {static_cast<int>(metrics.tmAveCharWidth), static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading)};
 }
@@ -92,10 +95,11 @@ relayout::Rect ScaledWindowRect(HWND window, HFONT font, relayout::Metrics& oldM
 {
     HFONT oldFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
     if (!oldFont) oldFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-    const HDC dc = ::GetDC(window);
-    oldMetrics = MeasureFont(dc, oldFont);
-    newMetrics = MeasureFont(dc, font);
-    ::ReleaseDC(window, dc);
+    {
+        const win::WindowDC dc(window);
+        oldMetrics = MeasureFont(dc.Get(), oldFont);
+        newMetrics = MeasureFont(dc.Get(), font);
+    }
     RECT windowRect{};
     RECT client{};
     ::GetWindowRect(window, &windowRect);
@@ -137,9 +141,7 @@ bool CPropSheet::ApplyPageFont()
     // A point font, as many tenths of a point as the template says, for the
     // screen.
     LOGFONTW description{};
-    const HDC screen = ::GetDC(nullptr);
-    int height = ::MulDiv(pointSize * 10, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
-    ::ReleaseDC(nullptr, screen);
+    int height = ::MulDiv(pointSize * 10, ::GetDeviceCaps(win::WindowDC(nullptr).Get(), LOGPIXELSY), 720);
     description.lfCharSet = DEFAULT_CHARSET;
     face.copy(description.lfFaceName, LF_FACESIZE - 1);
     // A smaller font where the sheet would not fit its work area; a few

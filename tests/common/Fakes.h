@@ -209,7 +209,8 @@ inline std::string Narrow(const std::u16string& text)
     return result;
 }
 
-class RecordingShell : public Shell {
+// Both halves of the run-file service: the shell and the message window.
+class RecordingShell : public Shell, public FailureMessages {
 public:
     explicit RecordingShell(EventLog& log) : log(log) {}
     bool OpenTarget(const std::u16string& path) override
@@ -255,7 +256,7 @@ struct ShortClock : Clock {
 };
 
 // Every target opens; nothing is shown.
-struct NullShell : Shell {
+struct NullShell : Shell, FailureMessages {
     bool OpenTarget(const std::u16string&) override { return true; }
     void ShowFailure(const std::u16string&) override {}
 };

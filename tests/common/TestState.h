@@ -18,7 +18,7 @@ struct TestState {
     std::atomic<bool> startupPending{false};
     std::atomic<bool> sensorsPaused{false};
     std::atomic<bool> actionsSuspended{false};
-    actions::ActionOptionsTable options;
+    kontakta::ActionOptionsTable options;
     const SharedState shared{records,        filters,       activity,         beepOnPress, readFailed,
                              startupPending, sensorsPaused, actionsSuspended, options};
 };

@@ -9,7 +9,7 @@
 
 #include "settings/ActionsRecord.h"
 
-using namespace actions;
+using namespace kontakta;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

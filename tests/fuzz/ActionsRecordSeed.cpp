@@ -10,7 +10,7 @@
 
 #include "settings/ActionsRecord.h"
 
-using namespace actions;
+using namespace kontakta;
 
 int main(int argc, char** argv)
 {

@@ -3,7 +3,7 @@
 // is UpdateCodeMeaning's, tested with the settings file.)
 #include <gtest/gtest.h>
 
-#include "setup/UserSetupDecision.h"
+#include "usersetup/UserSetupDecision.h"
 
 using namespace usersetup;
 

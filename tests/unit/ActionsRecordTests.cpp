@@ -6,7 +6,7 @@
 #include "SensorRecords.h"
 #include "settings/ActionsRecord.h"
 
-using namespace actions;
+using namespace kontakta;
 
 namespace {
 

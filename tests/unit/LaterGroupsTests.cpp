@@ -4,8 +4,8 @@
 // while paused only the pause's own sensors act. Driven by a virtual clock.
 #include "SensorPollerFixture.h"
 
-using actions::Group;
-using actions::Point;
+using kontakta::Group;
+using kontakta::Point;
 
 namespace {
 
@@ -13,19 +13,19 @@ namespace {
 class RecordingPointer : public PointerDevice {
 public:
     explicit RecordingPointer(EventLog& log) : log(log) {}
-    actions::Desktop ReadDesktop() override { return actions::Desktop({{0, 0, 1920, 1080}}); }
+    kontakta::Desktop ReadDesktop() override { return kontakta::Desktop({{0, 0, 1920, 1080}}); }
     bool ReadPosition(Point& position) override
     {
         position = at;
         return true;
     }
-    bool MoveTo(const actions::PixelRect&, Point position) override
+    bool MoveTo(const kontakta::PixelRect&, Point position) override
     {
         at = position;
         log.Add("move " + std::to_string(position.x) + "," + std::to_string(position.y));
         return true;
     }
-    bool TurnWheel(actions::WheelDirection direction) override
+    bool TurnWheel(kontakta::WheelDirection direction) override
     {
         log.Add("wheel " + std::to_string(int(direction)));
         return true;
@@ -52,7 +52,7 @@ protected:
     void ConfigureLater(int sensor, Group group, int32_t action)
     {
         Configure(sensor, ActionGroup::Mouse);
-        actions::ActionsSettings options = state.options.Get();
+        kontakta::ActionsSettings options = state.options.Get();
         options.sensors[size_t(sensor - 1)].group = int32_t(group);
         options.sensors[size_t(sensor - 1)].action = action;
         state.options.Set(options);
@@ -81,7 +81,7 @@ protected:
 
 TEST_F(LaterGroups, DirectionSensor_ShouldMoveOnePixelAtOnceThenByItself_UntilReleased)
 {
-    ConfigureLater(1, Group::MovePointer, int32_t(actions::PointerDirection::Right));
+    ConfigureLater(1, Group::MovePointer, int32_t(kontakta::PointerDirection::Right));
     EXPECT_EQ(CycleAt(0, {1}), (Events{"press sound", "move 101,100"}));
     EXPECT_EQ(CycleAt(100, {1}), Events{}) << "nothing more before the tap time (200 ms at 50 px/s)";
     ASSERT_TRUE(poller.NextMotionDue().has_value());
@@ -95,9 +95,9 @@ TEST_F(LaterGroups, DirectionSensor_ShouldMoveOnePixelAtOnceThenByItself_UntilRe
 
 TEST_F(LaterGroups, DirectionSensorsHeldTogether_ShouldCombine_AndOppositeOnesCancel)
 {
-    ConfigureLater(1, Group::MovePointer, int32_t(actions::PointerDirection::Right));
-    ConfigureLater(2, Group::MovePointer, int32_t(actions::PointerDirection::Down));
-    ConfigureLater(3, Group::MovePointer, int32_t(actions::PointerDirection::Left));
+    ConfigureLater(1, Group::MovePointer, int32_t(kontakta::PointerDirection::Right));
+    ConfigureLater(2, Group::MovePointer, int32_t(kontakta::PointerDirection::Down));
+    ConfigureLater(3, Group::MovePointer, int32_t(kontakta::PointerDirection::Left));
     CycleAt(0, {1, 2});
     for (int64_t t = 210; t <= 1200; t += 10) AdvanceTo(t);
     EXPECT_NEAR(device.at.x - 101, device.at.y - 101, 2) << "right and down give down-right";
@@ -112,7 +112,7 @@ TEST_F(LaterGroups, DirectionSensorsHeldTogether_ShouldCombine_AndOppositeOnesCa
 TEST_F(LaterGroups, WheelSensor_ShouldScrollOneNotchAtOnce_AndRepeatAfterTheKeyboardDelay)
 {
     settings.delay = 1;  // 500 ms
-    ConfigureLater(4, Group::Wheel, int32_t(actions::WheelDirection::Down));
+    ConfigureLater(4, Group::Wheel, int32_t(kontakta::WheelDirection::Down));
     EXPECT_EQ(CycleAt(0, {4}), (Events{"press sound", "wheel 1"}));
     int notches = 0;
     for (int64_t t = 20; t <= 1000; t += 20)
@@ -124,8 +124,8 @@ TEST_F(LaterGroups, WheelSensor_ShouldScrollOneNotchAtOnce_AndRepeatAfterTheKeyb
 
 TEST_F(LaterGroups, WhilePaused_OnlyThePauseSensorShouldAct)
 {
-    ConfigureLater(1, Group::Control, int32_t(actions::ControlAction::PauseOrResume));
-    ConfigureLater(2, Group::MovePointer, int32_t(actions::PointerDirection::Up));
+    ConfigureLater(1, Group::Control, int32_t(kontakta::ControlAction::PauseOrResume));
+    ConfigureLater(2, Group::MovePointer, int32_t(kontakta::PointerDirection::Up));
     Configure(3, ActionGroup::Keyboard);
     EXPECT_EQ(CycleAt(0, {1}), Events{"toggle pause"}) << "its own sound instead of the press sound";
     CycleAt(20, {});
@@ -142,8 +142,8 @@ TEST_F(LaterGroups, WhilePaused_OnlyThePauseSensorShouldAct)
 TEST_F(LaterGroups, ReleaseAllSensor_ShouldLetGoOfWhatOthersHold_AndTheirReleasesSendNothing)
 {
     Configure(1, ActionGroup::Keyboard);
-    ConfigureLater(2, Group::Control, int32_t(actions::ControlAction::ReleaseAll));
-    ConfigureLater(3, Group::MovePointer, int32_t(actions::PointerDirection::Left));
+    ConfigureLater(2, Group::Control, int32_t(kontakta::ControlAction::ReleaseAll));
+    ConfigureLater(3, Group::MovePointer, int32_t(kontakta::PointerDirection::Left));
     CycleAt(0, {1, 3});
     EXPECT_EQ(CycleAt(20, {1, 2, 3}), (Events{"press sound", "timers stop", "key 31 up"}));
     EXPECT_FALSE(poller.NextMotionDue().has_value()) << "the pointer stops too";
@@ -152,7 +152,7 @@ TEST_F(LaterGroups, ReleaseAllSensor_ShouldLetGoOfWhatOthersHold_AndTheirRelease
 
 TEST_F(LaterGroups, SwitchedOffSensorOfALaterGroup_ShouldDoNothing)
 {
-    ConfigureLater(1, Group::Wheel, int32_t(actions::WheelDirection::Up));
+    ConfigureLater(1, Group::Wheel, int32_t(kontakta::WheelDirection::Up));
     SensorAction record = state.records.Get(0);
     record.enabled = 0;
     state.records.Set(0, record);
@@ -161,7 +161,7 @@ TEST_F(LaterGroups, SwitchedOffSensorOfALaterGroup_ShouldDoNothing)
 
 TEST_F(LaterGroups, PollLoop_ShouldWakeAtTheMotionsPeriodWhileMoving_AndOnlyForCyclesWhenIdle)
 {
-    ConfigureLater(1, Group::MovePointer, int32_t(actions::PointerDirection::Right));
+    ConfigureLater(1, Group::MovePointer, int32_t(kontakta::PointerDirection::Right));
     VirtualPacing pacing;
     pacing.stopAfter = 80;
     source.value = EightInputValue({1});

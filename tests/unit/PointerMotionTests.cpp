@@ -6,7 +6,7 @@
 
 #include "sensors/PointerMotion.h"
 
-using namespace actions;
+using namespace kontakta;
 
 namespace {
 

@@ -17,7 +17,7 @@ TEST(RunFileAction, AcceptedTargetShowsNothing)
 {
     EventLog log;
     RecordingShell shell(log);
-    PerformRunFileAction(PathRecord(u"C:\\Program Files\\App\\app.exe"), shell);
+    PerformRunFileAction(PathRecord(u"C:\\Program Files\\App\\app.exe"), shell, shell);
     EXPECT_EQ(log.Events(), (Events{"open C:\\Program Files\\App\\app.exe"}))
         << "a path with spaces goes to the shell as it is, without quotes";
 }
@@ -27,7 +27,7 @@ TEST(RunFileAction, RefusedTargetIsReportedWithThePathInQuotes)
     EventLog log;
     RecordingShell shell(log);
     shell.opens = false;
-    PerformRunFileAction(PathRecord(u"C:\\Daten\\fehlt.txt"), shell);
+    PerformRunFileAction(PathRecord(u"C:\\Daten\\fehlt.txt"), shell, shell);
     ASSERT_EQ(shell.shown.size(), 1u);
     EXPECT_EQ(shell.shown[0], u"'C:\\Daten\\fehlt.txt' konnte nicht geöffnet werden!");
 }
@@ -36,7 +36,7 @@ TEST(RunFileAction, EmptyPathIsNotHandedToTheShell)
 {
     EventLog log;
     RecordingShell shell(log);
-    PerformRunFileAction(PathRecord(u""), shell);
+    PerformRunFileAction(PathRecord(u""), shell, shell);
     EXPECT_TRUE(shell.opened.empty());
     ASSERT_EQ(shell.shown.size(), 1u);
     EXPECT_EQ(shell.shown[0], u"'' konnte nicht geöffnet werden!");
@@ -49,7 +49,7 @@ TEST(RunFileAction, PathWithoutTerminatorIsReadToTheEndOfItsFieldOnly)
     record.keyText[0] = u'K';  // the next field must not leak into the path
     EventLog log;
     RecordingShell shell(log);
-    PerformRunFileAction(record, shell);
+    PerformRunFileAction(record, shell, shell);
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0], std::u16string(pathLength, u'p'));
 }

@@ -51,13 +51,13 @@ TEST_F(SensorPollerTest, StopAskedForDuringAnActionTakesEffectAfterTheWholeCycle
         bool PauseUntil(int64_t) override { return stop; }
         bool stop = false;
     } stop;
-    struct StoppingShell : Shell {
+    struct StoppingShell : Shell, FailureMessages {
         explicit StoppingShell(FlagStop& stop) : stop(stop) {}
         bool OpenTarget(const std::u16string&) override { return stop.stop = true; }
         void ShowFailure(const std::u16string&) override {}
         FlagStop& stop;
     } stoppingShell(stop);
-    ActionContext stopping{held, sounds, clock, keys, stoppingShell};
+    ActionContext stopping{held, sounds, clock, keys, stoppingShell, stoppingShell};
     SensorPoller stoppingPoller(source, stopping, state.shared);
     source.value = EightInputValue({2, 3});
     log.Clear();

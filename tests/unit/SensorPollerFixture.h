@@ -79,7 +79,7 @@ protected:
     RecordingTimers timers{log};
     KeyRepeat keys{held, settings, timers};
     RecordingShell shell{log};
-    ActionContext actions{held, sounds, clock, keys, shell};
+    ActionContext actions{held, sounds, clock, keys, shell, shell};
     ScriptedSource source{state.readFailed};
     SensorPoller poller{source, actions, state.shared};
 };
@@ -114,7 +114,7 @@ struct QuietPolling {
     FakeKeyboardSettings settings;
     HeldInputs held{input};
     KeyRepeat keys{held, settings, timers};
-    ActionContext actions{held, sounds, clock, keys, shell};
+    ActionContext actions{held, sounds, clock, keys, shell, shell};
     ScriptedSource source{state.readFailed};
     SensorPoller poller{source, actions, state.shared};
 };

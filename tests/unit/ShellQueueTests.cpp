@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 
 // A shell that takes as long as the test wants: every open waits until the
 // test lets it go. "open <path>" when it starts, "show <text>" as usual.
-class SlowShell : public Shell {
+class SlowShell : public Shell, public FailureMessages {
 public:
     explicit SlowShell(EventLog& log) : log(log) {}
     bool OpenTarget(const std::u16string& path) override
@@ -102,7 +102,7 @@ protected:
     std::mutex wakeLock;
     std::condition_variable woken;
     int wakeups = 0;
-    ShellQueue queue{shell, [this] { Wake(); }};
+    ShellQueue queue{shell, shell, [this] { Wake(); }};
     std::thread worker;
 };
 
@@ -133,7 +133,7 @@ TEST_F(ShellQueueTest, AFullQueueRefusesTheRequestSoThePressIsReportedNotLost)
 
     SensorAction record = DefaultSensorAction(1);
     std::u16string(u"one too many").copy(record.path, pathLength - 1);
-    ASSERT_TRUE(ReturnsWithoutWaiting([&] { PerformRunFileAction(record, queue); }));
+    ASSERT_TRUE(ReturnsWithoutWaiting([&] { PerformRunFileAction(record, queue, queue); }));
     EXPECT_EQ(log.Events(), (Events{"open busy", "show 'one too many' konnte nicht ge?ffnet werden!"}));
 }
 

@@ -7,7 +7,7 @@
 #include "sensors/Latch.h"
 #include "sensors/WheelRepeat.h"
 
-using namespace actions;
+using namespace kontakta;
 
 namespace {
 constexpr uint64_t ms = 1000;

@@ -12,11 +12,12 @@
 #include "SensorRecords.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
-#include "win/Utilities.h"
+#include "app/Sounds.h"
 #include "sensors/CActionControl.h"
 #include "sensors/MouseAction.h"
 #include "sensors/RunFileAction.h"
 #include "sensors/Win32Actions.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 using testsupport::TargetWindow;
@@ -224,14 +225,12 @@ TEST(InputTargets, OurWindowsAndAnotherProgramOfOurLevelAreNotAboveUsAProcessWeC
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION other{};
+    win::ProcessInformation other;
     std::wstring command = L"\"" + testsupport::ProgramDirectory() + L"kontakta_marker.exe\"";
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &other));
-    EXPECT_FALSE(targets.RunsAboveUs(other.dwProcessId));
-    ::WaitForSingleObject(other.hProcess, 10000);
-    ::CloseHandle(other.hThread);
-    ::CloseHandle(other.hProcess);
+                                 other.Put()));
+    EXPECT_FALSE(targets.RunsAboveUs(other.ProcessId()));
+    ::WaitForSingleObject(other.Process(), 10000);
 
     EXPECT_TRUE(targets.RunsAboveUs(0xFFFFFFF0u)) << "no process has this id: it cannot be opened";
 }
@@ -257,7 +256,7 @@ protected:
         record.actionGroup = int32_t(ActionGroup::RunFile);
         win::Utf16(path).copy(record.path, pathLength - 1);
         // As the polling thread: it only hands the target over.
-        OnWorkerThread([&] { PerformRunFileAction(record, shell); });
+        OnWorkerThread([&] { PerformRunFileAction(record, shell, shell); });
     }
     static std::wstring MarkerPath()
     {

@@ -9,8 +9,8 @@
 #include "TestSupport.h"
 #include "sensors/Win32Pointer.h"
 
-using actions::PixelRect;
-using actions::Point;
+using kontakta::PixelRect;
+using kontakta::Point;
 
 namespace {
 
@@ -29,7 +29,7 @@ protected:
 
 TEST_F(PointerAdapter, MovesShouldLandOnTheAskedPixel_WhenItIsAnyEdgePixelOfTheDesktop)
 {
-    const actions::Desktop desktop = pointer.ReadDesktop();
+    const kontakta::Desktop desktop = pointer.ReadDesktop();
     ASSERT_FALSE(desktop.Empty());
     const PixelRect bounds = desktop.Bounds();
     EXPECT_EQ(bounds.left, ::GetSystemMetrics(SM_XVIRTUALSCREEN));
@@ -62,8 +62,8 @@ TEST_F(PointerAdapter, WheelNotchesShouldReachTheWindowUnderThePointer_WhenTurne
 {
     testsupport::TargetWindow target;
     ASSERT_TRUE(target.Activate());
-    for (actions::WheelDirection direction : {actions::WheelDirection::Up, actions::WheelDirection::Down,
-                                              actions::WheelDirection::Left, actions::WheelDirection::Right})
+    for (kontakta::WheelDirection direction : {kontakta::WheelDirection::Up, kontakta::WheelDirection::Down,
+                                              kontakta::WheelDirection::Left, kontakta::WheelDirection::Right})
         EXPECT_TRUE(pointer.TurnWheel(direction));
     testsupport::PumpUntil([&] { return target.Received().size() >= 4; }, 2000);
     EXPECT_EQ(target.Describe(), "WHEEL +120 WHEEL -120 HWHEEL -120 HWHEEL +120");

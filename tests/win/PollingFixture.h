@@ -16,6 +16,7 @@
 #include "TestState.h"
 #include "TestSupport.h"
 #include "app/CMsgBox.h"
+#include "app/Sounds.h"
 #include "win/Utilities.h"
 #include "sensors/CActionControl.h"
 #include "sensors/CIoControl.h"
@@ -50,9 +51,9 @@ public:
 
 // A shell whose open call can be held up, to catch the polling thread inside
 // a run-file action.
-class HoldingShell : public Shell {
+class HoldingShell : public Shell, public FailureMessages {
 public:
-    explicit HoldingShell(Shell& real) : real(real) {}
+    HoldingShell(Shell& real, FailureMessages& messages) : real(real), messages(messages) {}
     bool OpenTarget(const std::u16string& path) override
     {
         if (holdUntil) {
@@ -65,10 +66,11 @@ public:
     }
     void ShowFailure(const std::u16string& text) override
     {
-        real.ShowFailure(text);
+        messages.ShowFailure(text);
         if (crossThreadCall) ::SendMessageW(crossThreadCall, WM_NULL, 0, 0);
     }
     Shell& real;
+    FailureMessages& messages;
     HANDLE holdUntil = nullptr;
     HWND crossThreadCall = nullptr;  // a window of the user-interface thread
     std::atomic<bool> entered{false};
@@ -180,7 +182,7 @@ protected:
     // Targets open on a thread of their own, as in the program: the polling
     // thread is no COM apartment.
     Win32ShellWorker realShell{&OwnerWindow, messages};
-    HoldingShell shell{realShell};
-    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell};
+    HoldingShell shell{realShell, messages};
+    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell};
     CManager manager{io, actions, state.shared};
 };

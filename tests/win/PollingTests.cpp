@@ -58,22 +58,21 @@ TEST_F(PollingWithStandIn, RunFileSensorOpensItsTarget)
 
 TEST_F(PollingWithStandIn, StopPollingReturnsWhileTheThreadIsInsideARunFileAction)
 {
-    HANDLE stopping = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    shell.holdUntil = stopping;
+    const win::Handle stopping(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    shell.holdUntil = stopping.Get();
     shell.crossThreadCall = messages.GetSafeHwnd();
     Configure(4, RunFile(L"C:\\gibt es nicht\\fehlt.exe"));
     state.startupPending = false;
     Press(4);
     ASSERT_TRUE(PumpUntil([&] { return shell.entered.load(); }, 3000));
 
-    ::SetEvent(stopping);
+    ::SetEvent(stopping.Get());
     StopPollingOrEndTheTest();
     EXPECT_FALSE(manager.ThreadStarted());
     EXPECT_EQ(::WaitForSingleObject(manager.ThreadHandle(), 0), WAIT_OBJECT_0) << "the thread has ended";
     PumpUntil([&] { return ::IsWindowVisible(messages.GetSafeHwnd()) != FALSE; }, 2000);
     EXPECT_EQ(messages.ShownText(), L"'C:\\gibt es nicht\\fehlt.exe' konnte nicht geöffnet werden!");
     manager.StopPolling();  // a second request returns at once
-    ::CloseHandle(stopping);
     shell.holdUntil = nullptr;
     Release(4);
 }
@@ -98,7 +97,8 @@ void CALLBACK StopAgain(HWND, UINT, UINT_PTR id, DWORD)
 
 TEST_F(PollingWithStandIn, StopPollingCalledAgainFromAMessageOfTheFirstStopWaitsForTheSameEnd)
 {
-    nestedRelease = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const win::Handle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    nestedRelease = release.Get();
     nestedManager = &manager;
     shell.holdUntil = nestedRelease;
     Configure(4, RunFile(L"C:\\gibt es nicht\\fehlt.exe"));
@@ -111,7 +111,6 @@ TEST_F(PollingWithStandIn, StopPollingCalledAgainFromAMessageOfTheFirstStopWaits
     EXPECT_EQ(nestedStops, 1) << "the second stop came while the first waited";
     EXPECT_TRUE(endedWhenNestedReturned);
     EXPECT_FALSE(manager.ThreadStarted());
-    ::CloseHandle(nestedRelease);
     shell.holdUntil = nullptr;
     Release(4);
 }

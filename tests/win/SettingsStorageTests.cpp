@@ -27,7 +27,7 @@ protected:
         folder = testsupport::MakeTempDirectory(L"storage");
         file = folder + L"settings.dat";
         // Wine hands out process ids again: a folder of an earlier run may be there.
-        for (const wchar_t* name : {L"settings.dat.tmp", L"missing.dat", L"missing.dat.tmp"})
+        for (const wchar_t* name : {L"settings.dat.tmp", L"settings.dat.old", L"missing.dat", L"missing.dat.tmp"})
             ::DeleteFileW((folder + name).c_str());
         ASSERT_TRUE(WriteFileBytes(file, "old content with a tail"));
     }
@@ -88,6 +88,7 @@ TEST_F(SettingsStorageTest, SaveReplacesTheWholeFileBesideASyncClientOrLeavesItA
     }
     EXPECT_EQ(ReadFileBytes(file), "new");
     EXPECT_FALSE(FileExists(file + L".tmp"));
+    EXPECT_FALSE(FileExists(file + L".old"));
 
     // A reader that lets nobody replace the file: the save fails and the file
     // stays as it was, without a leftover beside it.
@@ -111,6 +112,57 @@ TEST_F(SettingsStorageTest, SaveReplacesTheWholeFileBesideASyncClientOrLeavesItA
     EXPECT_FALSE(FileExists(missing + L".tmp"));
     EXPECT_TRUE(storage.WriteWhole(win::Utf16(missing), Bytes("log"), true));
     EXPECT_EQ(ReadFileBytes(missing), "log");
+}
+
+// The outcomes of ReplaceFileW that a file system gives only rarely, played
+// by a stand-in that does what the documentation says of them.
+struct ReplaceStandIn {
+    static inline DWORD error = 0;
+    static inline bool holdReplacement = false;  // so that it cannot be moved either
+    static inline win::File heldReplacement;
+
+    static BOOL WINAPI Replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD, LPVOID, LPVOID)
+    {
+        // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the replaced file has gone to
+        // the backup name, the replacement still has its own.
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !::MoveFileW(replaced, backup)) return FALSE;
+        if (holdReplacement)
+            heldReplacement = win::File(
+                ::CreateFileW(replacement, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ::SetLastError(error);
+        return FALSE;
+    }
+};
+
+TEST_F(SettingsStorageTest, AReplacementThatStopsHalfwayIsFinishedOrTheOldFileIsPutBack)
+{
+    Win32SettingsStorage halfway(&ReplaceStandIn::Replace);
+
+    // The old file under the backup name, the new one still beside it: the
+    // step is finished.
+    ReplaceStandIn::error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+    EXPECT_TRUE(halfway.WriteWhole(Path(), Bytes("new"), false));
+    EXPECT_EQ(ReadFileBytes(file), "new");
+    EXPECT_FALSE(FileExists(file + L".old"));
+    EXPECT_FALSE(FileExists(file + L".tmp"));
+
+    // ... and the new one cannot be moved either: the old file is back under
+    // its own name, never left under another.
+    ReplaceStandIn::holdReplacement = true;
+    EXPECT_FALSE(halfway.WriteWhole(Path(), Bytes("newer"), false));
+    ReplaceStandIn::heldReplacement.Reset();
+    ReplaceStandIn::holdReplacement = false;
+    EXPECT_EQ(ReadFileBytes(file), "new");
+    EXPECT_FALSE(FileExists(file + L".old"));
+    ::DeleteFileW((file + L".tmp").c_str());
+
+    // With a backup name, ERROR_UNABLE_TO_MOVE_REPLACEMENT leaves both files
+    // as they were.
+    ReplaceStandIn::error = ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+    EXPECT_FALSE(halfway.WriteWhole(Path(), Bytes("newest"), false));
+    EXPECT_EQ(ReadFileBytes(file), "new");
+    EXPECT_FALSE(FileExists(file + L".old"));
+    EXPECT_FALSE(FileExists(file + L".tmp"));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "ui/CSetup.h"
 #include "ui/SensorRows.h"
 #include "win/Dialog.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 namespace {
@@ -239,11 +240,10 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
                        !::IsWindowEnabled(::GetDlgItem(pageWindow, 1027)),
                    "row 3 disabled in system colours");
             // The colour request reaches the static through its dialog.
-            const HDC dc = ::CreateCompatibleDC(nullptr);
-            const auto brush = ::SendMessageW(pageWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+            const win::MemoryDC dc(::CreateCompatibleDC(nullptr));
+            const auto brush = ::SendMessageW(pageWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()),
                                               reinterpret_cast<LPARAM>(::GetDlgItem(pageWindow, 1017)));
-            expect(brush != 0 && ::GetBkColor(dc) == green, "the static answers its own colour request");
-            ::DeleteDC(dc);
+            expect(brush != 0 && ::GetBkColor(dc.Get()) == green, "the static answers its own colour request");
 
             // A tick acts on the live settings at once; so does the sound box.
             ::SendMessageW(::GetDlgItem(pageWindow, 1043), BM_CLICK, 0, 0);

@@ -11,6 +11,7 @@
 #include "win/Utilities.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 namespace {
@@ -107,16 +108,15 @@ TEST(WaitForEventWithMessages, KeepsMessagesFlowingUntilTheEventIsSet)
 {
     CountingWindow counter;
     CountingWindow::count = 0;
-    HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    const win::Handle event(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     std::thread other([&] {
         // Would hang forever if the waiting thread did not dispatch.
         ::SendMessageW(counter.window, WM_APP, 0, 0);
-        ::SetEvent(event);
+        ::SetEvent(event.Get());
     });
-    EXPECT_TRUE(WaitForEventWithMessages(event));
+    EXPECT_TRUE(WaitForEventWithMessages(event.Get()));
     other.join();
     EXPECT_EQ(CountingWindow::count, 1);
-    ::CloseHandle(event);
 }
 
 class MessageWindow : public ::testing::Test {
@@ -138,15 +138,14 @@ TEST_F(MessageWindow, IsCreatedHiddenWithItsTitle)
 // call inside ShowText would hang here.
 TEST_F(MessageWindow, ShowTextFromAnotherThreadNeverWaitsForThisThread)
 {
-    HANDLE finished = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const win::Handle finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread poller([&] {
         messages.ShowText(u"'X' konnte nicht geöffnet werden!");
-        ::SetEvent(finished);
+        ::SetEvent(finished.Get());
     });
-    const DWORD waited = ::WaitForSingleObject(finished, 5000);
+    const DWORD waited = ::WaitForSingleObject(finished.Get(), 5000);
     if (waited != WAIT_OBJECT_0) testsupport::Pump(1000);  // let the thread out before failing
     poller.join();
-    ::CloseHandle(finished);
     ASSERT_EQ(waited, WAIT_OBJECT_0) << "ShowText blocked on the user-interface thread";
 
     ASSERT_TRUE(testsupport::PumpUntil([&] { return ::IsWindowVisible(messages.GetSafeHwnd()) != FALSE; }, 3000));
@@ -242,13 +241,12 @@ TEST(Resources, IconsBitmapsAndTheTrayMenuExist)
     EXPECT_NE(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA)), nullptr);
     EXPECT_NE(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA_MISSING)), nullptr);
     EXPECT_NE(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA_PAUSED)), nullptr);
-    HBITMAP logo = ::LoadBitmapW(win::ResourceModule(), MAKEINTRESOURCEW(IDB_LOGO));
-    ASSERT_NE(logo, nullptr);
+    const win::Bitmap logo(::LoadBitmapW(win::ResourceModule(), MAKEINTRESOURCEW(IDB_LOGO)));
+    ASSERT_TRUE(logo);
     BITMAP info;
-    ::GetObjectW(logo, sizeof info, &info);
+    ::GetObjectW(logo.Get(), sizeof info, &info);
     EXPECT_EQ(info.bmWidth, 75);
     EXPECT_EQ(info.bmHeight, 38);
-    ::DeleteObject(logo);
 
     HMENU menu = ::LoadMenuW(win::ResourceModule(), MAKEINTRESOURCEW(IDR_TRAY_MENU));
     ASSERT_NE(menu, nullptr);
@@ -271,6 +269,62 @@ TEST(Resources, IconsBitmapsAndTheTrayMenuExist)
     }
     EXPECT_EQ(::GetMenuDefaultItem(popup, FALSE, 0), UINT(-1)) << "no default item";
     ::DestroyMenu(menu);
+}
+
+// The owners of the framework close what they hold once, hand their place
+// to a function's out-parameter, and move.
+TEST(HandleOwners, CloseOnceTakeOutParametersAndMove)
+{
+    const HANDLE self = ::GetCurrentProcess();
+    const win::Handle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    win::Handle copy;
+    ASSERT_TRUE(::DuplicateHandle(self, event.Get(), self, copy.Put(), 0, FALSE, DUPLICATE_SAME_ACCESS));
+    const HANDLE first = copy.Get();
+    DWORD flags = 0;
+    EXPECT_TRUE(::GetHandleInformation(first, &flags));
+    copy.Reset();
+    EXPECT_FALSE(::GetHandleInformation(first, &flags)) << "closed by Reset";
+    ASSERT_TRUE(::DuplicateHandle(self, event.Get(), self, copy.Put(), 0, FALSE, DUPLICATE_SAME_ACCESS));
+    const HANDLE second = copy.Get();
+    { win::Handle taken(std::move(copy)); }
+    EXPECT_FALSE(copy);
+    EXPECT_FALSE(::GetHandleInformation(second, &flags)) << "closed by the owner it moved to";
+
+    HANDLE process = nullptr;
+    HANDLE thread = nullptr;
+    {
+        win::ProcessInformation started;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        std::wstring command = L"\"" + testsupport::ProgramDirectory() + L"kontakta_marker.exe\"";
+        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                     started.Put()));
+        win::ProcessInformation moved(std::move(started));
+        EXPECT_FALSE(started);
+        EXPECT_EQ(started.Process(), nullptr);
+        process = moved.Process();
+        thread = moved.Thread();
+        EXPECT_NE(moved.ProcessId(), 0u);
+        moved.CloseThread();
+        EXPECT_FALSE(::GetHandleInformation(thread, &flags));
+        EXPECT_EQ(::WaitForSingleObject(moved.Process(), 10000), WAIT_OBJECT_0);
+    }
+    EXPECT_FALSE(::GetHandleInformation(process, &flags)) << "the process handle goes with its owner";
+
+    // The screen's device context, and a font selected into a memory one
+    // only for the guard's life.
+    EXPECT_GT(::GetDeviceCaps(win::WindowDC(nullptr).Get(), LOGPIXELSY), 0);
+    const win::MemoryDC dc(::CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(dc);
+    const win::Font font(::CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"));
+    ASSERT_TRUE(font);
+    const HGDIOBJ before = ::GetCurrentObject(dc.Get(), OBJ_FONT);
+    {
+        const win::SelectGuard selected(dc.Get(), font.Get());
+        EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), font.Get());
+    }
+    EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), before);
 }
 
 }  // namespace

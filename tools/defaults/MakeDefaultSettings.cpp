@@ -5,7 +5,7 @@
 //   make_default_settings <output file>
 #include <cstdio>
 
-#include "settings/SettingsFile.h"
+#include "settings/SettingsBlock.h"
 
 int main(int argc, char** argv)
 {

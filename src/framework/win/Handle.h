@@ -24,6 +24,13 @@ public:
     }
 
     T Get() const { return value; }
+    // For a function that hands out a new handle through an out-parameter:
+    // closes what is held and gives the place for the new one.
+    T* Put()
+    {
+        Reset();
+        return &value;
+    }
     explicit operator bool() const { return !Traits::IsEmpty(value); }
     void Reset(T newValue = Traits::Empty())
     {
@@ -58,12 +65,75 @@ using File = Owned<HANDLE, FileTraits>;
 using Font = Owned<HFONT, NullTraits<HFONT, DeleteGdiObject>>;
 using Brush = Owned<HBRUSH, NullTraits<HBRUSH, DeleteGdiObject>>;
 using Bitmap = Owned<HBITMAP, NullTraits<HBITMAP, DeleteGdiObject>>;
-using Icon = Owned<HICON, NullTraits<HICON, ::DestroyIcon>>;  // only for icons that are not shared
 using Menu = Owned<HMENU, NullTraits<HMENU, ::DestroyMenu>>;
 using Hook = Owned<HHOOK, NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using RegistryKey = Owned<HKEY, NullTraits<HKEY, CloseRegistryKey>>;
 using Module = Owned<HMODULE, NullTraits<HMODULE, ::FreeLibrary>>;
-using Window = Owned<HWND, NullTraits<HWND, ::DestroyWindow>>;
+using MemoryDC = Owned<HDC, NullTraits<HDC, ::DeleteDC>>;  // from CreateCompatibleDC
+
+// The two handles that CreateProcess hands out, each closed once.
+class ProcessInformation {
+public:
+    ProcessInformation() = default;
+    ~ProcessInformation() { Reset(); }
+    ProcessInformation(const ProcessInformation&) = delete;
+    ProcessInformation& operator=(const ProcessInformation&) = delete;
+    ProcessInformation(ProcessInformation&& other) noexcept : info(std::exchange(other.info, {})) {}
+    ProcessInformation& operator=(ProcessInformation&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            info = std::exchange(other.info, {});
+        }
+        return *this;
+    }
+
+    // For CreateProcess: closes what is held and gives the place for the new.
+    PROCESS_INFORMATION* Put()
+    {
+        Reset();
+        return &info;
+    }
+    HANDLE Process() const { return info.hProcess; }
+    HANDLE Thread() const { return info.hThread; }
+    DWORD ProcessId() const { return info.dwProcessId; }
+    explicit operator bool() const { return info.hProcess != nullptr; }
+    // The thread's handle is seldom needed after the start.
+    void CloseThread()
+    {
+        if (info.hThread) ::CloseHandle(info.hThread);
+        info.hThread = nullptr;
+    }
+    void Reset()
+    {
+        CloseThread();
+        if (info.hProcess) ::CloseHandle(info.hProcess);
+        info = {};
+    }
+
+private:
+    PROCESS_INFORMATION info{};
+};
+
+// The device context of a window (or of the screen, for no window) from
+// GetDC, released to that window.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window(window), dc(::GetDC(window)) {}
+    ~WindowDC()
+    {
+        if (dc) ::ReleaseDC(window, dc);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC Get() const { return dc; }
+    explicit operator bool() const { return dc != nullptr; }
+
+private:
+    HWND window;
+    HDC dc;
+};
 
 // Selects a GDI object into a device context and selects the old one back.
 class SelectGuard {

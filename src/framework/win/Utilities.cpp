@@ -1,7 +1,5 @@
 #include "win/Utilities.h"
 
-#include <mmsystem.h>
-
 #include "win/Dialog.h"
 
 std::atomic<bool> pumpBusy{false};
@@ -65,10 +63,3 @@ bool WaitForEventWithMessages(HANDLE event)
         }
     }
 }
-
-void PlayPressSound()
-{
-    ::PlaySoundW(L"Beep", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
-}
-
-void ErrorBeep() { ::Beep(800, 100); }

@@ -1,13 +1,10 @@
-// Small utilities of the Windows shell: a wait that keeps the thread's
-// messages flowing, and the program's two sounds.
+// Waits that keep the thread's messages flowing.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
-
-#include "sensors/ActionServices.h"
 
 // Waits `milliseconds` in 2 ms steps while dispatching at most one message of
 // the calling thread per step. Returns at once for 0. A wait started inside a
@@ -20,16 +17,4 @@ void WaitWithMessages(uint32_t milliseconds);
 // finish. Returns false if the wait failed.
 bool WaitForEventWithMessages(HANDLE event);
 
-// The press sound: the wave resource "Beep", played without waiting.
-void PlayPressSound();
-
-// The speaker beep of 800 Hz for 100 ms; blocks for its length.
-void ErrorBeep();
-
 extern std::atomic<bool> pumpBusy;
-
-class Win32Sounds : public Sounds {
-public:
-    void PlayPressSound() override { ::PlayPressSound(); }
-    void ErrorBeep() override { ::ErrorBeep(); }
-};

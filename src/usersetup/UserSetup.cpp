@@ -20,9 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "settings/RegistryValues.h"
 #include "settings/SettingsFile.h"
 #include "settings/Win32Registry.h"
-#include "setup/UserSetupDecision.h"
+#include "usersetup/UserSetupDecision.h"
 #include "texts/Texts.h"
 #include "win/Handle.h"
 
@@ -92,27 +93,27 @@ int PrepareUser()
     if (settingsFile == SettingsFile::Unknown) return SettingsFileUnknown;
 
     const std::wstring keyPath = Wide(texts::UserKeyPath());
-    HKEY key = nullptr;
+    win::RegistryKey key;
     DWORD disposition = 0;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, &disposition) != ERROR_SUCCESS)
+                          KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.Put(), &disposition) != ERROR_SUCCESS)
         return UserKeyNotOpened;
 
     // The program's own judgement of the value: whether it finds one at all.
-    const bool programFindsValue = UpdateCodeMeaning(ReadRegistryValue(key, L"UpdateCode")).present;
+    const bool programFindsValue = UpdateCodeMeaning(ReadRegistryValue(key.Get(), L"UpdateCode")).present;
     bool written = true;
     switch (DecideUpdateCode(settingsFile, programFindsValue)) {
     case UpdateCodeChange::WriteOne:
-        written = WriteString(key, L"UpdateCode", L"1");
+        written = WriteString(key.Get(), L"UpdateCode", L"1");
         break;
     case UpdateCodeChange::WriteZero:
-        written = WriteString(key, L"UpdateCode", L"0");
+        written = WriteString(key.Get(), L"UpdateCode", L"0");
         break;
     case UpdateCodeChange::Leave:
     case UpdateCodeChange::GiveUp:
         break;
     }
-    ::RegCloseKey(key);
+    key.Reset();
     if (written) return Done;
     // A key of ours without a value would make the program copy the defaults
     // over a file it has: take it away again; without a key it copies nothing.
@@ -204,7 +205,7 @@ Desktop FindDesktop()
 // and profile, unelevated. CreateProcessWithTokenW needs the impersonation
 // privilege, which an elevated administrator holds, and the Secondary Logon
 // service. The process handle, or none.
-std::optional<win::Handle> StartAs(const Desktop& desktop, const std::wstring& program)
+std::optional<win::ProcessInformation> StartAs(const Desktop& desktop, const std::wstring& program)
 {
     if (!desktop.token) return std::nullopt;
     EnablePrivilege(SE_IMPERSONATE_NAME);
@@ -214,12 +215,11 @@ std::optional<win::Handle> StartAs(const Desktop& desktop, const std::wstring& p
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.lpDesktop = interactiveDesktop;
-    PROCESS_INFORMATION started{};
+    win::ProcessInformation started;
     if (!::CreateProcessWithTokenW(desktop.token.Get(), LOGON_WITH_PROFILE, program.c_str(), commandLine.data(), 0,
-                                   nullptr, folder.c_str(), &startup, &started))
+                                   nullptr, folder.c_str(), &startup, started.Put()))
         return std::nullopt;
-    ::CloseHandle(started.hThread);
-    return win::Handle(started.hProcess);
+    return started;
 }
 
 // /desktop: the step for the user at the desktop.
@@ -234,10 +234,10 @@ int PrepareDesktopUser()
     case PrepareWhom::Nobody:
         return DesktopUserNotReached;
     }
-    const std::optional<win::Handle> step = StartAs(desktop, ThisFolder() + L"KontaktaUserSetup.exe");
+    const std::optional<win::ProcessInformation> step = StartAs(desktop, ThisFolder() + L"KontaktaUserSetup.exe");
     DWORD exitCode = 0;
-    if (!step || ::WaitForSingleObject(step->Get(), 60000) != WAIT_OBJECT_0 ||
-        !::GetExitCodeProcess(step->Get(), &exitCode))
+    if (!step || ::WaitForSingleObject(step->Process(), 60000) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(step->Process(), &exitCode))
         return DesktopUserNotReached;
     return exitCode == Done ? DesktopUserPrepared : static_cast<int>(exitCode);
 }
@@ -261,12 +261,10 @@ int StartKontakta()
     std::wstring commandLine = L"\"" + explorer + L"\" \"" + kontakta + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
+    win::ProcessInformation started;
     if (!::CreateProcessW(explorer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &started))
+                          started.Put()))
         return KontaktaNotStarted;
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
     return Done;
 }
 

@@ -1,4 +1,4 @@
-#include "setup/UserSetupDecision.h"
+#include "usersetup/UserSetupDecision.h"
 
 namespace usersetup {
 

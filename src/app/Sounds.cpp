@@ -1,0 +1,12 @@
+#include "app/Sounds.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+void PlayPressSound()
+{
+    ::PlaySoundW(L"Beep", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
+}
+
+void ErrorBeep() { ::Beep(800, 100); }
