@@ -4,11 +4,13 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <cwchar>
 
 #include "app/AppMessages.h"
 #include "app/CStartPicture.h"
+#include "app/Sounds.h"
 #include "app/ProgramObjects.h"
 #include "texts/Texts.h"
 #include "app/TrayIcon.h"
@@ -34,7 +36,8 @@ win::RegistryKey OpenKey(HKEY root, const std::u16string& path)
     return key;
 }
 
-HWND mainWindow = nullptr;
+// Read by the polling thread too (CKontaktaDlg::Current).
+std::atomic<HWND> mainWindow{nullptr};
 HWND MainWindow() { return mainWindow; }
 
 static_assert(session::queryEndSessionMessage == WM_QUERYENDSESSION && session::endSessionMessage == WM_ENDSESSION &&
@@ -273,16 +276,26 @@ bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
         OpenSettingsSheet();
         return true;
     case ID_PAUSE_SENSORS:
-        // A pause lets go of what the sensors hold and holds every action
-        // back until it is chosen again; it is not saved.
-        sensorsPaused = !sensorsPaused;
-        if (sensorsPaused) manager.ReleaseHeldInputsSoon();
+        TogglePause();
         return true;
     case ID_RELEASE_ALL:
         manager.ReleaseHeldInputsSoon();
         return true;
     }
     return false;
+}
+
+HWND CKontaktaDlg::Current() { return mainWindow; }
+
+void CKontaktaDlg::TogglePause()
+{
+    // A pause lets go of what the sensors hold and holds every action back
+    // until it is chosen again; it is not saved.
+    sensorsPaused = !sensorsPaused;
+    if (sensorsPaused) manager.ReleaseHeldInputsSoon();
+    // The icon and its tip follow at once, not at the next tick.
+    const TrayState state = TrayStateOf(readFailed, sensorsPaused);
+    if (trayUpdates.Due(state, ::GetTickCount64())) RefreshTrayIcon(hwnd, state);
 }
 
 void CKontaktaDlg::OnTimer(UINT_PTR id)
@@ -342,6 +355,11 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         break;  // the default answers
     case BringSheetMessage:
         BringSheetToFront();
+        return TRUE;
+    case TogglePauseMessage:
+        // A switch user cannot see the icon change: the sound tells which.
+        TogglePause();
+        PlayPauseSound(sensorsPaused);
         return TRUE;
     default:
         if (message == taskbarCreatedMessage && message != 0) {

@@ -20,8 +20,14 @@ public:
     // Posted to itself before the settings sheet runs; handled once the
     // sheet exists.
     static constexpr UINT BringSheetMessage = WM_APP + 1;
+    // Posted by the polling thread when a sensor pauses or resumes the
+    // sensors (the thread never waits for this one).
+    static constexpr UINT TogglePauseMessage = WM_APP + 2;
 
     CKontaktaDlg();
+
+    // The main window while it exists, else null. Any thread.
+    static HWND Current();
 
     HICON appIcon = nullptr;
     bool settingsOpen = false;
@@ -55,6 +61,8 @@ private:
     void CarryOut(const session::Steps& steps);
     void RegisterForSessionNotifications();
     void BringSheetToFront();
+    // The tray menu's "Sensoren pausieren", also asked for by a sensor.
+    void TogglePause();
 
     bool shutdownStarted = false;
     bool sessionNotifications = false;

@@ -10,3 +10,8 @@ void PlayPressSound()
 }
 
 void ErrorBeep() { ::Beep(800, 100); }
+
+void PlayPauseSound(bool paused)
+{
+    ::PlaySoundW(paused ? L"Pause" : L"Resume", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
+}

@@ -1,4 +1,4 @@
-// The program's two sounds.
+// The program's sounds.
 #pragma once
 
 #include "sensors/ActionServices.h"
@@ -9,6 +9,11 @@ void PlayPressSound();
 
 // The speaker beep of 800 Hz for 100 ms; blocks for its length.
 void ErrorBeep();
+
+// The sounds of a pause ("Pause", two falling tones) and of its end
+// ("Resume", two rising ones), which a user who cannot see the tray icon
+// hears instead; played without waiting, also when the press sound is off.
+void PlayPauseSound(bool paused);
 
 class Win32Sounds : public Sounds {
 public:

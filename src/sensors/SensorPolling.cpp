@@ -21,12 +21,14 @@ std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
     }
 }
 
-void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions)
+void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions,
+                        MouseSchedule& clicks, int64_t nowMicroseconds)
 {
     if (pressSound && pressed) actions.sounds.PlayPressSound();
     switch (static_cast<ActionGroup>(record.actionGroup)) {
     case ActionGroup::Mouse:
-        PerformMouseAction(record, pressed, actions.input, actions.sounds, actions.clock);
+        clicks.Add(record, pressed, nowMicroseconds);
+        clicks.SendDue(nowMicroseconds, actions.input, actions.sounds);
         break;
     case ActionGroup::RunFile:
         if (pressed) PerformRunFileAction(record, actions.shell, actions.messages);
@@ -87,7 +89,7 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
                 break;
             pressRecord = record;
             pressedExtras[static_cast<size_t>(index)] = extras;
-            if (extras.group == kontakta::blockGroup) DispatchSensorEdge(record, true, pressSound, actions);
+            if (extras.group == kontakta::blockGroup) DispatchSensorEdge(record, true, pressSound, actions, clicks, nowMicroseconds);
             else PressLaterGroup(index, extras, options, pressSound, nowMicroseconds);
             break;
         }
@@ -98,7 +100,7 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
                 const SensorAction record = *pressRecord;
                 pressRecord.reset();
                 if (pressedExtras[static_cast<size_t>(index)].group == kontakta::blockGroup)
-                    DispatchSensorEdge(record, false, pressSound, actions);
+                    DispatchSensorEdge(record, false, pressSound, actions, clicks, nowMicroseconds);
                 else if (actions.pointer)
                     actions.pointer->Release(index);
             }
@@ -141,15 +143,17 @@ void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extr
 
 void SensorPoller::AdvanceMotion(int64_t nowMicroseconds)
 {
+    clicks.SendDue(nowMicroseconds, actions.input, actions.sounds);
     if (actions.pointer) actions.pointer->Advance(uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
 }
 
 std::optional<int64_t> SensorPoller::NextMotionDue() const
 {
-    if (!actions.pointer) return std::nullopt;
-    const std::optional<uint64_t> due = actions.pointer->NextDue();
-    if (!due) return std::nullopt;
-    return int64_t(*due);
+    std::optional<int64_t> due = clicks.NextDue();
+    if (actions.pointer)
+        if (const std::optional<uint64_t> motion = actions.pointer->NextDue())
+            due = due ? std::min(*due, int64_t(*motion)) : int64_t(*motion);
+    return due;
 }
 
 void SensorPoller::LetGo()
@@ -161,6 +165,8 @@ void SensorPoller::LetGo()
 void SensorPoller::ReleaseHeldInputs()
 {
     if (actions.pointer) actions.pointer->LetGo();
+    // What a click has still to send goes; the let-go releases what it holds.
+    clicks.Clear();
     actions.keys.Stop();
     actions.input.ReleaseAll();
 }

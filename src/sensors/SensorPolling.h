@@ -14,6 +14,7 @@
 #include "sensors/DeviceAccess.h"
 #include "sensors/HeldInputs.h"
 #include "sensors/KeyAction.h"
+#include "sensors/MouseAction.h"
 #include "sensors/PointerActions.h"
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
@@ -77,8 +78,10 @@ std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind);
 // One state change of a sensor with `record`: the press sound (when
 // `pressSound` and the sensor was pressed), then the action of the record's
 // group. A run-file sensor acts on its press only; an unknown group does
-// nothing.
-void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions);
+// nothing. A mouse action's events go through `clicks`: the first at once,
+// the rest when due.
+void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions,
+                        MouseSchedule& clicks, int64_t nowMicroseconds);
 
 // One cycle at a time, with the state of the previous cycle. Used by the
 // polling thread only.
@@ -113,8 +116,9 @@ public:
     // pause's own sensors act (kontakta::MayAct).
     void Cycle(int64_t nowMicroseconds = 0);
 
-    // Moves the pointer and turns the wheels as far as `now` asks, between
-    // two cycles. When it is needed next; nothing while nothing moves.
+    // Moves the pointer, turns the wheels and sends the clicks' later events
+    // as far as `now` asks, between two cycles. When it is needed next;
+    // nothing while nothing moves or waits.
     void AdvanceMotion(int64_t nowMicroseconds);
     std::optional<int64_t> NextMotionDue() const;
 
@@ -154,12 +158,15 @@ private:
     void PressLaterGroup(int index, const kontakta::SensorExtras& extras, const kontakta::ActionsSettings& options,
                          bool pressSound, int64_t nowMicroseconds);
     std::array<SensorFilter, sensorCount> filters{};
+    // The button events still to come of the clicks (their gaps are not slept).
+    MouseSchedule clicks;
 };
 
 // The polling thread's loop: a cycle every 20 ms (NextPollDue), and while
-// the pointer moves or a wheel turns also the motion's updates between them
-// (SensorPoller::NextMotionDue), with the pause between them ended by the stop, until the stop is asked for (also
-// looked at once before the first cycle). A stop asked for during a cycle
+// the pointer moves, a wheel turns or a click waits, also the updates due
+// between them (SensorPoller::NextMotionDue), with each pause ended by the
+// stop, until the stop is asked for (also looked at once before the first
+// cycle). A stop asked for during a cycle
 // takes effect after the whole cycle. On the way out everything held is
 // released.
 void RunPollLoop(SensorPoller& poller, PollPacing& pacing);
