@@ -247,16 +247,18 @@ std::optional<std::wstring> ReadVersion(HKEY root)
 // exit code counts for nothing, as Microsoft describes the order: "If the
 // HKCU key is not found in the registry then the contents of the string
 // value StubPath is executed. The HKLM key is then copied to HKCU." (Active
-// Setup is not documented as an API; this is the description of Microsoft's
-// own blog, "Active Setup Registry Key: What it is and how to create in the
-// package".) So a step that failed would count as done for this version and
-// never run again for the user. The failed step cannot stop the copy that
-// follows its end; this helper, started by it, waits until the mark is the
-// machine's version, as Active Setup leaves it, and removes it: without a
-// mark the next logon runs the step again, as the setup's own immediate step
-// leaves it. A mark already in place before the step ended is removed at
-// once. Nothing is waited for without a component in HKLM; after a minute
-// the helper gives up (the copy comes right after the step's end).
+// Setup is not documented as an API; this is the description on Microsoft's
+// own blog archive, "Active Setup Registry Key : What it is and how to
+// create in the package using Admin Studio Install Shield",
+// docs.microsoft.com/en-us/archive/blogs/aruns_blog/.) So a step that failed
+// would count as done for this version and never run again for the user.
+// The failed step cannot stop the copy that follows its end; this helper,
+// started by it, waits until the mark is the machine's version, as Active
+// Setup leaves it, and removes it: without a mark the next logon runs the
+// step again, as the setup's own immediate step leaves it. A mark already in
+// place before the step ended is removed at once. Nothing is waited for
+// without a component in HKLM; after a minute the helper gives up (the copy
+// comes right after the step's end).
 int UnmarkWhenMarked()
 {
     const std::optional<std::wstring> machine = ReadVersion(HKEY_LOCAL_MACHINE);

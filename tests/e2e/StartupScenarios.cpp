@@ -147,5 +147,28 @@ TEST_F(Scenario, SecondStartOpensTheSettingsOfTheFirstAndAThirdBringsThemToTheFr
     EXPECT_TRUE(first.Running());
 }
 
+// Windows starts the program again with the argument it was registered with:
+// after a crash once the user agreed, and at sign-in where it restarts apps.
+// Beside the running instance (the autostart) it ends without opening the
+// settings; alone it runs as any start would.
+TEST_F(Scenario, ARestartBesideTheRunningInstanceEndsQuietlyAndAloneRunsAsAnyStart)
+{
+    Program first;
+    ASSERT_TRUE(InstallAndStart(first, {.updateCode = L"0", .settingsFile = SettingsBlock()}));
+    Program restarted;
+    ASSERT_TRUE(restarted.Start(false, L"/restarted"));
+    EXPECT_EQ(restarted.WaitForExit(15000), std::optional<DWORD>(0));
+    testsupport::Pump(1500);
+    EXPECT_EQ(FindWindowOf(first.Pid(), sheetCaption), nullptr) << "no settings sheet opened";
+    EXPECT_TRUE(first.Running());
+    ::PostMessageW(first.MainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first.WaitForExit(15000));
+
+    Program alone;
+    ASSERT_TRUE(alone.Start(false, L"/restarted"));
+    EXPECT_TRUE(alone.WaitUntilRunning());
+    EXPECT_TRUE(alone.HasTrayIcon());
+}
+
 }  // namespace
 }  // namespace e2e
