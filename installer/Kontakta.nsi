@@ -229,7 +229,10 @@ Function ${prefix}EndRunningKontakta
     ; administrator typed a password for the setup ("over the shoulder"),
     ; the mutex of that other user refuses the setup (ERROR_ACCESS_DENIED, 5)
     ; although it exists. Kontakta itself counts that as running, and so does
-    ; the setup: its window takes the close request whoever asks.
+    ; the setup: its window takes the close request whoever asks (a process
+    ; of higher integrity may post to it). Only Windows shows the refusal:
+    ; Wine grants every access to a named object, even against a DACL that
+    ; denies it, so no scenario under Wine can reach this case.
     System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${PROGRAM_TITLE}") p .r0 ?e'
     Pop $4  ; the last error of the call
     ${If} $0 P<> 0

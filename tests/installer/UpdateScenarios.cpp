@@ -172,58 +172,6 @@ TEST_F(Installer, UpdateWhileTheSheetAndTheEditorAreOpenClosesThemAndSavesTheLiv
     CloseRestartedKontakta(running.MainWindow());
 }
 
-// With over-the-shoulder elevation Kontakta runs as the user at the desktop
-// and the setup as the administrator, whom that user's mutex refuses. Here
-// the test holds a mutex of that name that refuses everyone, and a window
-// with the main window's class and title that takes the close request.
-TEST_F(Installer, UpdateClosesAKontaktaWhoseMutexRefusesTheSetup)
-{
-    ASSERT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(0));
-    const std::wstring dir = DefaultInstallDirectory() + L"\\";
-
-    alignas(ACL) BYTE emptyAcl[sizeof(ACL)] = {};
-    ASSERT_TRUE(::InitializeAcl(reinterpret_cast<ACL*>(emptyAcl), sizeof emptyAcl, ACL_REVISION));
-    SECURITY_DESCRIPTOR descriptor{};
-    ASSERT_TRUE(::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
-    ASSERT_TRUE(::SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(emptyAcl), FALSE));
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-    static HANDLE mutex = nullptr;
-    mutex = ::CreateMutexW(&attributes, FALSE, L"KORVA Kontakta");
-    ASSERT_NE(mutex, nullptr);
-    ::SetLastError(0);
-    const HANDLE opened = ::OpenMutexW(SYNCHRONIZE, FALSE, L"KORVA Kontakta");
-    const DWORD error = ::GetLastError();
-    if (opened) ::CloseHandle(opened);
-    ASSERT_EQ(opened, nullptr) << "the mutex must refuse others";
-    ASSERT_EQ(error, DWORD(ERROR_ACCESS_DENIED));
-
-    static bool closeRequested = false;
-    const HWND standIn = ::CreateWindowExW(0, L"#32770", L"KORVA Kontakta", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                           nullptr, nullptr, nullptr);
-    ASSERT_NE(standIn, nullptr);
-    ::SetWindowSubclass(
-        standIn,
-        [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
-            if (message == WM_CLOSE) {
-                closeRequested = true;
-                ::CloseHandle(mutex);  // as Kontakta ends
-                mutex = nullptr;
-                return 0;
-            }
-            return ::DefSubclassProc(window, message, wParam, lParam);
-        },
-        1, 0);
-
-    ASSERT_EQ(RunProcessToEnd(L"\"" + StageSetup(true) + L"\" /S"), std::optional<DWORD>(0));
-    EXPECT_TRUE(closeRequested) << "the setup did not find the running program";
-    const std::wstring log = ReadLog(dir + L"KontaktaSetup.log");
-    EXPECT_NE(log.find(L"Kontakta läuft und wird beendet"), std::wstring::npos) << Narrow(log);
-    EXPECT_NE(log.find(L"Kontakta wurde beendet."), std::wstring::npos) << Narrow(log);
-    ::DestroyWindow(standIn);
-    if (mutex) ::CloseHandle(mutex);
-    CloseRestartedKontakta(standIn);
-}
-
 TEST_F(Installer, ActiveSetupCommandPreparesAUserAtLogonAndAgainAfterAnUpdate)
 {
     ASSERT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(0));
