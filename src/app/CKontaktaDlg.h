@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
 #include "ui/SensorRows.h"
@@ -16,7 +18,7 @@ class CSetup;
 
 class CKontaktaDlg : public win::Dialog {
 public:
-    enum TimerId : UINT_PTR { HideTimer = 1, TrayTimer = 2, SessionTimer = 3 };
+    enum TimerId : UINT_PTR { HideTimer = 1, TrayTimer = 2, SessionTimer = 3, CloseTimer = 4 };
     // Posted to itself before the settings sheet runs; handled once the
     // sheet exists.
     static constexpr UINT BringSheetMessage = WM_APP + 1;
@@ -43,13 +45,19 @@ public:
     void ConfirmExit();
     // Runs the settings sheet and brings it to the front; if it is open
     // already, only brings it to the front. Does nothing while the exit
-    // question is open or the program is shutting down.
+    // question is open or the program is closing or shutting down.
     void OpenSettingsSheet();
+    // A close request (WM_CLOSE, as the setup sends it): closes whatever
+    // window of the program is open, innermost first, an editor without
+    // taking its working copy, the sheet and the exit question; then the
+    // program shuts down as on exit, saving the live settings.
+    void RequestClose();
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     void OnTimer(UINT_PTR id) override;
+    void OnCancel() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
@@ -63,8 +71,12 @@ private:
     void BringSheetToFront();
     // The tray menu's "Sensoren pausieren", also asked for by a sensor.
     void TogglePause();
+    // One step of a close request; false once no window is left open.
+    bool CloseOpenWindows();
 
     bool shutdownStarted = false;
+    bool closeRequested = false;
+    std::vector<HWND> askedToClose;  // each open window is asked once
     bool sessionNotifications = false;
     TrayUpdates trayUpdates;
     // The kind of box that was open last, for rows 7 and 8 of the sheet.

@@ -95,9 +95,10 @@ Program::~Program()
     }
 }
 
-bool Program::Start(bool suspended)
+bool Program::Start(bool suspended, const std::wstring& arguments)
 {
     std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

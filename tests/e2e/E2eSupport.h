@@ -46,8 +46,9 @@ public:
     Program& operator=(const Program&) = delete;
 
     // Started suspended, the program's file is in use but none of its code
-    // has run: as seen from another user's session.
-    bool Start(bool suspended = false);
+    // has run: as seen from another user's session. `arguments` follow the
+    // program's path on its command line.
+    bool Start(bool suspended = false, const std::wstring& arguments = {});
     // Ends the process at once.
     void Kill();
     DWORD Pid() const { return pid; }
