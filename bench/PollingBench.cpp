@@ -32,6 +32,8 @@
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
 
+using namespace kontakta;
+
 namespace {
 
 class StandInCounter : public InterfaceCounter {

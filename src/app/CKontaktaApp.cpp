@@ -7,6 +7,8 @@
 #include "win/Dialog.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 BOOL CKontaktaApp::InitInstance()
 {
     const std::wstring name = win::Wide(texts::mainTitle);

@@ -27,6 +27,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 // Opens an existing key; the program never creates its keys.

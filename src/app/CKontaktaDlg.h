@@ -66,7 +66,7 @@ private:
     void OnTrayNotification(WPARAM id, LPARAM mouseMessage);
     void PaintMinimised();
     // The end of the session, a session change or a power change.
-    void CarryOut(const session::Steps& steps);
+    void CarryOut(const kontakta::session::Steps& steps);
     void RegisterForSessionNotifications();
     void BringSheetToFront();
     // The tray menu's "Sensoren pausieren", also asked for by a sensor.
@@ -78,8 +78,8 @@ private:
     bool closeRequested = false;
     std::vector<HWND> askedToClose;  // each open window is asked once
     bool sessionNotifications = false;
-    TrayUpdates trayUpdates;
+    kontakta::TrayUpdates trayUpdates;
     // The kind of box that was open last, for rows 7 and 8 of the sheet.
-    LastOpenKind lastOpenKind;
+    kontakta::LastOpenKind lastOpenKind;
     CSetup* openSheet = nullptr;  // while the settings sheet runs
 };

@@ -1,5 +1,7 @@
 #include "app/InstanceStart.h"
 
+namespace kontakta {
+
 namespace instance {
 
 namespace {
@@ -45,3 +47,5 @@ Start Decide(bool anotherRuns, bool restarted)
 }
 
 }  // namespace instance
+
+}  // namespace kontakta

@@ -11,6 +11,8 @@
 
 #include <string_view>
 
+namespace kontakta {
+
 namespace instance {
 
 // The argument that Windows restarts the program with.
@@ -30,3 +32,5 @@ enum class Start {
 Start Decide(bool anotherRuns, bool restarted);
 
 }  // namespace instance
+
+}  // namespace kontakta

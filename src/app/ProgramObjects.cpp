@@ -13,6 +13,8 @@
 #include "sensors/Win32Actions.h"
 #include "sensors/Win32Pointer.h"
 
+using namespace kontakta;
+
 // One translation unit, so the order of definition is the order of
 // construction (and the reverse order of destruction).
 

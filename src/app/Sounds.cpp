@@ -4,6 +4,8 @@
 
 #include <mmsystem.h>
 
+using namespace kontakta;
+
 void PlayPressSound()
 {
     ::PlaySoundW(L"Beep", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);

@@ -15,7 +15,7 @@ void ErrorBeep();
 // hears instead; played without waiting, also when the press sound is off.
 void PlayPauseSound(bool paused);
 
-class Win32Sounds : public Sounds {
+class Win32Sounds : public kontakta::Sounds {
 public:
     void PlayPressSound() override { ::PlayPressSound(); }
     void ErrorBeep() override { ::ErrorBeep(); }

@@ -10,6 +10,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 NOTIFYICONDATAW NotifyRecord(HWND owner)

@@ -13,7 +13,7 @@ constexpr UINT trayIconId = 1;
 void AddTrayIcon(HWND owner);
 // Sets icon and tip to show `state`; if the icon is not there, adds it and
 // tries once more. When to call it: TrayUpdates.
-void RefreshTrayIcon(HWND owner, TrayState state);
+void RefreshTrayIcon(HWND owner, kontakta::TrayState state);
 void RemoveTrayIcon(HWND owner);
 // Shows the menu at the cursor: "Sensoren pausieren" with a check mark while
 // `paused`; exit and settings greyed when `greyed`.

@@ -1,5 +1,7 @@
 #include "app/TrayUpdates.h"
 
+namespace kontakta {
+
 TrayState TrayStateOf(bool unreadable, bool paused)
 {
     if (paused) return TrayState::Paused;
@@ -14,3 +16,5 @@ bool TrayUpdates::Due(TrayState state, uint64_t now)
     setAt = now;
     return true;
 }
+
+}  // namespace kontakta

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace kontakta {
+
 // What the icon shows: the box read, the box missing or unreadable, or the
 // sensors paused (which the icon shows whatever the box does).
 enum class TrayState { Readable, Unreadable, Paused };
@@ -31,3 +33,5 @@ private:
     TrayState shown = TrayState::Readable;
     uint64_t setAt = 0;
 };
+
+}  // namespace kontakta

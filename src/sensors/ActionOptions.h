@@ -61,7 +61,7 @@ private:
     ActionsSettings settings;
 };
 
-}  // namespace kontakta
-
 // The program's live options, beside its records (sensors/SensorAction.h).
-extern kontakta::ActionOptionsTable actionOptions;
+extern ActionOptionsTable actionOptions;
+
+}  // namespace kontakta

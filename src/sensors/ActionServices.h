@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kontakta {
+
 // Mouse button event flags, as the system's mouse input takes them.
 namespace MouseFlags {
 constexpr uint32_t LeftDown = 0x0002;
@@ -103,3 +105,5 @@ public:
     // the polling thread; must not wait for the user-interface thread.
     virtual void TogglePause() = 0;
 };
+
+}  // namespace kontakta

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace kontakta {
+
 namespace {
 
 bool IsModifier(unsigned key)
@@ -138,3 +140,5 @@ bool HeldInputs::ReleasesRefused() const
         if (word.load() != 0) return true;
     return refusedButtons.load() != 0;
 }
+
+}  // namespace kontakta

@@ -9,6 +9,8 @@
 
 #include "sensors/ActionServices.h"
 
+namespace kontakta {
+
 // An InputSink in front of the real one: every event passes through, and the
 // down/up state of each key and button is noted on the way.
 //
@@ -69,3 +71,5 @@ private:
     std::atomic<uint64_t> refusedKeys[4] = {};
     std::atomic<uint32_t> refusedButtons{0};
 };
+
+}  // namespace kontakta

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace kontakta {
+
 void SendKeyCombination(const SensorAction& record, bool pressed, InputSink& input)
 {
     if (record.alt) input.SendKey(VirtualKeys::Alt, pressed);
@@ -98,3 +100,5 @@ void KeyRepeat::StopLocked()
     ++generation;
     timers.StopRepeatTimers();
 }
+
+}  // namespace kontakta

@@ -9,6 +9,8 @@
 #include "sensors/ActionServices.h"
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 // Sends one press (all key-down events) or one release (all key-up events) of
 // the record's combination: ALT, CTRL, SHIFT as the record asks, then the key.
 // A release keeps the same order, so the modifiers go up before the key.
@@ -85,3 +87,5 @@ private:
     uint32_t generation = 0;
     State state = State::NoRepeat;
 };
+
+}  // namespace kontakta

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace kontakta {
+
 namespace {
 
 struct ButtonFlags {
@@ -134,3 +136,5 @@ uint32_t PhysicalButtons::Map(uint32_t flags, bool buttonsSwapped)
     }
     return result;
 }
+
+}  // namespace kontakta

@@ -11,6 +11,8 @@
 #include "sensors/ActionServices.h"
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 // The least time between two button events, in milliseconds.
 constexpr uint32_t mouseEventGap = 5;
 
@@ -83,3 +85,5 @@ private:
     std::atomic<uint32_t> pressed{0};         // left/right down flags whose press went out
     std::atomic<uint32_t> pressedSwapped{0};  // ... and went out swapped
 };
+
+}  // namespace kontakta

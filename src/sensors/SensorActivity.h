@@ -14,6 +14,8 @@
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
 
+namespace kontakta {
+
 // The hold times and lockouts of the eight sensors, sensor 1 first. A change
 // takes effect at the next poll. Values are held to their ranges.
 class FilterTable {
@@ -55,3 +57,5 @@ extern SensorActivity sensorActivity;
 extern std::atomic<bool> actionsSuspended;
 // "Sensoren pausieren" of the tray menu: no action runs until it is resumed.
 extern std::atomic<bool> sensorsPaused;
+
+}  // namespace kontakta

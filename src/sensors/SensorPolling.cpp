@@ -5,6 +5,8 @@
 #include "sensors/MouseAction.h"
 #include "sensors/RunFileAction.h"
 
+namespace kontakta {
+
 std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
 {
     const uint32_t active = ~value;
@@ -200,3 +202,5 @@ void RunPollLoop(SensorPoller& poller, PollPacing& pacing)
     }
     poller.ReleaseHeldInputs();
 }
+
+}  // namespace kontakta

@@ -20,6 +20,8 @@
 #include "sensors/SensorFilter.h"
 #include "sensors/SharedState.h"
 
+namespace kontakta {
+
 using SensorStates = std::array<bool, sensorCount>;  // true = pressed, sensor 1 first
 
 // Where the polling reads the box: the input value and the kind of box at the
@@ -170,3 +172,5 @@ private:
 // takes effect after the whole cycle. On the way out everything held is
 // released.
 void RunPollLoop(SensorPoller& poller, PollPacing& pacing);
+
+}  // namespace kontakta

@@ -7,6 +7,8 @@
 #include "settings/StartupValues.h"
 #include "texts/Texts.h"
 
+namespace kontakta {
+
 std::u16string SettingsFilePath() { return UserFilesDirectory + settingsFileName; }
 
 std::u16string DefaultSettingsFilePath() { return texts::Fill(u"%so_%s", {InstallDirectory, settingsFileName}); }
@@ -81,3 +83,4 @@ SaveResult SaveSettingsFile(SettingsStorage& storage)
 
 bool SaveSettings(SettingsStorage& storage) { return SaveSettingsFile(storage) == SaveResult::Saved; }
 
+}  // namespace kontakta

@@ -15,6 +15,8 @@
 #include "settings/SettingsBlock.h"
 #include "settings/SettingsExtension.h"
 
+namespace kontakta {
+
 constexpr const char16_t* settingsFileName = u"settings.dat";
 
 // The file system as the settings need it.
@@ -80,3 +82,5 @@ enum class SaveResult {
 SaveResult SaveSettingsFile(SettingsStorage& storage);
 // Whether SaveSettingsFile saved. Reports nothing.
 bool SaveSettings(SettingsStorage& storage);
+
+}  // namespace kontakta

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace kontakta {
+
 namespace texts {
 
 std::u16string Fill(const std::u16string& pattern, std::initializer_list<std::u16string> arguments)
@@ -156,3 +158,5 @@ std::u16string PathTooLong(size_t maximum)
 }
 
 }  // namespace texts
+
+}  // namespace kontakta

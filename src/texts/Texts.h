@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <string>
 
+namespace kontakta {
+
 namespace texts {
 
 constexpr const char16_t* programName = u"Kontakta";
@@ -125,3 +127,5 @@ std::u16string Fill(const std::u16string& pattern, std::initializer_list<std::u1
 std::u16string Decimal(int64_t value);
 
 }  // namespace texts
+
+}  // namespace kontakta

@@ -35,7 +35,7 @@ public:
     // field shows.
     bool StoreKey(SensorAction& record) const;
 
-    const KeyCapture& Capture() const { return capture; }
+    const kontakta::KeyCapture& Capture() const { return capture; }
 
     // How many capture hooks are installed in this process (0 or 1): the
     // device access holds back its slow work meanwhile, and tests check that
@@ -58,7 +58,7 @@ private:
     static LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam);
 
     win::Font fieldFont;
-    KeyCapture capture;
+    kontakta::KeyCapture capture;
     win::Hook keyboardHook;
 };
 

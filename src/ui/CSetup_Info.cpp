@@ -6,6 +6,8 @@
 #include "res/resource.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 // Smaller than this, the text would be no easier to read than cut.
 constexpr LONG smallestContactFont = 6;

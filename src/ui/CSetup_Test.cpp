@@ -8,6 +8,8 @@
 #include "ui/SensorRows.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 constexpr uint32_t pressedLampColour = 0x0000C800;  // RGB(0,200,0)
 // Fast enough that a lamp is at most a poll late to the eye; the page only

@@ -3,6 +3,8 @@
 #include "sensors/DeviceAccess.h"
 #include "texts/Texts.h"
 
+namespace kontakta {
+
 namespace {
 
 std::u16string FieldText(const char16_t* field, size_t width)
@@ -62,3 +64,5 @@ bool RowShown(int sensor, int32_t deviceKind)
     // The six-input box has no inputs for sensors 7 and 8.
     return deviceKind != int32_t(DeviceKind::SixInputs) || sensor <= 6;
 }
+
+}  // namespace kontakta

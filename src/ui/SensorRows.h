@@ -8,6 +8,8 @@
 
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 enum class RowLook { Enabled, Disabled, Missing };
 struct RowView {
     std::u16string groupText;
@@ -51,3 +53,5 @@ public:
 private:
     int32_t last = 0;
 };
+
+}  // namespace kontakta

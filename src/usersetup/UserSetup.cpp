@@ -30,6 +30,8 @@
 #include "texts/Texts.h"
 #include "win/Handle.h"
 
+using namespace kontakta;
+
 namespace {
 
 using namespace usersetup;

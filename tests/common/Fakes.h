@@ -17,6 +17,8 @@
 
 #include "sensors/ActionServices.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 class EventLog {
 public:
     void Add(std::string event)

@@ -7,6 +7,8 @@
 #include "ScenarioSupport.h"
 #include "settings/SettingsExtension.h"
 
+using namespace kontakta;
+
 namespace e2e {
 namespace {
 

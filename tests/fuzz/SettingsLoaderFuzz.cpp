@@ -7,6 +7,8 @@
 
 #include "settings/SettingsFile.h"
 
+using namespace kontakta;
+
 namespace {
 
 class OneFile : public SettingsStorage {

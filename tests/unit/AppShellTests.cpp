@@ -3,13 +3,15 @@
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
 
-namespace session {
+using namespace kontakta;
+
+namespace kontakta::session {
 void PrintTo(const Steps& steps, std::ostream* out)
 {
     *out << "{save " << steps.saveSettings << ", release " << steps.releaseHeldInputs << ", close "
          << steps.closeKit << ", reopen " << steps.reopenKit << ", tear down " << steps.tearDown << "}";
 }
-}  // namespace session
+}  // namespace kontakta::session
 
 namespace {
 

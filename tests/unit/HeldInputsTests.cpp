@@ -10,6 +10,8 @@
 #include "sensors/KeyAction.h"
 #include "sensors/MouseAction.h"
 
+using namespace kontakta;
+
 namespace {
 
 class HeldInputsTest : public ::testing::Test {

@@ -4,6 +4,8 @@
 
 #include "app/InstanceStart.h"
 
+using namespace kontakta;
+
 using instance::Decide;
 using instance::IsRestart;
 using instance::Start;

@@ -4,6 +4,8 @@
 // while paused only the pause's own sensors act. Driven by a virtual clock.
 #include "SensorPollerFixture.h"
 
+using namespace kontakta;
+
 using kontakta::Group;
 using kontakta::Point;
 

@@ -3,6 +3,8 @@
 #include "Fakes.h"
 #include "sensors/MouseAction.h"
 
+using namespace kontakta;
+
 namespace {
 
 class MouseActionTest : public ::testing::Test {

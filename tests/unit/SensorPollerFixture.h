@@ -16,6 +16,8 @@
 #include "TestState.h"
 #include "sensors/SensorPolling.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 // Sensor n of the eight-input box pressed: bit 7 + n of the inverted value.
 inline uint32_t EightInputValue(std::initializer_list<int> pressedSensors)
 {

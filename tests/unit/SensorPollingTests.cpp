@@ -3,6 +3,8 @@
 
 #include "SensorPollerFixture.h"
 
+using namespace kontakta;
+
 namespace {
 
 TEST(DecodeSensors, EveryInputOfTheEightInputBox)

@@ -12,6 +12,8 @@
 #include "settings/SettingsLog.h"
 #include "settings/StartupValues.h"
 
+using namespace kontakta;
+
 namespace {
 
 // Files in memory. Paths that are locked cannot be opened; a whole write that

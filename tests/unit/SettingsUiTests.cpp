@@ -10,6 +10,8 @@
 #include "ui/Relayout.h"
 #include "ui/SensorRows.h"
 
+using namespace kontakta;
+
 namespace {
 
 constexpr uint8_t vkShift = 0x10, vkControl = 0x11, vkMenu = 0x12;

@@ -3,6 +3,8 @@
 // the thread is doing.
 #include "PollingFixture.h"
 
+using namespace kontakta;
+
 namespace {
 
 

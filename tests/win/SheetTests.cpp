@@ -21,6 +21,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 class FakeServices : public SheetServices {

@@ -9,6 +9,8 @@
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 
+using namespace kontakta;
+
 namespace {
 
 // A hidden top-level window, as the main window is once started.

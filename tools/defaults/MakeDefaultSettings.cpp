@@ -7,6 +7,8 @@
 
 #include "settings/SettingsBlock.h"
 
+using namespace kontakta;
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
