@@ -52,6 +52,7 @@
 #define IDC_LOCKOUT_SPIN_BASE 1240
 #define IDC_COUNTS_BASE 1250
 #define IDC_SUSPEND_CHECK 1260
+#define IDC_INDICATOR_CHECK 1261
 
 // The action editor and its panels
 #define IDC_PANEL_FRAME 1012

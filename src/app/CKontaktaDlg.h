@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "app/LatchIndicator.h"
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
 #include "ui/SensorRows.h"
@@ -59,6 +60,7 @@ private:
     bool shutdownStarted = false;
     bool sessionNotifications = false;
     TrayUpdates trayUpdates;
+    LatchIndicator indicator;  // shown only when the option is on
     // The kind of box that was open last, for rows 7 and 8 of the sheet.
     LastOpenKind lastOpenKind;
     CSetup* openSheet = nullptr;  // while the settings sheet runs
