@@ -81,7 +81,7 @@ public:
     void OnDelayTimer(uint32_t generation);
 
     // The rate timer of `generation` expired: send the key-down events of the
-    // copied record again. An expiry of an older generation does nothing.
+    // copied record again, as repetitions (InputSink::RepeatKey). An expiry of an older generation does nothing.
     void OnRateTimer(uint32_t generation);
 
     // Stops the repetition without sending anything: the box was lost or the
