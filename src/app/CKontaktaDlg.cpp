@@ -11,6 +11,7 @@
 #include "app/AppMessages.h"
 #include "app/CStartPicture.h"
 #include "app/Sounds.h"
+#include "app/LatchedView.h"
 #include "app/ProgramObjects.h"
 #include "texts/Texts.h"
 #include "app/TrayIcon.h"
@@ -187,6 +188,7 @@ void CKontaktaDlg::Shutdown()
     KillTimer(SessionTimer);
     KillTimer(CloseTimer);
     RemoveTrayIcon(hwnd);
+    indicator.Destroy();
 }
 
 void CKontaktaDlg::CarryOut(const session::Steps& steps)
@@ -385,9 +387,15 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
         ::ShowWindow(hwnd, SW_HIDE);
     } else if (id == TrayTimer) {
         // Checked in-process every tick; the shell is called only when due.
-        const TrayState state = TrayStateOf(readFailed, sensorsPaused);
-        if (trayUpdates.Due(state, ::GetTickCount64())) {
-            RefreshTrayIcon(hwnd, state);
+        // The polling thread publishes the latched sensors in an atomic.
+        const uint32_t latched = sensorActivity.LatchedSensors();
+        const bool paused = sensorsPaused;
+        const kontakta::ActionsSettings options = actionOptions.Get();
+        const std::u16string held = latched ? DescribeLatched(latched, sensorActions.GetAll(), options) : u"";
+        const TrayState state = TrayStateOf(readFailed, paused, latched != 0);
+        indicator.Show(options.showIndicator ? IndicatorText(held, paused) : u"");
+        if (trayUpdates.Due(state, ::GetTickCount64(), state == TrayState::Latched ? latched : 0)) {
+            RefreshTrayIcon(hwnd, state, held);
             // Whenever the icon changes (a box found or lost) and now and
             // then, never every tick: the kind is read under the device's lock.
             lastOpenKind.Note(int32_t(ioControl.deviceKind()));

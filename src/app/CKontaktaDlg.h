@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "app/LatchIndicator.h"
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
 #include "ui/SensorRows.h"
@@ -79,6 +80,7 @@ private:
     std::vector<HWND> askedToClose;  // each open window is asked once
     bool sessionNotifications = false;
     kontakta::TrayUpdates trayUpdates;
+    LatchIndicator indicator;  // shown only when the option is on
     // The kind of box that was open last, for rows 7 and 8 of the sheet.
     kontakta::LastOpenKind lastOpenKind;
     CSetup* openSheet = nullptr;  // while the settings sheet runs

@@ -15,8 +15,15 @@ void ErrorBeep();
 // hears instead; played without waiting, also when the press sound is off.
 void PlayPauseSound(bool paused);
 
+// A sensor latched its input, and latched input was let go: the wave
+// resources "Latch" and "Unlatch", played without waiting.
+void PlayLatchSound();
+void PlayUnlatchSound();
+
 class Win32Sounds : public kontakta::Sounds {
 public:
     void PlayPressSound() override { ::PlayPressSound(); }
     void ErrorBeep() override { ::ErrorBeep(); }
+    void PlayLatchSound() override { ::PlayLatchSound(); }
+    void PlayUnlatchSound() override { ::PlayUnlatchSound(); }
 };

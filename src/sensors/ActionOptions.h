@@ -31,6 +31,9 @@ struct ActionsSettings {
     PointerSpeeds pointer;
     WheelTiming wheel;
     std::array<SensorExtras, sensorCount> sensors{};
+    // The on-screen indicator of what is latched and of the pause (off by
+    // default).
+    bool showIndicator = false;
     bool operator==(const ActionsSettings&) const = default;
 };
 

@@ -38,15 +38,20 @@ public:
     void PublishSwitches(uint32_t pressedBits) { switches = pressedBits; }
     void CountPress(int index);
     void CountIgnoredTouch(int index);
+    // Polling thread: the sensors whose input is latched now (bit n-1:
+    // sensor n), for the tray icon and the indicator.
+    void PublishLatched(uint32_t latchedBits) { latched = latchedBits; }
 
     // Any thread.
     bool SwitchPressed(int index) const;
     uint32_t Presses(int index) const;
     uint32_t IgnoredTouches(int index) const;
+    uint32_t LatchedSensors() const { return latched; }
     void ResetCounters();
 
 private:
     std::atomic<uint32_t> switches{0};  // bit n-1: sensor n pressed
+    std::atomic<uint32_t> latched{0};   // bit n-1: sensor n latched
     std::array<std::atomic<uint32_t>, sensorCount> presses{};
     std::array<std::atomic<uint32_t>, sensorCount> ignored{};
 };

@@ -14,7 +14,7 @@
 //   payload, version 1, little-endian:
 //     pointer start speed, top speed (px/s), acceleration (ms)   16 bits each
 //     wheel delay (ms, 0: the keyboard delay), rate (notches/s)  16 bits each
-//     reserved                                                   16 bits, 0
+//     options   16 bits: 0x0001 the on-screen indicator; the rest 0
 //     for sensors 1 to 8, 12 bytes each:
 //       block checksum  32 bits, CRC-32 of the sensor's 628-byte block
 //                       record as this record was written with it

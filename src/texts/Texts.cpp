@@ -75,6 +75,10 @@ std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches)
 
 std::u16string PausedTip() { return Fill(u"%s - pausiert", {mainTitle}); }
 
+std::u16string LatchedTip(const std::u16string& held) { return Fill(u"%s - eingerastet: %s", {mainTitle, held}); }
+
+std::u16string IndicatorLatched(const std::u16string& held) { return Fill(u"Eingerastet: %s", {held}); }
+
 std::u16string DeviceStatusText(bool boxUnreadable, int32_t deviceKind)
 {
     return Fill(u"%s ist angeschlossen.", {DeviceName(boxUnreadable ? 0 : deviceKind)});

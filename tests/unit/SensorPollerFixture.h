@@ -67,9 +67,10 @@ protected:
     {
         source.value = EightInputValue(pressed);
         log.Clear();
-        poller.Cycle();
+        poller.Cycle(now += pollPeriodMicroseconds);
         return log.Events();
     }
+    int64_t now = 1'000'000;  // the virtual clock of Cycle, a poll period a call
 
     TestState state;
     EventLog log;
