@@ -37,9 +37,7 @@ ImportReading Refused(ImportError error)
 
 std::vector<uint8_t> EncodeExportFile(const std::vector<Profile>& profiles)
 {
-    std::vector<uint8_t> payload;
-    payload.push_back(uint8_t(profiles.size()));
-    payload.insert(payload.end(), 3, 0);
+    std::vector<uint8_t> payload{uint8_t(profiles.size()), 0, 0, 0};
     for (const Profile& profile : profiles) AppendProfileEntry(payload, profile, true);
     std::vector<uint8_t> bytes(magic, magic + sizeof magic);
     Put16(bytes, exportFileVersion);
