@@ -33,8 +33,8 @@ constexpr size_t maxProgramNameLength = 80;  // UTF-16 units of an exe file name
 constexpr const char16_t* standardProfileName = u"Standard";
 
 // The "Nächstes Profil" action of the group "Kontakta steuern", as the
-// sensors will offer it after "Alle Tasten loslassen".
-constexpr int32_t nextProfileControlAction = 2;
+// sensors will offer it after the scan's two (sensors/ActionGroups.h).
+constexpr int32_t nextProfileControlAction = 4;
 
 // Everything the sensors act with: the block's press sound and eight
 // records, the filters, and what the block has no room for.
