@@ -69,7 +69,6 @@
 // is used in one panel only, so a control names its panel.
 #define IDC_MOUSE_LATCH 1301
 #define IDC_KEY_LATCH 1302
-#define IDC_KEY_WIN 1303
 #define IDC_MODIFIER_COMBO 1304
 #define IDC_DIRECTION_COMBO 1310
 #define IDC_START_SPEED 1311

@@ -42,8 +42,12 @@ constexpr const char16_t* pointerDirectionNames[8] = {
 };
 constexpr const char16_t* wheelDirectionNames[4] = {u"nach oben", u"nach unten", u"nach links", u"nach rechts"};
 constexpr const char16_t* controlActionNames[2] = {u"Sensoren pausieren / fortsetzen", u"Alle Tasten loslassen"};
-// A modifier alone as a key action; entry 0 (none: the key in the field).
-constexpr const char16_t* modifierAloneNames[5] = {u"nein", u"UMSCHALT", u"STRG", u"ALT", u"WIN"};
+// A modifier alone as a key action, by its value (0: none, the key).
+constexpr const char16_t* modifierAloneNames[5] = {u"", u"UMSCHALT", u"STRG", u"ALT", u"WIN"};
+// The key panel's list of what goes with the key: nothing, the WIN key, or
+// a modifier alone instead of the key (in the order of ModifierAlone).
+constexpr const char16_t* keyExtraNames[6] = {u"nur Taste", u"WIN+Taste", u"nur UMSCHALT",
+                                              u"nur STRG",  u"nur ALT",   u"nur WIN"};
 // The Windows key before a key combination's text, and what a latched
 // action's row adds.
 constexpr const char16_t* winPrefix = u"WIN+";

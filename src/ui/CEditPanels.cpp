@@ -118,9 +118,7 @@ BOOL CEditKeyAction::OnInitDialog()
     if (!currentEditor) return FALSE;
     const SensorAction& record = currentEditor->WorkingCopy();
     const kontakta::SensorExtras& extras = currentEditor->Extras();
-    // Entry i is ModifierAlone i; entry 0 "nein": the key in the field.
-    FillList(*this, IDC_MODIFIER_COMBO, texts::modifierAloneNames, int(extras.modifierAlone));
-    Check(IDC_KEY_WIN, extras.win);
+    FillList(*this, IDC_MODIFIER_COMBO, texts::keyExtraNames, kontakta::KeyExtraEntry(extras.win, extras.modifierAlone));
     Check(IDC_KEY_LATCH, extras.latch);
     if (keyField.Subclass(hwnd, IDC_KEY_FIELD)) keyField.InitCaptureField(record);
     Check(IDC_REPEAT_CHECK, record.autoRepeat != 0);
@@ -130,16 +128,15 @@ BOOL CEditKeyAction::OnInitDialog()
 
 bool CEditKeyAction::OnCommand(WORD id, WORD code, HWND)
 {
-    if ((id == IDC_MODIFIER_COMBO && code == CBN_SELCHANGE) || (id == IDC_KEY_WIN && code == BN_CLICKED)) {
+    if (id == IDC_MODIFIER_COMBO && code == CBN_SELCHANGE) {
         ShowModifiers();
         return true;
     }
     if (id == IDC_KEY_FIELD && code == EN_CHANGE) {
         // A captured key ends a modifier alone; the list follows the field.
-        if (keyField.GetSafeHwnd() && keyField.AloneModifier() != AloneModifier()) {
-            ::SendMessageW(Item(IDC_MODIFIER_COMBO), CB_SETCURSEL, static_cast<WPARAM>(keyField.AloneModifier()), 0);
-            EnableItem(IDC_KEY_WIN, true);
-        }
+        if (keyField.GetSafeHwnd() && keyField.AloneModifier() != AloneModifier())
+            ::SendMessageW(Item(IDC_MODIFIER_COMBO), CB_SETCURSEL,
+                           static_cast<WPARAM>(kontakta::KeyExtraEntry(false, keyField.AloneModifier())), 0);
         return true;
     }
     // The hidden "Key-Code direkt" button does nothing.
@@ -148,21 +145,16 @@ bool CEditKeyAction::OnCommand(WORD id, WORD code, HWND)
 
 void CEditKeyAction::ShowModifiers()
 {
-    const kontakta::ModifierAlone alone = AloneModifier();
-    // WIN goes with a key combination; a modifier alone has none.
-    EnableItem(IDC_KEY_WIN, alone == kontakta::ModifierAlone::None);
-    if (keyField.GetSafeHwnd()) keyField.ShowWith(WithWin(), alone);
+    if (keyField.GetSafeHwnd()) keyField.ShowWith(WithWin(), AloneModifier());
 }
 
 bool CEditKeyAction::Latched() const { return IsChecked(IDC_KEY_LATCH); }
 
-bool CEditKeyAction::WithWin() const { return IsChecked(IDC_KEY_WIN); }
+bool CEditKeyAction::WithWin() const { return kontakta::KeyExtraOf(ListSelection(*this, IDC_MODIFIER_COMBO)).win; }
 
 kontakta::ModifierAlone CEditKeyAction::AloneModifier() const
 {
-    const int selected = ListSelection(*this, IDC_MODIFIER_COMBO);
-    if (selected <= 0 || selected >= kontakta::modifierAloneCount) return kontakta::ModifierAlone::None;
-    return kontakta::ModifierAlone(selected);
+    return kontakta::KeyExtraOf(ListSelection(*this, IDC_MODIFIER_COMBO)).modifierAlone;
 }
 
 void CEditKeyAction::StoreKey(SensorAction& record) const

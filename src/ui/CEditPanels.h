@@ -51,7 +51,7 @@ protected:
     bool OnCommand(WORD id, WORD code, HWND control) override;
 
 private:
-    // The field's text and the WIN box follow the WIN box and the modifier list.
+    // The field's text follows the list of what goes with the key.
     void ShowModifiers();
 };
 

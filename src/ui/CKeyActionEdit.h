@@ -3,8 +3,8 @@
 // messages of the message loop before they are dispatched (win::Control's
 // PreTranslate), keeps track of CTRL, SHIFT and ALT, and shows "STRG+",
 // "SHIFT+", "ALT+" and the system's name of the key (after "WIN+" when the
-// panel's WIN box is ticked: the WIN key itself is not captured, so the
-// field's keys stay those of every dialog). ALT+TAB, which the
+// panel's list puts WIN with the key: the WIN key itself is not captured, so
+// the field's keys stay those of every dialog). ALT+TAB, which the
 // system would take for switching windows, is caught by a low-level keyboard
 // hook that exists only while the field has the input focus.
 //

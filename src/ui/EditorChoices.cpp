@@ -57,6 +57,21 @@ std::u16string KeyActionText(const std::u16string& keyText, bool win, ModifierAl
     return win ? texts::winPrefix + keyText : keyText;
 }
 
+int KeyExtraEntry(bool win, ModifierAlone modifierAlone)
+{
+    const auto alone = int32_t(modifierAlone);
+    if (alone > 0 && alone < modifierAloneCount) return 1 + alone;
+    return win ? 1 : 0;
+}
+
+KeyExtra KeyExtraOf(int entry)
+{
+    KeyExtra extra;
+    if (entry == 1) extra.win = true;
+    if (entry >= 2 && entry <= modifierAloneCount) extra.modifierAlone = ModifierAlone(entry - 1);
+    return extra;
+}
+
 std::optional<uint32_t> FieldNumber(const std::u16string& text, uint32_t minimum, uint32_t maximum)
 {
     uint64_t value = 0;

@@ -43,6 +43,15 @@ SensorExtras ExtrasOf(const EditorChoices& choices, const SensorExtras& before);
 // the captured text, after "WIN+" when WIN is held with it.
 std::u16string KeyActionText(const std::u16string& keyText, bool win, ModifierAlone modifierAlone);
 
+// The key panel's list (texts::keyExtraNames): entry 0 the key alone, 1 the
+// key with WIN, 2 to 5 a modifier alone (UMSCHALT, STRG, ALT, WIN) instead.
+int KeyExtraEntry(bool win, ModifierAlone modifierAlone);
+struct KeyExtra {
+    bool win = false;
+    ModifierAlone modifierAlone = ModifierAlone::None;
+};
+KeyExtra KeyExtraOf(int entry);  // an entry outside the list: the key alone
+
 // The number in a speed or timing field held to [minimum, maximum]; nothing
 // for a field without a number (it keeps the value in force). Only digits
 // are typed (ES_NUMBER), but a pasted text may hold anything.

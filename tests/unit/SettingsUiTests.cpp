@@ -302,6 +302,14 @@ TEST(EditorChoices, FieldNumbersAreHeldToTheirRangeAndAFieldWithoutOneKeepsTheVa
     EXPECT_EQ(kontakta::FieldNumber(u"", 5, 500), std::nullopt);
     EXPECT_EQ(kontakta::FieldNumber(u"1.5", 5, 500), std::nullopt);
     EXPECT_EQ(kontakta::FieldNumber(u"-7", 0, 500), std::nullopt);
+    for (int entry = 0; entry < 6; ++entry) {
+        const kontakta::KeyExtra extra = kontakta::KeyExtraOf(entry);
+        EXPECT_EQ(kontakta::KeyExtraEntry(extra.win, extra.modifierAlone), entry) << "the list round trip";
+    }
+    EXPECT_EQ(kontakta::KeyExtraOf(3).modifierAlone, kontakta::ModifierAlone::Ctrl);
+    EXPECT_EQ(std::u16string(texts::keyExtraNames[3]), u"nur STRG");
+    EXPECT_EQ(kontakta::KeyExtraEntry(true, kontakta::ModifierAlone::Alt), 4) << "a modifier alone has no WIN";
+    EXPECT_FALSE(kontakta::KeyExtraOf(6).win || kontakta::KeyExtraOf(-1).win);
     EXPECT_EQ(kontakta::KeyActionText(u"TAB", true, kontakta::ModifierAlone::None), u"WIN+TAB");
     EXPECT_EQ(kontakta::KeyActionText(u"TAB", true, kontakta::ModifierAlone::Ctrl), u"STRG");
     EXPECT_EQ(kontakta::KeyActionText(u"", false, kontakta::ModifierAlone(9)), u"") << "no name past the list";

@@ -432,8 +432,8 @@ TEST_F(ActionEditor, TabGoesRoundGroupFieldPanelOkAndCancelAndEnterAndEscActOnTh
         user.ChooseGroup(ActionGroup::Keyboard);
         const HWND keyPanel = user.Panel(IDC_KEY_FIELD);
         ASSERT_TRUE(focusIn(user, ::GetDlgItem(keyPanel, IDC_KEY_FIELD)));
-        for (HWND next : {::GetDlgItem(keyPanel, IDC_REPEAT_CHECK), ::GetDlgItem(keyPanel, IDC_KEY_LATCH),
-                          ::GetDlgItem(keyPanel, IDC_MODIFIER_COMBO), ::GetDlgItem(keyPanel, IDC_KEY_WIN), ok}) {
+        for (HWND next : {::GetDlgItem(keyPanel, IDC_REPEAT_CHECK), ::GetDlgItem(keyPanel, IDC_MODIFIER_COMBO),
+                          ::GetDlgItem(keyPanel, IDC_KEY_LATCH), ok}) {
             tab(false);
             EXPECT_TRUE(focusIn(user, next)) << "Tab through the key panel to OK";
         }
@@ -562,6 +562,67 @@ TEST_F(ActionEditor, LaterGroupsChosenWithTheKeyboardStoreTheDirectionAndTheShar
     expected.sensors[6] = Later(kontakta::Group::MovePointer, int32_t(kontakta::PointerDirection::DownLeft));
     expected.pointer = {120, 3000, 1600};
     EXPECT_EQ(actionOptions.Get(), expected);
+    actionOptions.Set({});
+}
+
+// The key panel's list puts WIN before the key or a modifier alone in its
+// place, and the field says so; a key captured afterwards is the action
+// again. The mouse panel's latch is offered for a press/release only.
+TEST_F(ActionEditor, KeyPanelListAndLatchGoIntoTheExtrasAndTheMouseLatchOnlyForAPressRelease)
+{
+    SensorAction record = KeyRecord('D', false, false, false, false);
+    record.enabled = 0;
+    CopyToField(record.keyText, keyTextLength, u"D");
+    sensorActions.Set(7, record);
+    actionOptions.Set({});
+
+    const INT_PTR result = RunEditor(8, [&](User& user) {
+        const HWND keyPanel = user.Panel(IDC_KEY_FIELD);
+        const HWND field = ::GetDlgItem(keyPanel, IDC_KEY_FIELD);
+        const HWND extras = ::GetDlgItem(keyPanel, IDC_MODIFIER_COMBO);
+        const HWND latch = ::GetDlgItem(keyPanel, IDC_KEY_LATCH);
+        ASSERT_TRUE(User::WaitFor([&] { return user.Focus() == field; }));
+        EXPECT_EQ(user.Text(extras), L"nur Taste");
+        user.OnUi([&] { return ::SetFocus(extras); });
+        User::Chord({VK_DOWN});
+        EXPECT_TRUE(user.WaitForText(field, L"WIN+D")) << user.Text(field);
+        User::Chord({VK_DOWN});
+        User::Chord({VK_DOWN});
+        EXPECT_TRUE(user.WaitForText(field, L"STRG")) << user.Text(field);
+
+        user.OnUi([&] { return ::SetFocus(field); });
+        User::Chord({'A'});
+        EXPECT_TRUE(user.WaitForText(field, KeyName('A'))) << user.Text(field);
+        EXPECT_EQ(user.Text(extras), L"nur Taste") << "the captured key is the action again";
+        user.OnUi([&] { return ::SetFocus(extras); });
+        User::Chord({VK_DOWN});
+        EXPECT_TRUE(user.WaitForText(field, L"WIN+" + KeyName('A')));
+
+        user.ChooseGroup(ActionGroup::Mouse);
+        const HWND mouseList = ::GetDlgItem(user.Panel(IDC_MOUSE_COMBO), IDC_MOUSE_COMBO);
+        const HWND mouseLatch = ::GetDlgItem(user.Panel(IDC_MOUSE_COMBO), IDC_MOUSE_LATCH);
+        EXPECT_TRUE(::IsWindowEnabled(mouseLatch)) << "Links drücken/loslassen";
+        user.OnUi([&] { return ::SetFocus(mouseList); });
+        User::Chord({VK_DOWN});
+        EXPECT_TRUE(user.WaitForText(mouseList, L"Links Klick"));
+        EXPECT_TRUE(User::WaitFor([&] { return !::IsWindowEnabled(mouseLatch); })) << "a click cannot latch";
+
+        user.ChooseGroup(ActionGroup::Keyboard);
+        user.OnUi([&] { return ::SetFocus(latch); });
+        User::Chord({VK_SPACE});
+        EXPECT_TRUE(User::WaitFor([&] { return ::SendMessageW(latch, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+        User::Chord({VK_RETURN});
+        EXPECT_TRUE(user.WaitUntilClosed());
+    });
+
+    EXPECT_EQ(result, IDOK);
+    const SensorAction stored = sensorActions.Get(7);
+    EXPECT_EQ(stored.enabled, 1);
+    EXPECT_EQ(stored.virtualKey, 'A');
+    EXPECT_EQ(std::u16string(stored.keyText), win::Utf16(KeyName('A'))) << "the key's text has no WIN+";
+    kontakta::SensorExtras expected;
+    expected.latch = expected.win = true;
+    EXPECT_EQ(actionOptions.Get().sensors[7], expected);
     actionOptions.Set({});
 }
 
