@@ -124,5 +124,78 @@ TEST_F(Scenario, AControlSensorPausesAndResumesWhileEveryOtherSensorStaysSilent)
     EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000)) << target.Describe();
 }
 
+// A window that takes the mouse when its left button goes down, as a list or
+// a drawing program does for a drag, and notes where the drag went.
+class DragTarget {
+public:
+    DragTarget()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &Procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KontaktaDragTarget";
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        ::RegisterClassW(&windowClass);
+        window = ::CreateWindowExW(0, windowClass.lpszClassName, L"Ziehen", WS_POPUP | WS_VISIBLE, 100, 200, 600, 200,
+                                   nullptr, nullptr, windowClass.hInstance, this);
+    }
+    ~DragTarget() { ::DestroyWindow(window); }
+    HWND window = nullptr;
+    POINT down{-1, -1}, up{-1, -1};  // client coordinates
+    int movesWhileDown = 0;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE)
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<DragTarget*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (self) switch (message) {
+            case WM_LBUTTONDOWN:
+                self->down = at;
+                ::SetCapture(hwnd);
+                return 0;
+            case WM_MOUSEMOVE:
+                if (wParam & MK_LBUTTON) ++self->movesWhileDown;
+                return 0;
+            case WM_LBUTTONUP:
+                self->up = at;
+                ::ReleaseCapture();
+                return 0;
+            }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+};
+
+TEST_F(Scenario, ALatchedButtonAndADirectionSensorDragFromOnePlaceToAnother)
+{
+    SensorActions live = DefaultSensorActions();  // sensor 1: "Links Drücken/Loslassen"
+    live[1].enabled = 1;
+    kontakta::ActionsSettings options;
+    options.pointer = {200, 200, 0};
+    options.sensors[0].latch = true;
+    options.sensors[1].group = int32_t(Group::MovePointer);
+    options.sensors[1].action = int32_t(kontakta::PointerDirection::Right);
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0", .settingsFile = FileWith(live, options)}));
+    DragTarget target;
+    ::SetForegroundWindow(target.window);
+    ASSERT_TRUE(testsupport::MoveCursor({200, 300}));
+
+    Touch(1, 100);  // latches: the button goes down and stays down
+    ASSERT_TRUE(WaitFor([&] { return target.down.x == 100; }, 2000)) << target.down.x;
+    Touch(2, 1050);  // about 200 px to the right
+    testsupport::Pump(200);
+    EXPECT_EQ(target.up.x, -1) << "the switch's releases do not let go";
+    Touch(1, 100);  // the second press drops
+    ASSERT_TRUE(WaitFor([&] { return target.up.x != -1; }, 2000));
+    EXPECT_GE(target.up.x - target.down.x, 120);
+    EXPECT_LE(target.up.x - target.down.x, 300);
+    EXPECT_EQ(target.up.y, target.down.y);
+    EXPECT_GE(target.movesWhileDown, 10) << "Windows and the window see a drag, not a jump";
+}
+
 }  // namespace
 }  // namespace e2e
