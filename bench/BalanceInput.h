@@ -11,6 +11,8 @@
 
 #include "sensors/ActionServices.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 class BalanceInput : public InputSink {
 public:
     bool SendMouseButton(uint32_t flags) override

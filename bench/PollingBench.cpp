@@ -5,7 +5,11 @@
 //   - the poll period: the time between two reads of the polling thread,
 //     beside that of a thread that only waits 20 ms in a loop;
 //   - the polling thread's CPU time per minute, idle and with a sensor held;
-//   - the process's working set.
+//   - the process's working set;
+//   - the pointer moved by a held direction sensor: the updates per second,
+//     the largest step, the time from the press to the first move and from
+//     the release to the last, and the polling thread's CPU while idle with
+//     a direction sensor configured.
 // It prints figures and fails on nothing.
 //
 //   kontakta_bench [presses] [seconds per CPU measurement]
@@ -31,6 +35,10 @@
 #include "sensors/CManager.h"
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
+#include "sensors/Win32Pointer.h"
+#include "win/Handle.h"
+
+using namespace kontakta;
 
 namespace {
 
@@ -53,6 +61,21 @@ public:
 
 private:
     InputSink& target;
+};
+
+// Notes every move the polling thread hands to the system, with its time.
+class TimedPointer : public Win32Pointer {
+public:
+    struct Move {
+        double time;
+        kontakta::Point to;
+    };
+    bool MoveTo(const kontakta::PixelRect& desktop, kontakta::Point position) override
+    {
+        if (moves.size() < moves.capacity()) moves.push_back({testsupport::NowMilliseconds(), position});
+        return Win32Pointer::MoveTo(desktop, position);
+    }
+    std::vector<Move> moves;  // room reserved before the thread runs; only that thread writes
 };
 
 // The moments of a thread's cycles, noted by that one thread into room
@@ -138,6 +161,7 @@ double ThreadCpuMilliseconds(HANDLE thread)
 
 double Percentile(std::vector<double> values, double fraction)
 {
+    if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
     const size_t index = std::min(values.size() - 1, static_cast<size_t>(fraction * (values.size() - 1) + 0.5));
     return values[index];
@@ -172,12 +196,22 @@ int wmain(int argc, wchar_t** argv)
     state.beepOnPress = 0;
     CIoControl io(kit, counter, state.readFailed);
     CActionControl actionControl(held, keyboard);
-    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell};
+    TimedPointer pointer;
+    pointer.moves.reserve(20000);
+    PointerActions pointerActions(pointer, keyboard);
+    ActionContext actions{held, sounds, clock, actionControl.Repeat(), shell, shell, &pointerActions};
     TimedSource timedSource(io);
     CManager manager(timedSource, actions, state.shared);
 
     SensorAction sensor = DefaultSensorAction(1);  // sensor 1: left press/release
     state.records.Set(0, sensor);
+    // Sensor 2 moves the pointer to the right at the default speeds.
+    SensorAction direction = DefaultSensorAction(2);
+    direction.enabled = 1;
+    state.records.Set(1, direction);
+    ActionsSettings options;
+    options.sensors[1] = {.group = int32_t(Group::MovePointer), .action = int32_t(PointerDirection::Right)};
+    state.options.Set(options);
 
     testsupport::TargetWindow target;
     target.Activate();
@@ -227,12 +261,14 @@ int wmain(int argc, wchar_t** argv)
         return cpu * 60000.0 / wall;
     };
     const uint32_t readsBefore = control->reads;
-    const double idleCpu = cpuPerMinute(false);
+    const double idleCpu = cpuPerMinute(false);  // with the direction sensor configured
     const double heldCpu = cpuPerMinute(true);
     const double readsPerSecond = (control->reads - readsBefore) / (2.0 * seconds + 0.4);
 
     WaitOnly waitOnly;
-    const HANDLE waiter = reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, WaitOnly::Run, &waitOnly, 0, nullptr));
+    const win::Handle waiterThread(
+        reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, WaitOnly::Run, &waitOnly, 0, nullptr)));
+    const HANDLE waiter = waiterThread.Get();
     const double floorStart = ThreadCpuMilliseconds(waiter);
     const double floorWallStart = testsupport::NowMilliseconds();
     testsupport::Pump(static_cast<DWORD>(seconds) * 1000);
@@ -240,8 +276,30 @@ int wmain(int argc, wchar_t** argv)
                             (testsupport::NowMilliseconds() - floorWallStart);
     ::SetEvent(waitOnly.stop);
     ::WaitForSingleObject(waiter, INFINITE);
-    ::CloseHandle(waiter);
 
+    // The pointer: sensor 2 held for 2.5 s from the left of the desktop.
+    testsupport::MoveCursor({20, 300});
+    pointer.moves.clear();
+    const double pressedAt = testsupport::NowMilliseconds();
+    control->devices[0].pressed = 2;
+    testsupport::Pump(2500);
+    const double releasedAt = testsupport::NowMilliseconds();
+    control->devices[0].pressed = 0;
+    testsupport::Pump(300);
+    const std::vector<TimedPointer::Move> moves = pointer.moves;
+    const double tap = double(TapMicroseconds(options.pointer)) / 1000.0;
+    int motionUpdates = 0;
+    double firstMotion = 0, lastMotion = 0;
+    int largestStep = 0;
+    std::vector<double> motionGaps;
+    for (size_t i = 1; i < moves.size(); ++i) {
+        largestStep = std::max(largestStep, std::abs(moves[i].to.x - moves[i - 1].to.x));
+        if (moves[i].time - pressedAt < tap) continue;
+        if (!motionUpdates) firstMotion = moves[i].time;
+        lastMotion = moves[i].time;
+        ++motionUpdates;
+        if (motionUpdates > 1) motionGaps.push_back(moves[i].time - moves[i - 1].time);
+    }
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
@@ -268,6 +326,20 @@ int wmain(int argc, wchar_t** argv)
     std::printf("Reads per second: %.1f\n", readsPerSecond);
     std::printf("Working set: %.1f MB (peak %.1f MB); at the start of the process, before any window: %.1f MB\n",
                 memory.WorkingSetSize / 1048576.0, memory.PeakWorkingSetSize / 1048576.0, workingSetAtStart);
+
+    if (moves.empty()) {
+        std::printf("Pointer: no move arrived\n");
+    } else {
+        std::printf("Pointer, a direction sensor held %.1f s at 50 to 600 px/s over 1.5 s: press to the first move "
+                    "%.1f ms, release to the last move %.1f ms (one poll is 20 ms)\n",
+                    (releasedAt - pressedAt) / 1000.0, moves.front().time - pressedAt,
+                    moves.back().time - releasedAt);
+        std::printf("  moving by itself: %.0f updates a second, gap between updates (ms) median %.1f, p99 %.1f; "
+                    "largest step %d px (a hundredth of the top speed is %.0f px); %d px in all\n",
+                    motionUpdates > 1 ? (motionUpdates - 1) * 1000.0 / (lastMotion - firstMotion) : 0.0,
+                    Percentile(motionGaps, 0.5), Percentile(motionGaps, 0.99), largestStep,
+                    options.pointer.topPixelsPerSecond / 100.0, moves.back().to.x - moves.front().to.x + 1);
+    }
 
     // The work of one cycle itself (read through the stand-in, decode,
     // compare), timed on this thread once the polling thread has ended.

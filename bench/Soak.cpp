@@ -31,6 +31,8 @@
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
 
+using namespace kontakta;
+
 using testsupport::NowMilliseconds;
 using testsupport::Pump;
 using testsupport::PumpUntil;

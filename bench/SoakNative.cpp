@@ -25,6 +25,8 @@
 #include "TestState.h"
 #include "sensors/SensorPolling.h"
 
+using namespace kontakta;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {

@@ -219,14 +219,27 @@ Function ${prefix}EndRunningKontakta
   Push $1
   Push $2
   Push $3
+  Push $4
   StrCpy $1 0  ; the window that was asked to close
   StrCpy $2 0  ; tenths of a second waited
   StrCpy $3 0  ; the result
   ${Do}
-    ; The program's single-instance mutex lives as long as it runs in this session.
-    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${PROGRAM_TITLE}") p .r0'
+    ; The program's single-instance mutex lives as long as it runs in this
+    ; session. Kontakta runs as the user at the desktop: when an
+    ; administrator typed a password for the setup ("over the shoulder"),
+    ; the mutex of that other user refuses the setup (ERROR_ACCESS_DENIED, 5)
+    ; although it exists. Kontakta itself counts that as running, and so does
+    ; the setup: its window takes the close request whoever asks (a process
+    ; of higher integrity may post to it). Only Windows shows the refusal:
+    ; Wine grants every access to a named object, even against a DACL that
+    ; denies it, so no scenario under Wine can reach this case.
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${PROGRAM_TITLE}") p .r0 ?e'
+    Pop $4  ; the last error of the call
     ${If} $0 P<> 0
       System::Call 'kernel32::CloseHandle(p r0)'
+    ${EndIf}
+    ${If} $0 P<> 0
+    ${OrIf} $4 == 5
       ; The main window has its title from the start of its initialisation; it
       ; handles the message as soon as start-up lets it.
       FindWindow $0 "#32770" "${PROGRAM_TITLE}"
@@ -257,6 +270,7 @@ Function ${prefix}EndRunningKontakta
     StrCpy $KontaktaClosed 1
   ${EndIf}
   StrCpy $0 $3
+  Pop $4
   Pop $3
   Pop $2
   Pop $1

@@ -65,6 +65,7 @@ add_library(kontakta_app_win STATIC
     app/Sounds.cpp
     app/AppMessages.cpp
     app/TrayIcon.cpp
+    app/LatchIndicator.cpp
 )
 target_link_libraries(kontakta_app_win PUBLIC kontakta_app_core kontakta_settings_win shell32 winmm)
 

@@ -2,6 +2,8 @@
 
 #include "win/Text.h"
 
+using namespace kontakta;
+
 std::wstring ApplicationTitle()
 {
     wchar_t path[MAX_PATH];

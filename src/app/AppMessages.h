@@ -17,7 +17,7 @@ void ShowMessage(HWND owner, const std::u16string& text);
 bool AskOkCancel(HWND owner, const std::u16string& text);
 
 // The settings' version message, as a message box.
-class MessageBoxSink : public MessageSink {
+class MessageBoxSink : public kontakta::MessageSink {
 public:
     explicit MessageBoxSink(HWND (*owner)() = nullptr) : owner(owner) {}
     void ShowMessage(const std::u16string& text) override;

@@ -1,10 +1,13 @@
 #include "app/CKontaktaApp.h"
 
 #include "app/CKontaktaDlg.h"
+#include "app/InstanceStart.h"
 #include "texts/Texts.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 #include "win/Text.h"
+
+using namespace kontakta;
 
 BOOL CKontaktaApp::InitInstance()
 {
@@ -15,7 +18,12 @@ BOOL CKontaktaApp::InitInstance()
 
     // A mutex that an instance with administrator rights created refuses a
     // normal process: access denied means one runs, as "already exists" does.
-    if (error == ERROR_ALREADY_EXISTS || (!instanceLock && error == ERROR_ACCESS_DENIED)) {
+    const bool anotherRuns = error == ERROR_ALREADY_EXISTS || (!instanceLock && error == ERROR_ACCESS_DENIED);
+    const std::wstring commandLine = ::GetCommandLineW();
+    switch (instance::Decide(anotherRuns, instance::IsRestart(win::Utf16(commandLine)))) {
+    case instance::Start::EndQuietly:
+        return TRUE;
+    case instance::Start::AskRunningForSettings:
         if (const HWND running = FindRunningInstance(name)) {
             // Windows gives the foreground only to the process the user
             // started last (this one), which may pass the right on, so the
@@ -26,11 +34,16 @@ BOOL CKontaktaApp::InitInstance()
             ::PostMessageW(running, WM_COMMAND, ID_SETTINGS, 0);
         }
         return TRUE;
+    case instance::Start::RunHere:
+        break;
     }
 
     // After a crash or a hang of a program that ran for a minute, Windows
-    // starts it again: a switch user cannot do that by hand.
-    ::RegisterApplicationRestart(L"", RESTART_NO_PATCH | RESTART_NO_REBOOT);
+    // offers the user to start it again, and starts it with this argument;
+    // it restarts nothing without the user's consent (a click that a switch
+    // user may not manage), but "restart apps at sign-in" may use it too.
+    const std::wstring restart(instance::restartArgument.begin(), instance::restartArgument.end());
+    ::RegisterApplicationRestart(restart.c_str(), RESTART_NO_PATCH | RESTART_NO_REBOOT);
 
     CKontaktaDlg dialog;
     dialog.appIcon = ::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_KONTAKTA));

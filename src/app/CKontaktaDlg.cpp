@@ -4,11 +4,14 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <cwchar>
 
 #include "app/AppMessages.h"
 #include "app/CStartPicture.h"
+#include "app/Sounds.h"
+#include "app/LatchedView.h"
 #include "app/ProgramObjects.h"
 #include "texts/Texts.h"
 #include "app/TrayIcon.h"
@@ -20,9 +23,12 @@
 #include "settings/SettingsLog.h"
 #include "settings/StartupValues.h"
 #include "settings/Win32Registry.h"
+#include "ui/CEditAction.h"
 #include "ui/CSetup.h"
 #include "win/Handle.h"
 #include "win/Text.h"
+
+using namespace kontakta;
 
 namespace {
 
@@ -34,7 +40,8 @@ win::RegistryKey OpenKey(HKEY root, const std::u16string& path)
     return key;
 }
 
-HWND mainWindow = nullptr;
+// Read by the polling thread too (CKontaktaDlg::Current).
+std::atomic<HWND> mainWindow{nullptr};
 HWND MainWindow() { return mainWindow; }
 
 static_assert(session::queryEndSessionMessage == WM_QUERYENDSESSION && session::endSessionMessage == WM_ENDSESSION &&
@@ -179,7 +186,9 @@ void CKontaktaDlg::Shutdown()
     msgBox.DestroyWindow();
     KillTimer(TrayTimer);  // which would put the icon back
     KillTimer(SessionTimer);
+    KillTimer(CloseTimer);
     RemoveTrayIcon(hwnd);
+    indicator.Destroy();
 }
 
 void CKontaktaDlg::CarryOut(const session::Steps& steps)
@@ -210,7 +219,7 @@ void CKontaktaDlg::RegisterForSessionNotifications()
 
 void CKontaktaDlg::ConfirmExit()
 {
-    if (shutdownStarted) return;
+    if (shutdownStarted || closeRequested) return;
     exitPromptOpen = true;
     if (AskOkCancel(hwnd, texts::ExitQuestion())) EndDialog(0);
     exitPromptOpen = false;
@@ -234,7 +243,7 @@ private:
 
 void CKontaktaDlg::OpenSettingsSheet()
 {
-    if (shutdownStarted || exitPromptOpen) return;
+    if (shutdownStarted || closeRequested || exitPromptOpen) return;
     if (settingsOpen) {
         // There is only one sheet; a user who asks for it again wants to see it.
         BringSheetToFront();
@@ -263,6 +272,82 @@ void CKontaktaDlg::BringSheetToFront()
     ::SetForegroundWindow(::GetLastActivePopup(sheet));
 }
 
+// The close request of a setup must be answered at once: it waits a few
+// seconds for the program to end and then gives up. But WM_CLOSE arrives in
+// whatever message loop runs (the sheet's, the editor's, a message box's),
+// and the main window's own loop, which ends the program, only returns when
+// every loop started above it has returned. So each open window is closed,
+// the innermost first: only the innermost window of a modal chain is enabled
+// (Windows disables the owner of a modal dialog), and each one closed
+// enables the one below it. A timer of this window takes the next step; any
+// loop of the thread dispatches it.
+void CKontaktaDlg::RequestClose()
+{
+    if (shutdownStarted) return;
+    if (!closeRequested) {
+        closeRequested = true;
+        EndDialog(0);  // the main loop ends once the loops above it have
+        ::EndMenu();   // the menu of the icon has a loop of its own
+    }
+    // During start-up only a message can be open; start-up ends the program
+    // once it has finished, as the main loop never starts.
+    if (CloseOpenWindows()) SetTimer(CloseTimer, 50);
+}
+
+bool CKontaktaDlg::CloseOpenWindows()
+{
+    bool open = false;
+    auto askOnce = [this](HWND window, const auto& close) {
+        if (!::IsWindowEnabled(window)) return;  // a window above it is still open
+        for (HWND asked : askedToClose)
+            if (asked == window) return;
+        askedToClose.push_back(window);
+        close();
+    };
+    // Message boxes (the exit question among them) and the file dialog: the
+    // dialogs of this thread that are neither ours nor the sheet. WM_CLOSE
+    // is their close box, which answers Cancel.
+    struct Search {
+        HWND sheet;
+        std::vector<HWND> found;
+    } search{openSheet ? openSheet->GetSafeHwnd() : nullptr, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            wchar_t className[16] = {};
+            ::GetClassNameW(window, className, 16);
+            if (window != search.sheet && std::wcscmp(className, L"#32770") == 0 && ::IsWindowVisible(window) &&
+                !win::IsOurDialog(window))
+                search.found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    for (HWND box : search.found) {
+        open = true;
+        askOnce(box, [box] { ::PostMessageW(box, WM_CLOSE, 0, 0); });
+    }
+    // The action editor, as its Cancel button: its working copy is dropped.
+    if (currentEditor && currentEditor->GetSafeHwnd()) {
+        open = true;
+        CEditAction* editor = currentEditor;
+        askOnce(editor->GetSafeHwnd(), [editor] { editor->EndDialog(IDCANCEL); });
+    }
+    // The sheet, as its close box: it writes no file. Its changes are in the
+    // live settings already, which the shutdown saves.
+    if (const HWND sheet = openSheet ? openSheet->GetSafeHwnd() : nullptr) {
+        open = true;
+        askOnce(sheet, [sheet] { ::PostMessageW(sheet, WM_CLOSE, 0, 0); });
+    }
+    return open;
+}
+
+void CKontaktaDlg::OnCancel()
+{
+    // What a dialog makes of WM_CLOSE; the main window has no Cancel button.
+    RequestClose();
+}
+
 bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
 {
     switch (id) {
@@ -273,16 +358,26 @@ bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
         OpenSettingsSheet();
         return true;
     case ID_PAUSE_SENSORS:
-        // A pause lets go of what the sensors hold and holds every action
-        // back until it is chosen again; it is not saved.
-        sensorsPaused = !sensorsPaused;
-        if (sensorsPaused) manager.ReleaseHeldInputsSoon();
+        TogglePause();
         return true;
     case ID_RELEASE_ALL:
         manager.ReleaseHeldInputsSoon();
         return true;
     }
     return false;
+}
+
+HWND CKontaktaDlg::Current() { return mainWindow; }
+
+void CKontaktaDlg::TogglePause()
+{
+    // A pause lets go of what the sensors hold and holds every action back
+    // until it is chosen again; it is not saved.
+    sensorsPaused = !sensorsPaused;
+    if (sensorsPaused) manager.ReleaseHeldInputsSoon();
+    // The icon and its tip follow at once, not at the next tick.
+    const TrayState state = TrayStateOf(readFailed, sensorsPaused);
+    if (trayUpdates.Due(state, ::GetTickCount64())) RefreshTrayIcon(hwnd, state);
 }
 
 void CKontaktaDlg::OnTimer(UINT_PTR id)
@@ -292,15 +387,23 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
         ::ShowWindow(hwnd, SW_HIDE);
     } else if (id == TrayTimer) {
         // Checked in-process every tick; the shell is called only when due.
-        const TrayState state = TrayStateOf(readFailed, sensorsPaused);
-        if (trayUpdates.Due(state, ::GetTickCount64())) {
-            RefreshTrayIcon(hwnd, state);
+        // The polling thread publishes the latched sensors in an atomic.
+        const uint32_t latched = sensorActivity.LatchedSensors();
+        const bool paused = sensorsPaused;
+        const kontakta::ActionsSettings options = actionOptions.Get();
+        const std::u16string held = latched ? DescribeLatched(latched, sensorActions.GetAll(), options) : u"";
+        const TrayState state = TrayStateOf(readFailed, paused, latched != 0);
+        indicator.Show(options.showIndicator ? IndicatorText(held, paused) : u"");
+        if (trayUpdates.Due(state, ::GetTickCount64(), state == TrayState::Latched ? latched : 0)) {
+            RefreshTrayIcon(hwnd, state, held);
             // Whenever the icon changes (a box found or lost) and now and
             // then, never every tick: the kind is read under the device's lock.
             lastOpenKind.Note(int32_t(ioControl.deviceKind()));
         }
     } else if (id == SessionTimer) {
         RegisterForSessionNotifications();
+    } else if (id == CloseTimer) {
+        if (!CloseOpenWindows()) KillTimer(CloseTimer);
     }
 }
 
@@ -326,6 +429,9 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         return reinterpret_cast<INT_PTR>(appIcon);
     case WM_HELP:
         return TRUE;  // F1 does nothing
+    case WM_CLOSE:
+        RequestClose();
+        return TRUE;
     case TrayCallbackMessage:
         OnTrayNotification(wParam, lParam);
         SetMsgResult(1);
@@ -342,6 +448,11 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         break;  // the default answers
     case BringSheetMessage:
         BringSheetToFront();
+        return TRUE;
+    case TogglePauseMessage:
+        // A switch user cannot see the icon change: the sound tells which.
+        TogglePause();
+        PlayPauseSound(sensorsPaused);
         return TRUE;
     default:
         if (message == taskbarCreatedMessage && message != 0) {

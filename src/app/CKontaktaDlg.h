@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "app/LatchIndicator.h"
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
 #include "ui/SensorRows.h"
@@ -16,12 +19,18 @@ class CSetup;
 
 class CKontaktaDlg : public win::Dialog {
 public:
-    enum TimerId : UINT_PTR { HideTimer = 1, TrayTimer = 2, SessionTimer = 3 };
+    enum TimerId : UINT_PTR { HideTimer = 1, TrayTimer = 2, SessionTimer = 3, CloseTimer = 4 };
     // Posted to itself before the settings sheet runs; handled once the
     // sheet exists.
     static constexpr UINT BringSheetMessage = WM_APP + 1;
+    // Posted by the polling thread when a sensor pauses or resumes the
+    // sensors (the thread never waits for this one).
+    static constexpr UINT TogglePauseMessage = WM_APP + 2;
 
     CKontaktaDlg();
+
+    // The main window while it exists, else null. Any thread.
+    static HWND Current();
 
     HICON appIcon = nullptr;
     bool settingsOpen = false;
@@ -37,13 +46,19 @@ public:
     void ConfirmExit();
     // Runs the settings sheet and brings it to the front; if it is open
     // already, only brings it to the front. Does nothing while the exit
-    // question is open or the program is shutting down.
+    // question is open or the program is closing or shutting down.
     void OpenSettingsSheet();
+    // A close request (WM_CLOSE, as the setup sends it): closes whatever
+    // window of the program is open, innermost first, an editor without
+    // taking its working copy, the sheet and the exit question; then the
+    // program shuts down as on exit, saving the live settings.
+    void RequestClose();
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     void OnTimer(UINT_PTR id) override;
+    void OnCancel() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
@@ -52,14 +67,21 @@ private:
     void OnTrayNotification(WPARAM id, LPARAM mouseMessage);
     void PaintMinimised();
     // The end of the session, a session change or a power change.
-    void CarryOut(const session::Steps& steps);
+    void CarryOut(const kontakta::session::Steps& steps);
     void RegisterForSessionNotifications();
     void BringSheetToFront();
+    // The tray menu's "Sensoren pausieren", also asked for by a sensor.
+    void TogglePause();
+    // One step of a close request; false once no window is left open.
+    bool CloseOpenWindows();
 
     bool shutdownStarted = false;
+    bool closeRequested = false;
+    std::vector<HWND> askedToClose;  // each open window is asked once
     bool sessionNotifications = false;
-    TrayUpdates trayUpdates;
+    kontakta::TrayUpdates trayUpdates;
+    LatchIndicator indicator;  // shown only when the option is on
     // The kind of box that was open last, for rows 7 and 8 of the sheet.
-    LastOpenKind lastOpenKind;
+    kontakta::LastOpenKind lastOpenKind;
     CSetup* openSheet = nullptr;  // while the settings sheet runs
 };

@@ -4,6 +4,8 @@
 #include "res/resource.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 constexpr UINT WM_SHOW_PENDING_TEXT = WM_APP + 10;
 }

@@ -9,7 +9,7 @@
 #include "sensors/ActionServices.h"
 #include "win/Dialog.h"
 
-class CMsgBox : public win::Dialog, public FailureMessages {
+class CMsgBox : public win::Dialog, public kontakta::FailureMessages {
 public:
     CMsgBox();
 

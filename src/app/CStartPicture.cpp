@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 
+
 CStartPicture::CStartPicture() : win::Dialog(IDD_START_PICTURE) {}
 
 void CStartPicture::ShowStatus(const std::wstring& text)

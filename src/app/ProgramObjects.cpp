@@ -4,12 +4,16 @@
 #include <exception>
 
 #include "app/CKontaktaApp.h"
+#include "app/CKontaktaDlg.h"
 #include "app/Sounds.h"
 #include "sensors/SensorActivity.h"
 #include "sensors/SharedState.h"
 #include "ui/CKeyActionEdit.h"
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
+#include "sensors/Win32Pointer.h"
+
+using namespace kontakta;
 
 // One translation unit, so the order of definition is the order of
 // construction (and the reverse order of destruction).
@@ -32,6 +36,18 @@ Win32Input systemInput(&inputGuard);
 HeldInputs heldInputs(systemInput);
 Win32Clock clock;
 Win32KeyboardSettings keyboardSettings;
+Win32Pointer pointer;
+PointerActions pointerActions(pointer, keyboardSettings);
+// A sensor's pause goes to the main window, like the tray menu's, by a
+// posted message: the polling thread never waits for the user-interface
+// thread.
+class MainWindowControl : public ControlRequests {
+public:
+    void TogglePause() override
+    {
+        if (const HWND window = CKontaktaDlg::Current()) ::PostMessageW(window, CKontaktaDlg::TogglePauseMessage, 0, 0);
+    }
+} mainWindowControl;
 extern ActionContext actions;
 // The program's process-wide records, filters, activity and flags, handed to
 // the polling and the device access here and nowhere else.
@@ -54,7 +70,7 @@ namespace {
 // stops it (waiting at most two seconds for a shell that is stuck, after the
 // polling thread has ended), and a stopped worker reports nothing more.
 Win32ShellWorker shell(&ShellOwner, msgBox);
-ActionContext actions{heldInputs, sounds, clock, actionControl.Repeat(), shell, shell};
+ActionContext actions{heldInputs, sounds, clock, actionControl.Repeat(), shell, shell, &pointerActions, &mainWindowControl};
 HWND ShellOwner() { return actionControl.WindowForOtherThreads(); }
 }  // namespace
 

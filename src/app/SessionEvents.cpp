@@ -1,5 +1,7 @@
 #include "app/SessionEvents.h"
 
+namespace kontakta {
+
 namespace session {
 
 Steps StepsFor(uint32_t message, uint64_t wParam)
@@ -37,3 +39,5 @@ Steps StepsFor(uint32_t message, uint64_t wParam)
 }
 
 }  // namespace session
+
+}  // namespace kontakta

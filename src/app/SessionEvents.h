@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace kontakta {
+
 namespace session {
 
 // The messages and codes decided on, with their values in the Windows
@@ -53,3 +55,5 @@ struct Steps {
 Steps StepsFor(uint32_t message, uint64_t wParam);
 
 }  // namespace session
+
+}  // namespace kontakta

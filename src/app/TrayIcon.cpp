@@ -10,6 +10,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 NOTIFYICONDATAW NotifyRecord(HWND owner)
@@ -49,7 +51,7 @@ void AddTrayIcon(HWND owner)
     ::Shell_NotifyIconW(NIM_ADD, &data);
 }
 
-void RefreshTrayIcon(HWND owner, TrayState state)
+void RefreshTrayIcon(HWND owner, TrayState state, const std::u16string& latched)
 {
     NOTIFYICONDATAW data = NotifyRecord(owner);
     data.uFlags = NIF_ICON | NIF_TIP;
@@ -65,6 +67,10 @@ void RefreshTrayIcon(HWND owner, TrayState state)
     case TrayState::Paused:
         data.hIcon = TrayIcon(IDI_KONTAKTA_PAUSED);
         CopyTip(data, texts::PausedTip());
+        break;
+    case TrayState::Latched:
+        data.hIcon = TrayIcon(IDI_KONTAKTA_LATCHED);
+        CopyTip(data, texts::LatchedTip(latched));  // cut to the tip's 127 characters
         break;
     }
     if (!::Shell_NotifyIconW(NIM_MODIFY, &data)) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/TrayUpdates.h"
 
 constexpr UINT TrayCallbackMessage = WM_USER + 100;
@@ -12,8 +14,9 @@ constexpr UINT trayIconId = 1;
 // Adds the icon of `owner` (icon 128, tip "Kontakta", callbacks to `owner`).
 void AddTrayIcon(HWND owner);
 // Sets icon and tip to show `state`; if the icon is not there, adds it and
-// tries once more. When to call it: TrayUpdates.
-void RefreshTrayIcon(HWND owner, TrayState state);
+// tries once more. When to call it: TrayUpdates. `latched` names what is
+// held, for TrayState::Latched (LatchedView.h).
+void RefreshTrayIcon(HWND owner, kontakta::TrayState state, const std::u16string& latched = {});
 void RemoveTrayIcon(HWND owner);
 // Shows the menu at the cursor: "Sensoren pausieren" with a check mark while
 // `paused`; exit and settings greyed when `greyed`.

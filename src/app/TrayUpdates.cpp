@@ -1,16 +1,22 @@
 #include "app/TrayUpdates.h"
 
-TrayState TrayStateOf(bool unreadable, bool paused)
+namespace kontakta {
+
+TrayState TrayStateOf(bool unreadable, bool paused, bool latched)
 {
     if (paused) return TrayState::Paused;
-    return unreadable ? TrayState::Unreadable : TrayState::Readable;
+    if (unreadable) return TrayState::Unreadable;
+    return latched ? TrayState::Latched : TrayState::Readable;
 }
 
-bool TrayUpdates::Due(TrayState state, uint64_t now)
+bool TrayUpdates::Due(TrayState state, uint64_t now, uint32_t detail)
 {
-    if (known && state == shown && now - setAt < reassertMilliseconds) return false;
+    if (known && state == shown && detail == shownDetail && now - setAt < reassertMilliseconds) return false;
     known = true;
     shown = state;
+    shownDetail = detail;
     setAt = now;
     return true;
 }
+
+}  // namespace kontakta

@@ -8,10 +8,13 @@
 
 #include <cstdint>
 
-// What the icon shows: the box read, the box missing or unreadable, or the
-// sensors paused (which the icon shows whatever the box does).
-enum class TrayState { Readable, Unreadable, Paused };
-TrayState TrayStateOf(bool unreadable, bool paused);
+namespace kontakta {
+
+// What the icon shows: the box read, the box missing or unreadable, the
+// sensors paused (which the icon shows whatever the box does), or input
+// latched while the box is read and nothing is paused (both let go of it).
+enum class TrayState { Readable, Unreadable, Paused, Latched };
+TrayState TrayStateOf(bool unreadable, bool paused, bool latched = false);
 
 class TrayUpdates {
 public:
@@ -19,8 +22,9 @@ public:
 
     // True when the icon is to be set now to show `state`; the answer
     // counts as done, so ask only when the shell is then called. `now` is a
-    // monotonic clock in milliseconds.
-    bool Due(TrayState state, uint64_t now);
+    // monotonic clock in milliseconds. `detail` tells apart what the tip
+    // says within a state (the latched sensors): a change of it is a change.
+    bool Due(TrayState state, uint64_t now, uint32_t detail = 0);
 
     // The icon shows something else now (the shell was given the default
     // icon): the next question is answered with true.
@@ -29,5 +33,8 @@ public:
 private:
     bool known = false;
     TrayState shown = TrayState::Readable;
+    uint32_t shownDetail = 0;
     uint64_t setAt = 0;
 };
+
+}  // namespace kontakta

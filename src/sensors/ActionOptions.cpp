@@ -1,3 +1,7 @@
 #include "sensors/ActionOptions.h"
 
+namespace kontakta {
+
 kontakta::ActionOptionsTable actionOptions;
+
+}  // namespace kontakta

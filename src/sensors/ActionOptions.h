@@ -31,6 +31,9 @@ struct ActionsSettings {
     PointerSpeeds pointer;
     WheelTiming wheel;
     std::array<SensorExtras, sensorCount> sensors{};
+    // The on-screen indicator of what is latched and of the pause (off by
+    // default).
+    bool showIndicator = false;
     bool operator==(const ActionsSettings&) const = default;
 };
 
@@ -61,7 +64,7 @@ private:
     ActionsSettings settings;
 };
 
-}  // namespace kontakta
-
 // The program's live options, beside its records (sensors/SensorAction.h).
-extern kontakta::ActionOptionsTable actionOptions;
+extern ActionOptionsTable actionOptions;
+
+}  // namespace kontakta

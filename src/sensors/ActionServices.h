@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kontakta {
+
 // Mouse button event flags, as the system's mouse input takes them.
 namespace MouseFlags {
 constexpr uint32_t LeftDown = 0x0002;
@@ -22,6 +24,7 @@ constexpr uint8_t Tab = 0x09;
 constexpr uint8_t Shift = 0x10;
 constexpr uint8_t Control = 0x11;
 constexpr uint8_t Alt = 0x12;
+constexpr uint8_t LeftWin = 0x5B;  // VK_LWIN, the Windows key of a combination
 }  // namespace VirtualKeys
 
 // Synthetic input.
@@ -35,6 +38,10 @@ public:
     // scan code and, for the extended keys, the extended flag. False when the
     // system did not insert it.
     virtual bool SendKey(uint8_t virtualKey, bool down) = 0;
+    // A repeated key-down of a key that an action holds already (the key
+    // auto-repeat). It goes out like any down; a sink that counts the
+    // holders of each key (HeldInputs) counts no new holder for it.
+    virtual bool RepeatKey(uint8_t virtualKey) { return SendKey(virtualKey, true); }
 };
 
 // Waiting. The polling thread's waits go through it so the tests run fast.
@@ -44,7 +51,7 @@ public:
     virtual void Sleep(uint32_t milliseconds) = 0;
 };
 
-// The two sounds of the program.
+// The sounds of the sensor actions.
 class Sounds {
 public:
     virtual ~Sounds() = default;
@@ -52,6 +59,11 @@ public:
     virtual void PlayPressSound() = 0;
     // The 800 Hz, 100 ms speaker beep; blocks for its length.
     virtual void ErrorBeep() = 0;
+    // A sensor latched its key or button ("Latch"), and latched input was
+    // let go ("Unlatch"): short sounds of their own, played without waiting,
+    // whether the press sound is on or not.
+    virtual void PlayLatchSound() = 0;
+    virtual void PlayUnlatchSound() = 0;
 };
 
 // The keyboard delay (0..3) and speed (0..31) settings of the system.
@@ -103,3 +115,5 @@ public:
     // the polling thread; must not wait for the user-interface thread.
     virtual void TogglePause() = 0;
 };
+
+}  // namespace kontakta

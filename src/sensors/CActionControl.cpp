@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+using namespace kontakta;
+
 namespace {
 constexpr UINT WM_STOP_REPEAT_TIMERS = WM_APP + 1;
 constexpr UINT WM_START_DELAY_TIMER = WM_APP + 2;

@@ -9,17 +9,17 @@
 #include "sensors/KeyAction.h"
 #include "win/Dialog.h"
 
-class CActionControl : public win::Dialog, private RepeatTimers {
+class CActionControl : public win::Dialog, private kontakta::RepeatTimers {
 public:
     enum TimerId : UINT_PTR { RepeatDelayTimer = 1, RepeatRateTimer = 2 };
 
-    CActionControl(InputSink& input, KeyboardSettings& settings);
+    CActionControl(kontakta::InputSink& input, kontakta::KeyboardSettings& settings);
 
     // A keyboard sensor changed state (polling thread).
     void PerformKeyAction(const SensorAction& record, bool pressed);
     // Ends any repetition (the box was lost, or the program ends).
     void StopRepeat();
-    KeyRepeat& Repeat() { return repeat; }
+    kontakta::KeyRepeat& Repeat() { return repeat; }
     // The window's handle, safe to read from the polling thread.
     HWND WindowForOtherThreads() const { return postTarget.load(); }
 
@@ -38,7 +38,7 @@ private:
     void StartRateTimer(uint32_t milliseconds, uint32_t generation) override;
     void Post(UINT message, uint32_t milliseconds, uint32_t generation);
 
-    KeyRepeat repeat;
+    kontakta::KeyRepeat repeat;
     std::atomic<HWND> postTarget{nullptr};  // the window, for the polling thread
     uint32_t delayGeneration = 0;  // user-interface thread only
     uint32_t rateGeneration = 0;

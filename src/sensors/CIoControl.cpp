@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+using namespace kontakta;
+
 CIoControl::CIoControl(Kit& kit, InterfaceCounter& counter, std::atomic<bool>& readFailed, SlowWorkMustWait mustWait)
     : win::Dialog(IDD_HIDDEN_WINDOW), mustWait(mustWait), access(kit, counter, reopenTimer, retryTimer, readFailed)
 {

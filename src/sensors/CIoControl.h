@@ -11,7 +11,7 @@
 #include "sensors/SensorPolling.h"
 #include "win/Dialog.h"
 
-class CIoControl : public win::Dialog, public SensorSource {
+class CIoControl : public win::Dialog, public kontakta::SensorSource {
 public:
     enum TimerId : UINT_PTR { ReopenTimer = 1, RetryTimer = 2 };
 
@@ -20,13 +20,13 @@ public:
     using SlowWorkMustWait = bool (*)();
 
     // `readFailed` is the flag shared with the polling and the main window.
-    CIoControl(Kit& kit, InterfaceCounter& counter, std::atomic<bool>& readFailed,
+    CIoControl(kontakta::Kit& kit, kontakta::InterfaceCounter& counter, std::atomic<bool>& readFailed,
                SlowWorkMustWait mustWait = nullptr);
 
     bool OpenDevice() { return access.OpenDevice(); }
     void CountInterfaces() { access.CountInterfaces(); }
     // The polling thread's read.
-    bool ReadInputs(uint32_t& value, DeviceKind& kind) override { return access.ReadInputs(value, kind); }
+    bool ReadInputs(uint32_t& value, kontakta::DeviceKind& kind) override { return access.ReadInputs(value, kind); }
 
     // Opens the box again at once and ends the hold of CloseKit: on resume
     // from sleep (WM_POWERBROADCAST with PBT_APMRESUMEAUTOMATIC) and when the
@@ -41,8 +41,8 @@ public:
     // unreadable.
     void CloseKit() { access.CloseKit(); }
 
-    DeviceKind deviceKind() const { return access.Kind(); }
-    const DeviceAccess& Access() const { return access; }
+    kontakta::DeviceKind deviceKind() const { return access.Kind(); }
+    const kontakta::DeviceAccess& Access() const { return access; }
 
     // Closes the kit, then destroys the window.
     BOOL DestroyWindow() override;
@@ -54,7 +54,7 @@ protected:
 
 private:
     // One of the window's timers, started afresh by each Start.
-    class WindowTimer : public OneShotTimer {
+    class WindowTimer : public kontakta::OneShotTimer {
     public:
         WindowTimer(CIoControl& owner, UINT_PTR id) : owner(owner), id(id) {}
         void Start(uint32_t milliseconds) override { owner.SetTimer(id, milliseconds); }
@@ -69,5 +69,5 @@ private:
     SlowWorkMustWait mustWait;
     WindowTimer reopenTimer{*this, ReopenTimer};
     WindowTimer retryTimer{*this, RetryTimer};
-    DeviceAccess access;
+    kontakta::DeviceAccess access;
 };

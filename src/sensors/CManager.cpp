@@ -5,6 +5,8 @@
 #include "win/Utilities.h"
 #include "res/resource.h"
 
+using namespace kontakta;
+
 // Windows 10 1803 and later; older MinGW headers lack it.
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002

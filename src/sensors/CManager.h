@@ -19,7 +19,7 @@ public:
     // timer can be made, a timed wait for the stop.
     enum class Pacing { NotYet, HighResolutionTimer, PlainTimer, TimedWait };
 
-    CManager(SensorSource& source, ActionContext& actions, const SharedState& shared);
+    CManager(kontakta::SensorSource& source, kontakta::ActionContext& actions, const kontakta::SharedState& shared);
     ~CManager() override;
 
     // The stop handshake, for the user-interface thread: signals the thread,
@@ -46,7 +46,7 @@ public:
 
     bool ThreadStarted() const { return state == State::Running || state == State::Stopping; }
     HANDLE ThreadHandle() const { return thread.Get(); }
-    const SensorPoller& Poller() const { return poller; }
+    const kontakta::SensorPoller& Poller() const { return poller; }
     Pacing PacingInUse() const { return pacing; }
 
 protected:
@@ -60,6 +60,6 @@ private:
     win::Handle stopEvent;  // auto-reset: asks the thread to end
     State state = State::NotStarted;  // user-interface thread only
     win::Handle thread;
-    SensorPoller poller;
+    kontakta::SensorPoller poller;
     std::atomic<Pacing> pacing{Pacing::NotYet};
 };

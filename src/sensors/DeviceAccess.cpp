@@ -6,6 +6,8 @@
 
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 namespace {
 
 // The kit numbers its devices from 1. A count beyond this is not believed:
@@ -205,3 +207,5 @@ std::u16string DeviceAccess::SerialText() const
     std::lock_guard<std::mutex> guard(lock);
     return std::u16string(serialText, FieldLength(serialText, 9));
 }
+
+}  // namespace kontakta

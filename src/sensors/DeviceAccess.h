@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+namespace kontakta {
+
 enum class DeviceKind : int32_t {
     None = 0,
     EightInputs = 1,
@@ -174,3 +176,5 @@ private:
     char16_t serialText[9] = {};
     bool isOpen = false;
 };
+
+}  // namespace kontakta

@@ -1,5 +1,7 @@
 #include "sensors/ExtendedKeys.h"
 
+namespace kontakta {
+
 bool IsExtendedKey(uint8_t virtualKey)
 {
     switch (virtualKey) {
@@ -34,3 +36,5 @@ uint32_t KeyEventFlagsFor(uint8_t virtualKey, bool down)
 {
     return (IsExtendedKey(virtualKey) ? KeyEventFlags::ExtendedKey : 0) | (down ? 0 : KeyEventFlags::KeyUp);
 }
+
+}  // namespace kontakta

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace kontakta {
+
 // The key event flags of the system's keyboard input.
 namespace KeyEventFlags {
 constexpr uint32_t ExtendedKey = 0x0001;
@@ -24,3 +26,5 @@ bool IsExtendedKey(uint8_t virtualKey);
 
 // The flags of one key event of `virtualKey`: key up or down, extended or not.
 uint32_t KeyEventFlagsFor(uint8_t virtualKey, bool down);
+
+}  // namespace kontakta

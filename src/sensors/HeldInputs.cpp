@@ -2,22 +2,33 @@
 
 #include <cstddef>
 
+namespace kontakta {
+
 namespace {
+
+constexpr uint8_t rightWin = 0x5C;  // VK_RWIN
+
+// In the order they are let go of after the plain keys.
+constexpr unsigned modifiers[] = {VirtualKeys::Shift, VirtualKeys::Control, VirtualKeys::Alt, VirtualKeys::LeftWin,
+                                  rightWin};
 
 bool IsModifier(unsigned key)
 {
-    return key == VirtualKeys::Shift || key == VirtualKeys::Control || key == VirtualKeys::Alt;
+    for (unsigned modifier : modifiers)
+        if (key == modifier) return true;
+    return false;
 }
 
 struct Button {
     uint32_t down;
     uint32_t up;
+    uint8_t virtualKey;  // the holders are counted by it
 };
 
 constexpr Button allButtons[] = {
-    {MouseFlags::LeftDown, MouseFlags::LeftUp},
-    {MouseFlags::RightDown, MouseFlags::RightUp},
-    {MouseFlags::MiddleDown, MouseFlags::MiddleUp},
+    {MouseFlags::LeftDown, MouseFlags::LeftUp, 0x01},    // VK_LBUTTON
+    {MouseFlags::RightDown, MouseFlags::RightUp, 0x02},  // VK_RBUTTON
+    {MouseFlags::MiddleDown, MouseFlags::MiddleUp, 0x04},  // VK_MBUTTON
 };
 
 }  // namespace
@@ -25,6 +36,28 @@ constexpr Button allButtons[] = {
 HeldInputs::HeldInputs(InputSink& target) : target(target) {}
 
 bool HeldInputs::SendMouseButton(uint32_t flags)
+{
+    // Only the first holder's down and the last holder's up go out.
+    uint32_t sending = flags;
+    uint32_t firstHolds = 0;  // downs that are the first holder's
+    for (const Button& button : allButtons) {
+        if (flags & button.down) {
+            if (holders.Hold(button.virtualKey)) firstHolds |= button.down;
+            else sending &= ~button.down;
+        }
+        if ((flags & button.up) && !holders.Release(button.virtualKey)) sending &= ~button.up;
+    }
+    if (sending == 0) return true;
+    const bool inserted = SendButtonsNoted(sending);
+    if (!inserted) {
+        // Nothing went down: the refused press holds nothing.
+        for (const Button& button : allButtons)
+            if (firstHolds & button.down) holders.Release(button.virtualKey);
+    }
+    return inserted;
+}
+
+bool HeldInputs::SendButtonsNoted(uint32_t flags)
 {
     uint32_t pressing = 0;
     uint32_t releasing = 0;
@@ -46,6 +79,20 @@ bool HeldInputs::SendMouseButton(uint32_t flags)
 }
 
 bool HeldInputs::SendKey(uint8_t virtualKey, bool down)
+{
+    if (down) {
+        if (!holders.Hold(virtualKey)) return true;  // another action holds it down
+        if (SendKeyNoted(virtualKey, true)) return true;
+        holders.Release(virtualKey);  // nothing went down
+        return false;
+    }
+    if (!holders.Release(virtualKey)) return true;  // still held by another, or by nobody
+    return SendKeyNoted(virtualKey, false);
+}
+
+bool HeldInputs::RepeatKey(uint8_t virtualKey) { return SendKeyNoted(virtualKey, true); }
+
+bool HeldInputs::SendKeyNoted(uint8_t virtualKey, bool down)
 {
     const size_t index = virtualKey / 64;
     const uint64_t bit = uint64_t(1) << (virtualKey % 64);
@@ -80,7 +127,7 @@ void HeldInputs::SendUps(const uint64_t (&keyMask)[4], uint32_t buttonMask)
     for (unsigned key = 0; key < 256; ++key) {
         if (held(key) && !IsModifier(key)) release(key);
     }
-    for (unsigned key : {unsigned(VirtualKeys::Shift), unsigned(VirtualKeys::Control), unsigned(VirtualKeys::Alt)}) {
+    for (unsigned key : modifiers) {
         if (held(key)) release(key);
     }
     for (size_t word = 0; word < 4; ++word) {
@@ -105,11 +152,16 @@ void HeldInputs::ReleaseAll()
     // stop waited for a key-down on its way, and no other can start. So every
     // up sent here comes after the down it answers, and nothing is sent
     // concurrently.
+    ReleaseAllWithoutLock();
+    // Nobody holds anything now: the next press of any action sends its down.
+    holders = kontakta::InputHolders{};
+}
+
+void HeldInputs::ReleaseAllWithoutLock()
+{
     const uint64_t everyKey[4] = {~uint64_t(0), ~uint64_t(0), ~uint64_t(0), ~uint64_t(0)};
     SendUps(everyKey, ~uint32_t(0));
 }
-
-void HeldInputs::ReleaseAllWithoutLock() { ReleaseAll(); }
 
 void HeldInputs::RetryRefusedReleases()
 {
@@ -138,3 +190,5 @@ bool HeldInputs::ReleasesRefused() const
         if (word.load() != 0) return true;
     return refusedButtons.load() != 0;
 }
+
+}  // namespace kontakta

@@ -8,9 +8,20 @@
 #include <cstdint>
 
 #include "sensors/ActionServices.h"
+#include "sensors/Latch.h"
 
-// An InputSink in front of the real one: every event passes through, and the
-// down/up state of each key and button is noted on the way.
+namespace kontakta {
+
+// An InputSink in front of the real one: the down/up state of each key and
+// button is noted on the way.
+//
+// Several actions may hold the same key or button (a latched SHIFT and
+// another sensor's SHIFT+X), so it counts the holders of each
+// (kontakta::InputHolders): a down goes out only for the first holder and an
+// up only for the last, so SHIFT stays down after X. An up of something that
+// nobody holds sends nothing. The counts belong to the polling thread, which
+// sends every press and release; the key repetition's downs (RepeatKey, on
+// the timers' thread) pass through uncounted.
 //
 // A release that the system refused stays noted as held, and as refused.
 // Windows refuses input while another desktop has it (the lock screen, a
@@ -33,17 +44,23 @@ class HeldInputs : public InputSink {
 public:
     explicit HeldInputs(InputSink& target);
 
+    // Polling thread: counted as above. True also when nothing had to be
+    // sent because another action holds the input.
     bool SendMouseButton(uint32_t flags) override;
     bool SendKey(uint8_t virtualKey, bool down) override;
+    // The timers' thread: the repeated down of a held key, not counted.
+    bool RepeatKey(uint8_t virtualKey) override;
 
-    // Sends the up event of every key and button that is held: the plain
-    // keys first, then SHIFT, CTRL and ALT, then the mouse buttons. Call it
+    // Sends the up event of every key and button that is held, whoever holds
+    // it, and forgets the holders: the plain keys first, then SHIFT, CTRL,
+    // ALT and WIN, then the mouse buttons. Polling thread. Call it
     // after stopping the key repetition (KeyRepeat::Stop): a repeated
     // key-down still on its way could otherwise arrive after its key-up.
     void ReleaseAll();
 
     // The same for a program that is crashing, from whatever thread and
-    // whatever another thread is doing: like ReleaseAll it waits for nothing.
+    // whatever another thread is doing: like ReleaseAll it waits for nothing,
+    // and it leaves the polling thread's counts alone (the program ends).
     void ReleaseAllWithoutLock();
 
     // Sends again, in ReleaseAll's order, the up event of every key and
@@ -55,6 +72,9 @@ public:
     bool IsKeyHeld(uint8_t virtualKey) const;
     bool IsButtonHeld(uint32_t downFlag) const;
     bool AnythingHeld() const;
+    // How many actions hold the key or button (VK_LBUTTON 0x01, VK_RBUTTON
+    // 0x02, VK_MBUTTON 0x04). Polling thread.
+    int Holders(uint8_t virtualKey) const { return holders.Holders(virtualKey); }
     // Whether a refused release waits to be sent again.
     bool ReleasesRefused() const;
 
@@ -62,10 +82,16 @@ private:
     // Sends the ups of the held keys and buttons among `keyMask` and
     // `buttonMask` (down flags), and notes the answers.
     void SendUps(const uint64_t (&keyMask)[4], uint32_t buttonMask);
+    // One key event or button event as it goes out, noted, not counted.
+    bool SendKeyNoted(uint8_t virtualKey, bool down);
+    bool SendButtonsNoted(uint32_t flags);
 
     InputSink& target;
+    kontakta::InputHolders holders;  // the polling thread's
     std::atomic<uint64_t> keys[4] = {};
     std::atomic<uint32_t> buttons{0};  // down flags of the held buttons
     std::atomic<uint64_t> refusedKeys[4] = {};
     std::atomic<uint32_t> refusedButtons{0};
 };
+
+}  // namespace kontakta

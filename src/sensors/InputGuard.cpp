@@ -4,6 +4,8 @@
 
 #include "texts/Texts.h"
 
+namespace kontakta {
+
 namespace {
 
 constexpr uint32_t buttonDownFlags = MouseFlags::LeftDown | MouseFlags::RightDown | MouseFlags::MiddleDown;
@@ -80,3 +82,5 @@ bool InputGuard::AboveUsLocked(uint32_t process, uint64_t now)
     checks.push_back({process, above, now});
     return above;
 }
+
+}  // namespace kontakta

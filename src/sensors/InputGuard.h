@@ -13,6 +13,8 @@
 
 #include "sensors/ActionServices.h"
 
+namespace kontakta {
+
 // Where synthetic input goes, as far as the guard must know, and the time.
 class InputTargets {
 public:
@@ -92,3 +94,5 @@ private:
     bool beeped = false;
     uint64_t lastBeep = 0;
 };
+
+}  // namespace kontakta

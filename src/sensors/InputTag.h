@@ -8,4 +8,8 @@
 
 #include <cstdint>
 
+namespace kontakta {
+
 constexpr uintptr_t kontaktaInputTag = 0x4B544B41;
+
+}  // namespace kontakta

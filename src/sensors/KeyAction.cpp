@@ -2,12 +2,51 @@
 
 #include <algorithm>
 
-void SendKeyCombination(const SensorAction& record, bool pressed, InputSink& input)
+namespace kontakta {
+
+uint8_t ModifierAloneKey(kontakta::ModifierAlone alone)
 {
-    if (record.alt) input.SendKey(VirtualKeys::Alt, pressed);
-    if (record.ctrl) input.SendKey(VirtualKeys::Control, pressed);
-    if (record.shift) input.SendKey(VirtualKeys::Shift, pressed);
-    input.SendKey(record.virtualKey, pressed);
+    using kontakta::ModifierAlone;
+    switch (alone) {
+    case ModifierAlone::Shift:
+        return VirtualKeys::Shift;
+    case ModifierAlone::Ctrl:
+        return VirtualKeys::Control;
+    case ModifierAlone::Alt:
+        return VirtualKeys::Alt;
+    case ModifierAlone::Win:
+        return VirtualKeys::LeftWin;
+    default:
+        return 0;
+    }
+}
+
+namespace {
+
+template <typename Send>
+void ForEachKey(const SensorAction& record, const KeyExtras& extras, Send send)
+{
+    if (const uint8_t alone = ModifierAloneKey(extras.alone)) {
+        send(alone);
+        return;
+    }
+    if (record.alt) send(VirtualKeys::Alt);
+    if (record.ctrl) send(VirtualKeys::Control);
+    if (record.shift) send(VirtualKeys::Shift);
+    if (extras.win) send(VirtualKeys::LeftWin);
+    send(record.virtualKey);
+}
+
+}  // namespace
+
+void SendKeyCombination(const SensorAction& record, bool pressed, InputSink& input, const KeyExtras& extras)
+{
+    ForEachKey(record, extras, [&](uint8_t key) { input.SendKey(key, pressed); });
+}
+
+void RepeatKeyCombination(const SensorAction& record, InputSink& input, const KeyExtras& extras)
+{
+    ForEachKey(record, extras, [&](uint8_t key) { input.RepeatKey(key); });
 }
 
 uint32_t RepeatDelayMilliseconds(uint32_t keyboardDelay)
@@ -27,7 +66,7 @@ KeyRepeat::KeyRepeat(InputSink& input, KeyboardSettings& settings, RepeatTimers&
 {
 }
 
-void KeyRepeat::PerformKeyAction(const SensorAction& record, bool pressed)
+void KeyRepeat::PerformKeyAction(const SensorAction& record, bool pressed, const KeyExtras& extras)
 {
     uint32_t delay = 0;
     const bool repeats = pressed && record.autoRepeat && settings.GetKeyboardDelay(delay);
@@ -39,13 +78,14 @@ void KeyRepeat::PerformKeyAction(const SensorAction& record, bool pressed)
         StopLocked();
         if (repeats) {
             repeatAction = record;
+            repeatExtras = extras;
             state = State::Delay;
             started = generation;
         }
     }
     // Outside the lock: the user-interface thread may have to run a
     // low-level hook for these events while we wait inside keybd_event.
-    SendKeyCombination(record, pressed, input);
+    SendKeyCombination(record, pressed, input, extras);
     // Started only now, so the first repetition cannot come before the
     // press's own key-down. Should a stop come in between, this timer is of
     // an older generation and its expiry is ignored.
@@ -71,7 +111,7 @@ void KeyRepeat::OnRateTimer(uint32_t expired)
     // only thread that sends under the lock is this one, the timers' thread.
     std::lock_guard<std::mutex> guard(lock);
     if (state != State::Repeating || expired != generation) return;
-    SendKeyCombination(repeatAction, true, input);
+    RepeatKeyCombination(repeatAction, input, repeatExtras);
 }
 
 void KeyRepeat::Stop()
@@ -98,3 +138,5 @@ void KeyRepeat::StopLocked()
     ++generation;
     timers.StopRepeatTimers();
 }
+
+}  // namespace kontakta

@@ -6,13 +6,31 @@
 #include <cstdint>
 #include <mutex>
 
+#include "sensors/ActionGroups.h"
 #include "sensors/ActionServices.h"
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
+// What a key action has beyond its record (sensors/ActionOptions.h): the
+// Windows key as a fourth modifier, or a modifier alone instead of the
+// record's combination (a sticky modifier when latched).
+struct KeyExtras {
+    bool win = false;
+    kontakta::ModifierAlone alone = kontakta::ModifierAlone::None;
+};
+
+// The virtual key of a modifier alone (VK_SHIFT, VK_CONTROL, VK_MENU,
+// VK_LWIN); 0 for None or a value outside the list.
+uint8_t ModifierAloneKey(kontakta::ModifierAlone alone);
+
 // Sends one press (all key-down events) or one release (all key-up events) of
-// the record's combination: ALT, CTRL, SHIFT as the record asks, then the key.
-// A release keeps the same order, so the modifiers go up before the key.
-void SendKeyCombination(const SensorAction& record, bool pressed, InputSink& input);
+// the record's combination: ALT, CTRL, SHIFT as the record asks, WIN as the
+// extras ask, then the key. A release keeps the same order, so the modifiers
+// go up before the key. With a modifier alone, only that modifier's event.
+void SendKeyCombination(const SensorAction& record, bool pressed, InputSink& input, const KeyExtras& extras = {});
+// The key-downs of one repetition of the combination (InputSink::RepeatKey).
+void RepeatKeyCombination(const SensorAction& record, InputSink& input, const KeyExtras& extras = {});
 
 // Time from the press to the first repetition for the keyboard delay setting
 // 0..3: 250, 500, 750 or 1000 ms. A larger setting counts as 3.
@@ -55,7 +73,9 @@ public:
     // release, and on a press with auto-repeat take a copy of the record and
     // start the delay. If the delay setting cannot be read the key does not
     // repeat. Sends nothing while holding the lock.
-    void PerformKeyAction(const SensorAction& record, bool pressed);
+    // `extras` as SendKeyCombination takes them; the repetition repeats
+    // them too.
+    void PerformKeyAction(const SensorAction& record, bool pressed, const KeyExtras& extras = {});
 
     // The delay timer of `generation` expired: start the repetition at the
     // interval of the current speed setting (no repetition if it cannot be
@@ -63,7 +83,7 @@ public:
     void OnDelayTimer(uint32_t generation);
 
     // The rate timer of `generation` expired: send the key-down events of the
-    // copied record again. An expiry of an older generation does nothing.
+    // copied record again, as repetitions (InputSink::RepeatKey). An expiry of an older generation does nothing.
     void OnRateTimer(uint32_t generation);
 
     // Stops the repetition without sending anything: the box was lost or the
@@ -82,6 +102,9 @@ private:
     KeyboardSettings& settings;
     RepeatTimers& timers;
     SensorAction repeatAction{};
+    KeyExtras repeatExtras{};
     uint32_t generation = 0;
     State state = State::NoRepeat;
 };
+
+}  // namespace kontakta

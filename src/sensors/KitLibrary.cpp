@@ -8,6 +8,8 @@ extern "C" {
 
 #include <vector>
 
+using namespace kontakta;
+
 namespace {
 
 template <typename Function>

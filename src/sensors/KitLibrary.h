@@ -8,7 +8,7 @@
 #include "sensors/DeviceAccess.h"
 #include "win/Handle.h"
 
-class KitLibrary : public Kit {
+class KitLibrary : public kontakta::Kit {
 public:
     explicit KitLibrary(const wchar_t* fileName = L"iowkit.dll");
 
@@ -54,7 +54,7 @@ private:
 
 // Counts the present HID interfaces of the box (vendor 0x07C0, product
 // 0x1501) through the device setup services.
-class HidInterfaceCounter : public InterfaceCounter {
+class HidInterfaceCounter : public kontakta::InterfaceCounter {
 public:
     int32_t CountMatchingInterfaces() override;
 };

@@ -1,5 +1,9 @@
 #include "sensors/MouseAction.h"
 
+#include <algorithm>
+
+namespace kontakta {
+
 namespace {
 
 struct ButtonFlags {
@@ -26,45 +30,75 @@ ButtonFlags ButtonOf(MouseActionKind kind)
 
 }  // namespace
 
+std::vector<MouseStep> MouseActionSteps(const SensorAction& record, bool pressed)
+{
+    if (record.mouseAction < 0 || record.mouseAction >= mouseActionCount) return {};
+    const auto kind = static_cast<MouseActionKind>(record.mouseAction);
+    const ButtonFlags button = ButtonOf(kind);
+    switch (kind) {
+    case MouseActionKind::LeftPressRelease:
+    case MouseActionKind::MiddlePressRelease:
+    case MouseActionKind::RightPressRelease:
+        return {{0, pressed ? button.down : button.up}};
+    case MouseActionKind::LeftClick:
+    case MouseActionKind::MiddleClick:
+    case MouseActionKind::RightClick:
+        if (!pressed) return {};
+        return {{0, button.down}, {mouseEventGap + 100, button.up}};
+    case MouseActionKind::DoubleClick:
+        if (!pressed) return {};
+        return {{0, button.down},
+                {mouseEventGap + 10, button.up},
+                {mouseEventGap + 100, button.down},
+                {mouseEventGap + 10, button.up}};
+    }
+    return {};
+}
+
 void SendMouseInput(uint32_t flags, InputSink& input, Sounds& sounds, Clock& clock)
 {
     if (!input.SendMouseButton(flags)) sounds.ErrorBeep();
-    clock.Sleep(5);
+    clock.Sleep(mouseEventGap);
 }
 
 void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& input, Sounds& sounds,
                         Clock& clock)
 {
-    if (record.mouseAction < 0 || record.mouseAction >= mouseActionCount) return;
-    const auto kind = static_cast<MouseActionKind>(record.mouseAction);
-    const ButtonFlags button = ButtonOf(kind);
-    auto send = [&](uint32_t flags) { SendMouseInput(flags, input, sounds, clock); };
-
-    switch (kind) {
-    case MouseActionKind::LeftPressRelease:
-    case MouseActionKind::MiddlePressRelease:
-    case MouseActionKind::RightPressRelease:
-        send(pressed ? button.down : button.up);
-        break;
-    case MouseActionKind::LeftClick:
-    case MouseActionKind::MiddleClick:
-    case MouseActionKind::RightClick:
-        if (!pressed) break;
-        send(button.down);
-        clock.Sleep(100);
-        send(button.up);
-        break;
-    case MouseActionKind::DoubleClick:
-        if (!pressed) break;
-        send(button.down);
-        clock.Sleep(10);
-        send(button.up);
-        clock.Sleep(100);
-        send(button.down);
-        clock.Sleep(10);
-        send(button.up);
-        break;
+    bool first = true;
+    for (const MouseStep& step : MouseActionSteps(record, pressed)) {
+        // The event before has already waited its gap.
+        if (!first) clock.Sleep(step.afterMilliseconds - mouseEventGap);
+        first = false;
+        SendMouseInput(step.flags, input, sounds, clock);
     }
+}
+
+void MouseSchedule::Add(const SensorAction& record, bool pressed, int64_t now)
+{
+    int64_t due = now;
+    for (const MouseStep& step : MouseActionSteps(record, pressed)) {
+        due += int64_t(step.afterMilliseconds) * 1000;
+        // Behind what still waits, at least the gap after it, whichever
+        // sensor asked for it: the events go out in the order they were asked
+        // for, and a release never overtakes its click.
+        if (!pending.empty()) due = std::max(due, pending.back().due + int64_t(mouseEventGap) * 1000);
+        pending.push_back({due, step.flags});
+    }
+}
+
+void MouseSchedule::SendDue(int64_t now, InputSink& input, Sounds& sounds)
+{
+    while (!pending.empty() && pending.front().due <= now) {
+        const uint32_t flags = pending.front().flags;
+        pending.pop_front();
+        if (!input.SendMouseButton(flags)) sounds.ErrorBeep();
+    }
+}
+
+std::optional<int64_t> MouseSchedule::NextDue() const
+{
+    if (pending.empty()) return std::nullopt;
+    return pending.front().due;
 }
 
 uint32_t PhysicalButtonFlags(uint32_t flags, bool buttonsSwapped)
@@ -102,3 +136,5 @@ uint32_t PhysicalButtons::Map(uint32_t flags, bool buttonsSwapped)
     }
     return result;
 }
+
+}  // namespace kontakta

@@ -4,6 +4,8 @@
 
 #include "sensors/KeyAction.h"
 
+namespace kontakta {
+
 using namespace kontakta;
 
 void PointerActions::Press(int sensor, const SensorExtras& extras, const ActionsSettings& options, uint64_t now)
@@ -62,3 +64,5 @@ void PointerActions::LetGo()
     mover.ReleaseAll();
     for (WheelRepeat& wheel : wheels) wheel.Release();
 }
+
+}  // namespace kontakta

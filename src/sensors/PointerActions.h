@@ -14,6 +14,8 @@
 #include "sensors/PointerServices.h"
 #include "sensors/WheelRepeat.h"
 
+namespace kontakta {
+
 class PointerActions {
 public:
     // `keyboard` gives the wheel its repeat delay where its timing names none.
@@ -41,3 +43,5 @@ private:
     std::array<kontakta::WheelRepeat, 8> wheels{};
     std::array<kontakta::WheelDirection, 8> wheelDirections{};
 };
+
+}  // namespace kontakta

@@ -229,7 +229,7 @@ std::optional<uint64_t> PointerMover::NextUpdateAt() const
 {
     const std::array<double, 2> direction = Direction();
     if (direction[0] == 0 && direction[1] == 0) return std::nullopt;
-    return std::max(lastUpdate, heldSince + TapMicroseconds(speeds)) + stepMicroseconds;
+    return std::max(lastUpdate, heldSince + TapMicroseconds(speeds)) + updateMicroseconds;
 }
 
 std::optional<Point> PointerMover::Advance(uint64_t now)

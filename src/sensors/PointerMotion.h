@@ -113,6 +113,9 @@ public:
     // hundredth of the current speed; a caller late for its update loses the
     // rest of the time instead of making a longer jump.
     static constexpr uint64_t stepMicroseconds = 10'000;
+    // The mover asks for its updates a little more often than that, so that
+    // a caller that wakes late now and then still makes 100 a second.
+    static constexpr uint64_t updateMicroseconds = 8'000;
 
     void SetSpeeds(const PointerSpeeds& speeds) { this->speeds = ClampPointerSpeeds(speeds); }
     const PointerSpeeds& Speeds() const { return speeds; }

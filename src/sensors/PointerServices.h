@@ -7,6 +7,8 @@
 #include "sensors/ActionGroups.h"
 #include "sensors/PointerMotion.h"
 
+namespace kontakta {
+
 class PointerDevice {
 public:
     virtual ~PointerDevice() = default;
@@ -23,3 +25,5 @@ public:
     // One notch of the wheel under the pointer. False when not inserted.
     virtual bool TurnWheel(kontakta::WheelDirection direction) = 0;
 };
+
+}  // namespace kontakta

@@ -2,6 +2,8 @@
 
 #include "texts/Texts.h"
 
+namespace kontakta {
+
 std::u16string PathOf(const SensorAction& record)
 {
     return std::u16string(record.path, FieldLength(record.path, pathLength));
@@ -18,3 +20,5 @@ void PerformRunFileAction(const SensorAction& record, Shell& shell, FailureMessa
     if (!path.empty() && shell.OpenTarget(path)) return;
     messages.ShowFailure(OpenFailureText(path));
 }
+
+}  // namespace kontakta

@@ -7,6 +7,8 @@
 #include "sensors/ActionServices.h"
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 // The record's path as a string, read up to its terminator and never past
 // the field.
 std::u16string PathOf(const SensorAction& record);
@@ -18,3 +20,5 @@ std::u16string OpenFailureText(const std::u16string& path);
 // open whatever the current directory is); it is reported like any target
 // that cannot be opened.
 void PerformRunFileAction(const SensorAction& record, Shell& shell, FailureMessages& messages);
+
+}  // namespace kontakta

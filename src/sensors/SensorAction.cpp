@@ -2,6 +2,8 @@
 
 #include "texts/Texts.h"
 
+using namespace kontakta;
+
 constinit SensorActionTable sensorActions;
 constinit std::atomic<int32_t> beepOnPress{1};
 constinit std::atomic<int32_t> settingsVersion{currentSettingsVersion};

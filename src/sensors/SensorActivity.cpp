@@ -1,5 +1,7 @@
 #include "sensors/SensorActivity.h"
 
+namespace kontakta {
+
 constinit FilterTable sensorFilters;
 constinit SensorActivity sensorActivity;
 constinit std::atomic<bool> actionsSuspended{false};
@@ -58,3 +60,5 @@ void SensorActivity::ResetCounters()
     for (auto& count : presses) count = 0;
     for (auto& count : ignored) count = 0;
 }
+
+}  // namespace kontakta

@@ -14,6 +14,8 @@
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
 
+namespace kontakta {
+
 // The hold times and lockouts of the eight sensors, sensor 1 first. A change
 // takes effect at the next poll. Values are held to their ranges.
 class FilterTable {
@@ -36,15 +38,20 @@ public:
     void PublishSwitches(uint32_t pressedBits) { switches = pressedBits; }
     void CountPress(int index);
     void CountIgnoredTouch(int index);
+    // Polling thread: the sensors whose input is latched now (bit n-1:
+    // sensor n), for the tray icon and the indicator.
+    void PublishLatched(uint32_t latchedBits) { latched = latchedBits; }
 
     // Any thread.
     bool SwitchPressed(int index) const;
     uint32_t Presses(int index) const;
     uint32_t IgnoredTouches(int index) const;
+    uint32_t LatchedSensors() const { return latched; }
     void ResetCounters();
 
 private:
     std::atomic<uint32_t> switches{0};  // bit n-1: sensor n pressed
+    std::atomic<uint32_t> latched{0};   // bit n-1: sensor n latched
     std::array<std::atomic<uint32_t>, sensorCount> presses{};
     std::array<std::atomic<uint32_t>, sensorCount> ignored{};
 };
@@ -55,3 +62,5 @@ extern SensorActivity sensorActivity;
 extern std::atomic<bool> actionsSuspended;
 // "Sensoren pausieren" of the tray menu: no action runs until it is resumed.
 extern std::atomic<bool> sensorsPaused;
+
+}  // namespace kontakta

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace kontakta {
+
 FilterTimes ClampFilterTimes(FilterTimes times)
 {
     times.holdMilliseconds = std::min(times.holdMilliseconds, maxHoldMilliseconds);
@@ -52,3 +54,5 @@ SensorFilter::Event SensorFilter::Update(bool rawPressed, uint64_t now, FilterTi
     }
     return Event::None;
 }
+
+}  // namespace kontakta

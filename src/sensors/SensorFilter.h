@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+namespace kontakta {
+
 constexpr uint32_t maxHoldMilliseconds = 2000;
 constexpr uint32_t maxLockoutMilliseconds = 5000;
 
@@ -56,3 +58,5 @@ private:
     uint64_t lockoutEnd = 0;
     bool lockoutActive = false;
 };
+
+}  // namespace kontakta

@@ -1,9 +1,12 @@
 #include "sensors/SensorPolling.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "sensors/MouseAction.h"
 #include "sensors/RunFileAction.h"
+
+namespace kontakta {
 
 std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
 {
@@ -21,18 +24,47 @@ std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
     }
 }
 
-void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions)
+namespace {
+
+KeyExtras KeyExtrasOf(const kontakta::SensorExtras& extras) { return {extras.win, extras.modifierAlone}; }
+
+bool SameRecord(const SensorAction& a, const SensorAction& b)
+{
+    // The padding is spelled out in the record, so its bytes compare whole.
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+bool LatchesInput(const SensorAction& record, const kontakta::SensorExtras& extras)
+{
+    if (!extras.latch || extras.group != kontakta::blockGroup) return false;
+    switch (static_cast<ActionGroup>(record.actionGroup)) {
+    case ActionGroup::Mouse:
+        return record.mouseAction == int32_t(MouseActionKind::LeftPressRelease) ||
+               record.mouseAction == int32_t(MouseActionKind::MiddlePressRelease) ||
+               record.mouseAction == int32_t(MouseActionKind::RightPressRelease);
+    case ActionGroup::Keyboard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions,
+                        MouseSchedule& clicks, int64_t nowMicroseconds, const KeyExtras& keyExtras)
 {
     if (pressSound && pressed) actions.sounds.PlayPressSound();
     switch (static_cast<ActionGroup>(record.actionGroup)) {
     case ActionGroup::Mouse:
-        PerformMouseAction(record, pressed, actions.input, actions.sounds, actions.clock);
+        clicks.Add(record, pressed, nowMicroseconds);
+        clicks.SendDue(nowMicroseconds, actions.input, actions.sounds);
         break;
     case ActionGroup::RunFile:
         if (pressed) PerformRunFileAction(record, actions.shell, actions.messages);
         break;
     case ActionGroup::Keyboard:
-        actions.keys.PerformKeyAction(record, pressed);
+        actions.keys.PerformKeyAction(record, pressed, keyExtras);
         break;
     }
 }
@@ -44,6 +76,7 @@ SensorPoller::SensorPoller(SensorSource& source, ActionContext& actions, const S
 
 void SensorPoller::Cycle(int64_t nowMicroseconds)
 {
+    cycleNow = nowMicroseconds;
     if (releaseRequested.exchange(false)) LetGo();
     if (retryRequested.exchange(false) && actions.input.ReleasesRefused()) {
         actions.keys.Stop();
@@ -69,6 +102,7 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     const uint64_t now = nowMicroseconds > 0 ? uint64_t(nowMicroseconds) / 1000 : 0;
     const bool actionsHeldBack = shared.sensorsPaused || shared.actionsSuspended;
     const bool pressSound = shared.beepOnPress != 0;
+    LetGoStaleLatches(actionsHeldBack);
     uint32_t pressedBits = 0;
     for (int index = 0; index < sensorCount; ++index) pressedBits |= uint32_t((*states)[index]) << index;
     shared.activity.PublishSwitches(pressedBits);
@@ -82,12 +116,24 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
             const kontakta::ActionsSettings options = shared.options.Get();
             const kontakta::SensorExtras& extras = options.sensors[static_cast<size_t>(index)];
             pressRecord.reset();
+            // A latched sensor's next press lets go (kontakta::SensorLatches);
+            // neither it nor the latch's press leaves anything for the
+            // switch's release to do.
+            if (latches.Latched(index)) {
+                Unlatch(index, true);
+                break;
+            }
             if (!record.enabled ||
                 !kontakta::MayAct(kontakta::EffectiveGroup(record, extras), extras.action, actionsHeldBack))
                 break;
+            if (LatchesInput(record, extras)) {
+                Latch(index, record, extras);
+                break;
+            }
             pressRecord = record;
             pressedExtras[static_cast<size_t>(index)] = extras;
-            if (extras.group == kontakta::blockGroup) DispatchSensorEdge(record, true, pressSound, actions);
+            if (extras.group == kontakta::blockGroup)
+                DispatchSensorEdge(record, true, pressSound, actions, clicks, nowMicroseconds, KeyExtrasOf(extras));
             else PressLaterGroup(index, extras, options, pressSound, nowMicroseconds);
             break;
         }
@@ -97,8 +143,9 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
                 // sensor was held; only the press's own record undoes it.
                 const SensorAction record = *pressRecord;
                 pressRecord.reset();
-                if (pressedExtras[static_cast<size_t>(index)].group == kontakta::blockGroup)
-                    DispatchSensorEdge(record, false, pressSound, actions);
+                const kontakta::SensorExtras& extras = pressedExtras[static_cast<size_t>(index)];
+                if (extras.group == kontakta::blockGroup)
+                    DispatchSensorEdge(record, false, pressSound, actions, clicks, nowMicroseconds, KeyExtrasOf(extras));
                 else if (actions.pointer)
                     actions.pointer->Release(index);
             }
@@ -141,28 +188,89 @@ void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extr
 
 void SensorPoller::AdvanceMotion(int64_t nowMicroseconds)
 {
+    clicks.SendDue(nowMicroseconds, actions.input, actions.sounds);
     if (actions.pointer) actions.pointer->Advance(uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
 }
 
 std::optional<int64_t> SensorPoller::NextMotionDue() const
 {
-    if (!actions.pointer) return std::nullopt;
-    const std::optional<uint64_t> due = actions.pointer->NextDue();
-    if (!due) return std::nullopt;
-    return int64_t(*due);
+    std::optional<int64_t> due = clicks.NextDue();
+    if (actions.pointer)
+        if (const std::optional<uint64_t> motion = actions.pointer->NextDue())
+            due = due ? std::min(*due, int64_t(*motion)) : int64_t(*motion);
+    return due;
+}
+
+void SensorPoller::Latch(int index, const SensorAction& record, const kontakta::SensorExtras& extras)
+{
+    if (latches.Press(index) != kontakta::SensorLatches::Step::Hold) return;
+    latchedWith[size_t(index)] = record;
+    latchedExtras[size_t(index)] = extras;
+    actions.sounds.PlayLatchSound();
+    DispatchSensorEdge(record, true, false, actions, clicks, cycleNow, KeyExtrasOf(extras));
+    PublishLatches();
+}
+
+void SensorPoller::Unlatch(int index, bool sound)
+{
+    std::optional<SensorAction>& latched = latchedWith[size_t(index)];
+    latches.Forget(index);
+    if (!latched) return;
+    const SensorAction record = *latched;
+    latched.reset();
+    if (sound) actions.sounds.PlayUnlatchSound();
+    // The latch's own record and extras: whatever the settings did since,
+    // the let-go sends the ups of exactly the downs the latch sent.
+    DispatchSensorEdge(record, false, false, actions, clicks, cycleNow, KeyExtrasOf(latchedExtras[size_t(index)]));
+    PublishLatches();
+}
+
+void SensorPoller::LetGoStaleLatches(bool actionsHeldBack)
+{
+    if (!latches.AnyLatched()) return;
+    for (int index = 0; index < sensorCount; ++index) {
+        if (!latches.Latched(index) || !latchedWith[size_t(index)]) continue;
+        const SensorAction record = shared.records.Get(index);
+        const kontakta::SensorExtras extras = shared.options.Get().sensors[size_t(index)];
+        const bool unchanged = record.enabled && SameRecord(record, *latchedWith[size_t(index)]) &&
+                               extras == latchedExtras[size_t(index)];
+        if (actionsHeldBack || !unchanged) Unlatch(index, !shared.sensorsPaused);
+    }
+}
+
+void SensorPoller::ForgetLatches()
+{
+    latches.ForgetAll();
+    for (std::optional<SensorAction>& latched : latchedWith) latched.reset();
+    PublishLatches();
+}
+
+void SensorPoller::PublishLatches()
+{
+    uint32_t bits = 0;
+    for (int index = 0; index < sensorCount; ++index)
+        if (latches.Latched(index)) bits |= 1u << index;
+    shared.activity.PublishLatched(bits);
 }
 
 void SensorPoller::LetGo()
 {
+    const bool wasLatched = latches.AnyLatched();
     ReleaseHeldInputs();
     for (std::optional<SensorAction>& pressRecord : pressedWith) pressRecord.reset();
+    if (wasLatched && !shared.sensorsPaused) actions.sounds.PlayUnlatchSound();
 }
 
 void SensorPoller::ReleaseHeldInputs()
 {
     if (actions.pointer) actions.pointer->LetGo();
+    // What a click has still to send goes; the let-go releases what it holds.
+    clicks.Clear();
     actions.keys.Stop();
+    // Every key and button, latched ones too, goes up here; the latches
+    // only have to be forgotten.
     actions.input.ReleaseAll();
+    ForgetLatches();
 }
 
 int64_t NextPollDue(int64_t previousDue, int64_t now)
@@ -194,3 +302,5 @@ void RunPollLoop(SensorPoller& poller, PollPacing& pacing)
     }
     poller.ReleaseHeldInputs();
 }
+
+}  // namespace kontakta

@@ -14,10 +14,14 @@
 #include "sensors/DeviceAccess.h"
 #include "sensors/HeldInputs.h"
 #include "sensors/KeyAction.h"
+#include "sensors/MouseAction.h"
+#include "sensors/Latch.h"
 #include "sensors/PointerActions.h"
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SharedState.h"
+
+namespace kontakta {
 
 using SensorStates = std::array<bool, sensorCount>;  // true = pressed, sensor 1 first
 
@@ -77,8 +81,16 @@ std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind);
 // One state change of a sensor with `record`: the press sound (when
 // `pressSound` and the sensor was pressed), then the action of the record's
 // group. A run-file sensor acts on its press only; an unknown group does
-// nothing.
-void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions);
+// nothing. A mouse action's events go through `clicks`: the first at once,
+// the rest when due. `keyExtras` go with a key action (the Windows key, a
+// modifier alone).
+void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSound, ActionContext& actions,
+                        MouseSchedule& clicks, int64_t nowMicroseconds, const KeyExtras& keyExtras = {});
+
+// Whether a sensor with `record` and `extras` latches ("Einrasten"): its
+// latch is ticked and its action is a mouse press/release kind or a key
+// action of the block's groups.
+bool LatchesInput(const SensorAction& record, const kontakta::SensorExtras& extras);
 
 // One cycle at a time, with the state of the previous cycle. Used by the
 // polling thread only.
@@ -111,15 +123,28 @@ public:
     // pausieren / fortsetzen" through `actions.control`, "Alle Tasten
     // loslassen" by letting go at once. While paused or suspended only the
     // pause's own sensors act (kontakta::MayAct).
+    //
+    // A latching sensor (LatchesInput) holds its input from its first
+    // counted press to its next, and its switch's releases do nothing; the
+    // let-go undoes exactly what the press did, with the press's record
+    // and extras. Latched input is let go, and the next press latches
+    // afresh, by everything that lets go (above, RequestRelease,
+    // ReleaseHeldInputs), and at the start of a cycle when its sensor's
+    // live record or extras are no longer those it latched with (switched
+    // off, another action) or the actions are held back. A latch plays the
+    // latch sound instead of the press sound, and a let-go the let-go sound
+    // (not while paused: the pause has its own). The latched sensors are
+    // published in `shared.activity`.
     void Cycle(int64_t nowMicroseconds = 0);
 
-    // Moves the pointer and turns the wheels as far as `now` asks, between
-    // two cycles. When it is needed next; nothing while nothing moves.
+    // Moves the pointer, turns the wheels and sends the clicks' later events
+    // as far as `now` asks, between two cycles. When it is needed next;
+    // nothing while nothing moves or waits.
     void AdvanceMotion(int64_t nowMicroseconds);
     std::optional<int64_t> NextMotionDue() const;
 
-    // Ends the key repetition and releases every key and button that is held.
-    // Polling thread only.
+    // Ends the key repetition and releases every key and button that is held,
+    // latched ones too, silently. Polling thread only.
     void ReleaseHeldInputs();
 
     // Asks the polling thread to release everything held at its next cycle.
@@ -153,13 +178,30 @@ private:
     std::array<kontakta::SensorExtras, sensorCount> pressedExtras{};
     void PressLaterGroup(int index, const kontakta::SensorExtras& extras, const kontakta::ActionsSettings& options,
                          bool pressSound, int64_t nowMicroseconds);
+
+    // The latches: per sensor, the record and extras its latch was made
+    // with, while it is latched.
+    kontakta::SensorLatches latches;
+    std::array<std::optional<SensorAction>, sensorCount> latchedWith{};
+    std::array<kontakta::SensorExtras, sensorCount> latchedExtras{};
+    int64_t cycleNow = 0;  // the time of the cycle that runs, for the latches' clicks
+    void Latch(int index, const SensorAction& record, const kontakta::SensorExtras& extras);
+    void Unlatch(int index, bool sound);
+    void LetGoStaleLatches(bool actionsHeldBack);
+    void ForgetLatches();
+    void PublishLatches();
     std::array<SensorFilter, sensorCount> filters{};
+    // The button events still to come of the clicks (their gaps are not slept).
+    MouseSchedule clicks;
 };
 
 // The polling thread's loop: a cycle every 20 ms (NextPollDue), and while
-// the pointer moves or a wheel turns also the motion's updates between them
-// (SensorPoller::NextMotionDue), with the pause between them ended by the stop, until the stop is asked for (also
-// looked at once before the first cycle). A stop asked for during a cycle
+// the pointer moves, a wheel turns or a click waits, also the updates due
+// between them (SensorPoller::NextMotionDue), with each pause ended by the
+// stop, until the stop is asked for (also looked at once before the first
+// cycle). A stop asked for during a cycle
 // takes effect after the whole cycle. On the way out everything held is
 // released.
 void RunPollLoop(SensorPoller& poller, PollPacing& pacing);
+
+}  // namespace kontakta

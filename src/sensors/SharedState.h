@@ -13,6 +13,8 @@
 #include "sensors/SensorAction.h"
 #include "sensors/SensorActivity.h"
 
+namespace kontakta {
+
 struct SharedState {
     const SensorActionTable& records;
     const FilterTable& filters;
@@ -24,3 +26,5 @@ struct SharedState {
     const std::atomic<bool>& actionsSuspended;    // the test page holds the actions back
     const kontakta::ActionOptionsTable& options;   // what the sensors have beyond their records
 };
+
+}  // namespace kontakta

@@ -4,6 +4,8 @@
 
 #include "sensors/RunFileAction.h"
 
+namespace kontakta {
+
 ShellQueue::ShellQueue(Shell& target, FailureMessages& messages, std::function<void()> wake)
     : target(target), messages(messages), wake(std::move(wake))
 {
@@ -65,3 +67,5 @@ bool ShellQueue::Stopped() const
     std::lock_guard<std::mutex> guard(lock);
     return stopped;
 }
+
+}  // namespace kontakta

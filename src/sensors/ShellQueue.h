@@ -16,6 +16,8 @@
 
 #include "sensors/ActionServices.h"
 
+namespace kontakta {
+
 // The hand-over. It is a Shell for the polling thread, and the way its
 // reports go to the message window, `messages`; the worker thread calls
 // OpenNext, which passes each request on to the real shell, `target`.
@@ -64,3 +66,5 @@ private:
     std::optional<std::u16string> opening;  // the request the shell has now
     bool stopped = false;
 };
+
+}  // namespace kontakta

@@ -12,6 +12,8 @@
 #include "sensors/ShellQueue.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 static_assert(KeyEventFlags::ExtendedKey == KEYEVENTF_EXTENDEDKEY);
 static_assert(KeyEventFlags::KeyUp == KEYEVENTF_KEYUP);
 

@@ -18,23 +18,23 @@
 // code and, for the extended keys, the extended flag, as a real keyboard sends
 // them, and every event carries kontaktaInputTag (sensors/InputTag.h).
 // `guard`, when given, hears of every event and the system's answer.
-class Win32Input : public InputSink {
+class Win32Input : public kontakta::InputSink {
 public:
-    explicit Win32Input(InputGuard* guard = nullptr) : guard(guard) {}
+    explicit Win32Input(kontakta::InputGuard* guard = nullptr) : guard(guard) {}
     bool SendMouseButton(uint32_t flags) override;
     bool SendKey(uint8_t virtualKey, bool down) override;
 
 private:
-    InputGuard* guard;
-    PhysicalButtons physicalButtons;
+    kontakta::InputGuard* guard;
+    kontakta::PhysicalButtons physicalButtons;
 };
 
-class Win32Clock : public Clock {
+class Win32Clock : public kontakta::Clock {
 public:
     void Sleep(uint32_t milliseconds) override;
 };
 
-class Win32KeyboardSettings : public KeyboardSettings {
+class Win32KeyboardSettings : public kontakta::KeyboardSettings {
 public:
     bool GetKeyboardDelay(uint32_t& delay) override;
     bool GetKeyboardSpeed(uint32_t& speed) override;
@@ -44,7 +44,7 @@ public:
 // the mandatory integrity level of a process's token compared with ours.
 // Where our own level cannot be read (a system without integrity levels) no
 // process counts as above us.
-class Win32InputTargets : public InputTargets {
+class Win32InputTargets : public kontakta::InputTargets {
 public:
     uint32_t ProcessUnderCursor() override;
     uint32_t ForegroundProcess() override;
@@ -54,7 +54,7 @@ public:
 
 // Opens targets with ShellExecuteW on the calling thread. `owner` gives the
 // window that owns the shell's own dialogs.
-class Win32Shell : public Shell {
+class Win32Shell : public kontakta::Shell {
 public:
     using OwnerWindow = HWND (*)();
     explicit Win32Shell(OwnerWindow owner);
@@ -70,11 +70,11 @@ private:
 // the first request; it runs at normal priority in a single-threaded COM
 // apartment without OLE1 DDE, as ShellExecute wants. Stop, or the destructor,
 // ends it without waiting long for a shell that is stuck.
-class Win32ShellWorker : public Shell, public FailureMessages {
+class Win32ShellWorker : public kontakta::Shell, public kontakta::FailureMessages {
 public:
     static constexpr uint32_t stopWaitMilliseconds = 2000;
 
-    Win32ShellWorker(Win32Shell::OwnerWindow owner, FailureMessages& messages);
+    Win32ShellWorker(Win32Shell::OwnerWindow owner, kontakta::FailureMessages& messages);
     // Stop(stopWaitMilliseconds).
     ~Win32ShellWorker() override;
     Win32ShellWorker(const Win32ShellWorker&) = delete;

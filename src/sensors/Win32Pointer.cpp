@@ -6,6 +6,8 @@
 
 #include "sensors/InputTag.h"
 
+using namespace kontakta;
+
 namespace {
 
 // SetThreadDpiAwarenessContext came with Windows 10, version 1607; older

@@ -8,7 +8,7 @@
 
 #include "sensors/PointerServices.h"
 
-class Win32Pointer : public PointerDevice {
+class Win32Pointer : public kontakta::PointerDevice {
 public:
     kontakta::Desktop ReadDesktop() override;
     bool ReadPosition(kontakta::Point& position) override;

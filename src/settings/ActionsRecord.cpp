@@ -10,6 +10,7 @@ namespace {
 constexpr uint8_t magic[4] = {'K', 'T', 'X', 'A'};
 constexpr uint8_t noGroup = 0xFF;
 constexpr uint8_t flagOn = 0x01, flagLatch = 0x02, flagWin = 0x04;
+constexpr uint32_t optionIndicator = 0x0001;
 
 void Put8(std::vector<uint8_t>& bytes, uint32_t value) { bytes.push_back(static_cast<uint8_t>(value)); }
 void Put16(std::vector<uint8_t>& bytes, uint32_t value)
@@ -64,6 +65,23 @@ SensorAction StoredBlockRecord(SensorAction record, const SensorExtras& extras)
     return record;
 }
 
+SensorActions BlockRecords(const SettingsBlock& block)
+{
+    SensorActions records;
+    std::memcpy(records.data(), block.data() + 4, sizeof records);
+    return records;
+}
+
+SettingsBlock StoredSettingsBlock(const SettingsBlock& live, const ActionsSettings& settings)
+{
+    SensorActions records = BlockRecords(live);
+    for (size_t sensor = 0; sensor < records.size(); ++sensor)
+        records[sensor] = StoredBlockRecord(records[sensor], settings.sensors[sensor]);
+    SettingsBlock stored = live;
+    std::memcpy(stored.data() + 4, records.data(), sizeof records);
+    return stored;
+}
+
 std::vector<uint8_t> EncodeActionsRecord(const ActionsSettings& raw, const SensorActions& live)
 {
     if (raw == ActionsSettings{}) return {};
@@ -75,7 +93,7 @@ std::vector<uint8_t> EncodeActionsRecord(const ActionsSettings& raw, const Senso
     Put16(payload, pointer.accelerationMilliseconds);
     Put16(payload, wheel.delayMilliseconds);
     Put16(payload, wheel.notchesPerSecond);
-    Put16(payload, 0);
+    Put16(payload, raw.showIndicator ? optionIndicator : 0);
     for (size_t sensor = 0; sensor < size_t(sensorCount); ++sensor) {
         const SensorExtras& given = raw.sensors[sensor];
         // Only what a loader would accept is written.
@@ -111,6 +129,7 @@ std::optional<DecodedActions> DecodeActionsRecord(const uint8_t* bytes, size_t l
     DecodedActions decoded;
     decoded.settings.pointer = ClampPointerSpeeds({Get16(payload), Get16(payload + 2), Get16(payload + 4)});
     decoded.settings.wheel = ClampWheelTiming({Get16(payload + 6), Get16(payload + 8)});
+    decoded.settings.showIndicator = (Get16(payload + 10) & optionIndicator) != 0;
     for (size_t sensor = 0; sensor < size_t(sensorCount); ++sensor) {
         const uint8_t* entry = payload + 12 + sensor * 12;
         decoded.blockChecksums[sensor] = Get32(entry);
@@ -134,6 +153,7 @@ ActionsSettings ApplyActionsRecord(const std::optional<DecodedActions>& decoded,
     if (!decoded) return settings;
     settings.pointer = decoded->settings.pointer;
     settings.wheel = decoded->settings.wheel;
+    settings.showIndicator = decoded->settings.showIndicator;
     for (size_t sensor = 0; sensor < size_t(sensorCount); ++sensor) {
         // The block wins where an older Kontakta changed the sensor since.
         if (BlockChecksum(records[sensor]) != decoded->blockChecksums[sensor]) continue;

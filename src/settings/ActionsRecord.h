@@ -14,7 +14,7 @@
 //   payload, version 1, little-endian:
 //     pointer start speed, top speed (px/s), acceleration (ms)   16 bits each
 //     wheel delay (ms, 0: the keyboard delay), rate (notches/s)  16 bits each
-//     reserved                                                   16 bits, 0
+//     options   16 bits: 0x0001 the on-screen indicator; the rest 0
 //     for sensors 1 to 8, 12 bytes each:
 //       block checksum  32 bits, CRC-32 of the sensor's 628-byte block
 //                       record as this record was written with it
@@ -62,6 +62,14 @@ bool NeedsRecord(const SensorExtras& extras);
 // The block record stored for a sensor: switched off when its action needs
 // the record, its group and mouse action held to the block's ranges.
 SensorAction StoredBlockRecord(SensorAction record, const SensorExtras& extras);
+
+// The block a file stores for the block `live` (the settings in memory):
+// every record as StoredBlockRecord gives it with its sensor's extras, the
+// rest byte for byte.
+SettingsBlock StoredSettingsBlock(const SettingsBlock& live, const ActionsSettings& settings);
+
+// The records of a block, sensor 1 first.
+SensorActions BlockRecords(const SettingsBlock& block);
 
 // The record for `settings`, with the live records `live` (their on/off and
 // the checksums of their stored block records). Empty when every option has

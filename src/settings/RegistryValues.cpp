@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace kontakta {
+
 std::optional<std::u16string> ProgramString(const std::optional<RegistryValue>& value)
 {
     constexpr size_t programBuffer = 255;  // bytes
@@ -53,3 +55,5 @@ int32_t ParseLeadingInteger(const std::u16string& text)
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
+
+}  // namespace kontakta

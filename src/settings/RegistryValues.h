@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace kontakta {
+
 // A registry value as stored: its type (the numbers Windows gives them) and
 // all its bytes.
 enum class RegistryType : uint32_t {
@@ -57,3 +59,5 @@ UpdateCodeReading UpdateCodeMeaning(const std::optional<RegistryValue>& value);
 // ends at the first other character, no digits give 0. Saturates instead of
 // overflowing.
 int32_t ParseLeadingInteger(const std::u16string& text);
+
+}  // namespace kontakta

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+namespace kontakta {
+
 static_assert(std::endian::native == std::endian::little, "the settings file is little-endian, like the machines");
 
 namespace {
@@ -63,3 +65,5 @@ bool ValidateSettings()
     if (changed) sensorActions.SetAll(records);
     return changed;
 }
+
+}  // namespace kontakta

@@ -9,6 +9,8 @@
 
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 constexpr size_t settingsBlockSize = 4 + sensorCount * sizeof(SensorAction) + 4;
 static_assert(settingsBlockSize == 5032, "the settings file is 5032 bytes");
 constexpr size_t settingsVersionOffset = 5028;
@@ -28,3 +30,4 @@ void OverlaySettings(const uint8_t* bytes, size_t length);
 // anything.
 bool ValidateSettings();
 
+}  // namespace kontakta

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace kontakta {
+
 namespace {
 
 constexpr uint8_t magic[4] = {'K', 'T', 'X', 'E'};
@@ -88,3 +90,5 @@ size_t ExtensionExtent(const uint8_t* tail, size_t length)
     const uint64_t extent = uint64_t(settingsExtensionHeaderSize) + Get32(tail + 8);
     return extent < length ? size_t(extent) : length;
 }
+
+}  // namespace kontakta

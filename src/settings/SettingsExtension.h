@@ -25,6 +25,8 @@
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
 
+namespace kontakta {
+
 constexpr uint16_t settingsExtensionVersion = 1;
 constexpr size_t settingsExtensionHeaderSize = 16;
 
@@ -52,3 +54,5 @@ size_t ExtensionExtent(const uint8_t* tail, size_t length);
 constexpr size_t maxExtensionRead = 4096;
 
 uint32_t Crc32(const uint8_t* bytes, size_t length);
+
+}  // namespace kontakta

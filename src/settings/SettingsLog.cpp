@@ -3,6 +3,8 @@
 #include "settings/StartupValues.h"
 #include "texts/Texts.h"
 
+namespace kontakta {
+
 std::u16string LogFilePath() { return UserFilesDirectory + logFileName; }
 
 std::u16string LogLine(const LocalTime& time, const std::u16string& text)
@@ -66,3 +68,5 @@ bool SaveSettingsOrLog(SettingsStorage& storage, const LocalTime& now)
     storage.WriteWhole(logPath, AppendedLog(oldLog, LogLine(now, reason)), true);
     return false;
 }
+
+}  // namespace kontakta

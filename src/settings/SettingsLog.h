@@ -8,6 +8,8 @@
 
 #include "settings/SettingsFile.h"
 
+namespace kontakta {
+
 // The log beside the settings, "Kontakta.log" in UserFilesDirectory: a save
 // at shutdown that failed is written there, since nobody may be there to read
 // a message. UTF-16LE with a byte order mark, one line per entry, CR LF.
@@ -28,3 +30,5 @@ std::vector<uint8_t> AppendedLog(const std::vector<uint8_t>& oldLog, const std::
 // The save at shutdown: like SaveSettings, and a failure goes to the log with
 // `now`, saying why. Returns whether the settings were saved.
 bool SaveSettingsOrLog(SettingsStorage& storage, const LocalTime& now);
+
+}  // namespace kontakta

@@ -11,7 +11,7 @@
 
 // The value `name` of an open key with its type and all its bytes; none if it
 // is missing or cannot be read.
-inline std::optional<RegistryValue> ReadRegistryValue(HKEY key, const wchar_t* name)
+inline std::optional<kontakta::RegistryValue> ReadRegistryValue(HKEY key, const wchar_t* name)
 {
     // Another program may change the value between asking for its size and
     // reading it; RegQueryValueExW then answers ERROR_MORE_DATA: ask again.
@@ -19,7 +19,7 @@ inline std::optional<RegistryValue> ReadRegistryValue(HKEY key, const wchar_t* n
         DWORD type = 0;
         DWORD size = 0;
         if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-        RegistryValue value;
+        kontakta::RegistryValue value;
         value.bytes.resize(size);
         const LSTATUS status =
             ::RegQueryValueExW(key, name, nullptr, &type, size ? value.bytes.data() : nullptr, &size);

@@ -9,6 +9,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 // Another program may hold the file for a moment in a way that shuts us out

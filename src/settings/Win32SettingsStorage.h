@@ -5,7 +5,7 @@
 
 #include "settings/SettingsFile.h"
 
-class Win32SettingsStorage : public SettingsStorage {
+class Win32SettingsStorage : public kontakta::SettingsStorage {
 public:
     // ReplaceFileW, or a stand-in of a test for the outcomes that a real file
     // system gives only rarely.
@@ -32,4 +32,4 @@ private:
 
 // The save at the program's end: a failure goes into the log beside the
 // settings with the local time (see SaveSettingsOrLog).
-bool SaveSettingsAtShutdown(SettingsStorage& storage);
+bool SaveSettingsAtShutdown(kontakta::SettingsStorage& storage);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace kontakta {
+
 namespace texts {
 
 std::u16string Fill(const std::u16string& pattern, std::initializer_list<std::u16string> arguments)
@@ -72,6 +74,10 @@ std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches)
 }
 
 std::u16string PausedTip() { return Fill(u"%s - pausiert", {mainTitle}); }
+
+std::u16string LatchedTip(const std::u16string& held) { return Fill(u"%s - eingerastet: %s", {mainTitle, held}); }
+
+std::u16string IndicatorLatched(const std::u16string& held) { return Fill(u"Eingerastet: %s", {held}); }
 
 std::u16string DeviceStatusText(bool boxUnreadable, int32_t deviceKind)
 {
@@ -156,3 +162,5 @@ std::u16string PathTooLong(size_t maximum)
 }
 
 }  // namespace texts
+
+}  // namespace kontakta

@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <string>
 
+namespace kontakta {
+
 namespace texts {
 
 constexpr const char16_t* programName = u"Kontakta";
@@ -48,9 +50,7 @@ constexpr const char16_t* modifierAloneNames[5] = {u"", u"UMSCHALT", u"STRG", u"
 // a modifier alone instead of the key (in the order of ModifierAlone).
 constexpr const char16_t* keyExtraNames[6] = {u"nur Taste", u"WIN+Taste", u"nur UMSCHALT",
                                               u"nur STRG",  u"nur ALT",   u"nur WIN"};
-// The Windows key before a key combination's text, and what a latched
-// action's row adds.
-constexpr const char16_t* winPrefix = u"WIN+";
+// What a latched action's row adds.
 constexpr const char16_t* latchedSuffix = u" (eingerastet)";
 
 // "'%s' konnte nicht geöffnet werden!": a target the shell refused.
@@ -113,6 +113,22 @@ std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches);
 constexpr const char16_t* pauseSensors = u"Sensoren pausieren";
 constexpr const char16_t* releaseAllKeys = u"Alle Tasten loslassen";
 std::u16string PausedTip();  // "KORVA Kontakta - pausiert"
+// What a sensor holds latched, for the tip and the on-screen indicator: the
+// buttons of the press/release kinds, the modifiers alone, and the prefix
+// of WIN in a key combination (after "STRG+", "SHIFT+", "ALT+").
+constexpr const char16_t* latchedLeft = u"Links";
+constexpr const char16_t* latchedMiddle = u"Mitte";
+constexpr const char16_t* latchedRight = u"Rechts";
+constexpr const char16_t* modifierShift = u"UMSCHALT";
+constexpr const char16_t* modifierCtrl = u"STRG";
+constexpr const char16_t* modifierAlt = u"ALT";
+constexpr const char16_t* modifierWin = u"WIN";
+constexpr const char16_t* winPrefix = u"WIN+";
+// "KORVA Kontakta - eingerastet: UMSCHALT, Links"
+std::u16string LatchedTip(const std::u16string& held);
+// The indicator's lines: "Eingerastet: UMSCHALT, Links" and "Kontakta pausiert".
+std::u16string IndicatorLatched(const std::u16string& held);
+constexpr const char16_t* indicatorPaused = u"Kontakta pausiert";
 std::u16string EditorCaption(int sensorNumber);    // "Aktion für Sensor %d bearbeiten"
 // "Wenn Sie Sensor %d betätigen wird die ausgewählte Maustasten-Aktion ausgeführt."
 std::u16string MouseInfoText(int sensorNumber);
@@ -145,3 +161,5 @@ std::u16string Fill(const std::u16string& pattern, std::initializer_list<std::u1
 std::u16string Decimal(int64_t value);
 
 }  // namespace texts
+
+}  // namespace kontakta

@@ -9,6 +9,8 @@
 #include "ui/KeyCapture.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 CEditAction* currentEditor = nullptr;
 
 CEditAction::CEditAction() : win::Dialog(IDD_EDIT_ACTION) {}

@@ -12,6 +12,8 @@
 #include "ui/EditorChoices.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 // The path field holds what fits the record: pathLength units with the zero.
 constexpr WPARAM pathCharacters = pathLength - 1;

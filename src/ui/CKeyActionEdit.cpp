@@ -5,6 +5,8 @@
 #include "win/Dialog.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 CKeyActionEdit* currentKeyField = nullptr;
 
 namespace {

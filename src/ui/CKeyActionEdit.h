@@ -2,8 +2,8 @@
 // action by pressing the key or key combination itself. It sees the key
 // messages of the message loop before they are dispatched (win::Control's
 // PreTranslate), keeps track of CTRL, SHIFT and ALT, and shows "STRG+",
-// "SHIFT+", "ALT+" and the system's name of the key (after "WIN+" when the
-// panel's list puts WIN with the key: the WIN key itself is not captured, so
+// "SHIFT+", "ALT+" and the system's name of the key ("WIN+" after the others
+// when the panel's list puts WIN with the key: the WIN key itself is not captured, so
 // the field's keys stay those of every dialog). ALT+TAB, which the
 // system would take for switching windows, is caught by a low-level keyboard
 // hook that exists only while the field has the input focus.
@@ -38,11 +38,11 @@ public:
     // field shows.
     bool StoreKey(SensorAction& record) const;
 
-    const KeyCapture& Capture() const { return capture; }
+    const kontakta::KeyCapture& Capture() const { return capture; }
 
     // What the field shows besides the captured or stored text: "WIN+"
-    // before it when `win`, or instead of it the name of a modifier alone
-    // (ui/EditorChoices.h, KeyActionText). A key captured afterwards is the
+    // after its other modifiers when `win`, or instead of it the name of a
+    // modifier alone (ui/EditorChoices.h, KeyActionText). A key captured afterwards is the
     // action again: it ends the modifier alone (the panel follows at the
     // field's EN_CHANGE). StoreKey writes the key without either; they are
     // the sensor's extras.
@@ -70,7 +70,7 @@ private:
     static LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam);
 
     win::Font fieldFont;
-    KeyCapture capture;
+    kontakta::KeyCapture capture;
     std::u16string storedText;  // the record's keyText, shown until a capture
     bool withWin = false;
     kontakta::ModifierAlone modifierAlone = kontakta::ModifierAlone::None;

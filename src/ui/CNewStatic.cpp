@@ -1,5 +1,6 @@
 #include "ui/CNewStatic.h"
 
+
 bool CNewStatic::InitStyle()
 {
     defaultBackColor = ::GetSysColor(COLOR_BTNFACE);

@@ -7,6 +7,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 // Reads the font face and point size that a dialog template names (DS_SETFONT),

@@ -4,6 +4,8 @@
 #include "texts/Texts.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 RECT ClientRectOf(HWND sheet, HWND child)
 {

@@ -7,6 +7,8 @@
 #include "ui/SensorRows.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 int CheckId(int number) { return IDC_ROW_CHECK_BASE + number; }
 int ButtonId(int number) { return IDC_ROW_BUTTON_BASE + number; }

@@ -3,10 +3,13 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
+#include "sensors/ActionOptions.h"
 #include "sensors/SensorActivity.h"
 #include "texts/Texts.h"
 #include "ui/SensorRows.h"
 #include "win/Text.h"
+
+using namespace kontakta;
 
 namespace {
 constexpr uint32_t pressedLampColour = 0x0000C800;  // RGB(0,200,0)
@@ -51,6 +54,7 @@ BOOL CSetup_Test::OnInitDialog()
         ::SetDlgItemInt(hwnd, HoldId(number), times.holdMilliseconds, FALSE);
         ::SetDlgItemInt(hwnd, LockoutId(number), times.lockoutMilliseconds, FALSE);
     }
+    ::CheckDlgButton(hwnd, IDC_INDICATOR_CHECK, actionOptions.Get().showIndicator ? BST_CHECKED : BST_UNCHECKED);
     filling = false;
     // The counters start when the page opens.
     sensorActivity.ResetCounters();
@@ -124,6 +128,14 @@ bool CSetup_Test::OnCommand(WORD id, WORD code, HWND)
     }
     if (id == IDC_SUSPEND_CHECK && code == BN_CLICKED) {
         UpdateSuspension();
+        return true;
+    }
+    if (id == IDC_INDICATOR_CHECK && code == BN_CLICKED) {
+        // Live, as the filters: the main window's next tray tick shows or
+        // hides the indicator.
+        kontakta::ActionsSettings options = actionOptions.Get();
+        options.showIndicator = IsChecked(IDC_INDICATOR_CHECK);
+        actionOptions.Set(options);
         return true;
     }
     return false;

@@ -3,7 +3,8 @@
 // and the counts of the presses that counted and the touches the filters
 // ignored since the page opened, so a carer can tune the times by watching.
 // While the page is shown with "Aktionen beim Testen aussetzen" ticked, the
-// presses light the lamps and count but perform no action.
+// presses light the lamps and count but perform no action. "Einrasten und
+// Pause anzeigen" switches the on-screen indicator (app/LatchIndicator.h).
 #pragma once
 
 #include <array>

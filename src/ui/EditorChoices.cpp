@@ -54,7 +54,14 @@ std::u16string KeyActionText(const std::u16string& keyText, bool win, ModifierAl
 {
     const auto alone = int32_t(modifierAlone);
     if (alone > 0 && alone < modifierAloneCount) return texts::modifierAloneNames[alone];
-    return win ? texts::winPrefix + keyText : keyText;
+    if (!win) return keyText;
+    // WIN goes after the "STRG+", "SHIFT+" and "ALT+" that are held, as the
+    // tip of a latched key says it (app/LatchedView.cpp).
+    std::u16string text = keyText;
+    size_t at = 0;
+    for (const std::u16string prefix : {texts::ctrlPrefix, texts::shiftPrefix, texts::altPrefix})
+        if (text.compare(at, prefix.size(), prefix) == 0) at += prefix.size();
+    return text.insert(at, texts::winPrefix);
 }
 
 int KeyExtraEntry(bool win, ModifierAlone modifierAlone)

@@ -40,7 +40,8 @@ struct EditorChoices {
 SensorExtras ExtrasOf(const EditorChoices& choices, const SensorExtras& before);
 
 // The text of a key action: the modifier's name for a modifier alone, else
-// the captured text, after "WIN+" when WIN is held with it.
+// the captured text with "WIN+" after its "STRG+", "SHIFT+" and "ALT+" when
+// WIN is held with it.
 std::u16string KeyActionText(const std::u16string& keyText, bool win, ModifierAlone modifierAlone);
 
 // The key panel's list (texts::keyExtraNames): entry 0 the key alone, 1 the

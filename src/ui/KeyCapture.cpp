@@ -4,6 +4,8 @@
 
 #include "texts/Texts.h"
 
+namespace kontakta {
+
 namespace {
 
 constexpr uint8_t keyShift = 0x10;    // VK_SHIFT
@@ -119,3 +121,5 @@ bool CopyToField(char16_t* field, size_t width, const std::u16string& text)
     std::fill(field + copied, field + width, u'\0');
     return copied == text.size();
 }
+
+}  // namespace kontakta

@@ -11,6 +11,8 @@
 
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 // "STRG+", "SHIFT+" and "ALT+" for the modifiers that are held, always in this
 // order, then the system's name of the key; an empty name (the system has
 // none) gives "Non-Standard-KeyCode".
@@ -68,3 +70,5 @@ bool IsAltTabEvent(int code, uint32_t message, uint32_t virtualKey, uint32_t fla
 // then zeros up to the end. Returns false (and still copies what fits) if it had to cut.
 // A field of width 0 receives nothing; it holds only the empty text.
 bool CopyToField(char16_t* field, size_t width, const std::u16string& text);
+
+}  // namespace kontakta

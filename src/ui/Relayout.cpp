@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+namespace kontakta {
+
 namespace relayout {
 
 namespace {
@@ -96,3 +98,5 @@ Rect ScaleChild(const Rect& child, Metrics oldFont, Metrics newFont, bool keepsS
 }
 
 }  // namespace relayout
+
+}  // namespace kontakta

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kontakta {
+
 namespace relayout {
 
 struct Metrics {
@@ -49,3 +51,5 @@ Rect KeepInside(const Rect& window, const Rect& work);
 Rect ScaleChild(const Rect& child, Metrics oldFont, Metrics newFont, bool keepsSize, int keptWidth, int keptHeight);
 
 }  // namespace relayout
+
+}  // namespace kontakta

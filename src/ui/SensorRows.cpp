@@ -4,6 +4,8 @@
 #include "texts/Texts.h"
 #include "ui/EditorChoices.h"
 
+namespace kontakta {
+
 namespace {
 
 std::u16string FieldText(const char16_t* field, size_t width)
@@ -97,3 +99,5 @@ bool RowShown(int sensor, int32_t deviceKind)
     // The six-input box has no inputs for sensors 7 and 8.
     return deviceKind != int32_t(DeviceKind::SixInputs) || sensor <= 6;
 }
+
+}  // namespace kontakta

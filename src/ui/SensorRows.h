@@ -9,6 +9,8 @@
 #include "sensors/ActionOptions.h"
 #include "sensors/SensorAction.h"
 
+namespace kontakta {
+
 enum class RowLook { Enabled, Disabled, Missing };
 struct RowView {
     std::u16string groupText;
@@ -25,8 +27,9 @@ struct RowView {
 RowView DescribeRow(SensorAction& record);
 // The same with what the sensor has beyond its block record. A later group
 // (3 to 5) shows its name and action ("Mauszeiger bewegen", "nach links
-// oben") and is never missing anything; a key action shows "WIN+" before its
-// text or a modifier alone ("UMSCHALT"), which is an action without a key; a
+// oben") and is never missing anything; a key action shows "WIN+" among its
+// modifiers ("STRG+WIN+D"), or a modifier alone ("UMSCHALT"), which is an
+// action without a key; a
 // latched key or press/release mouse action ends in " (eingerastet)".
 RowView DescribeRow(SensorAction& record, const kontakta::SensorExtras& extras);
 
@@ -58,3 +61,5 @@ public:
 private:
     int32_t last = 0;
 };
+
+}  // namespace kontakta

@@ -12,7 +12,10 @@
 //   /start    Kontakta.exe, beside this program, started for the desktop
 //             user, unelevated.
 // It shows no window and tells its result only by its exit code
-// (usersetup::ExitCode).
+// (usersetup::ExitCode). A step that failed at logon leaves Active Setup's
+// mark unset, so that the next logon tries again:
+//   /unmark   started by the failed step: removes the mark once Active Setup
+//             has set it (see UnmarkWhenMarked).
 #include <windows.h>
 #include <shlobj.h>
 
@@ -26,6 +29,8 @@
 #include "usersetup/UserSetupDecision.h"
 #include "texts/Texts.h"
 #include "win/Handle.h"
+
+using namespace kontakta;
 
 namespace {
 
@@ -222,6 +227,82 @@ std::optional<win::ProcessInformation> StartAs(const Desktop& desktop, const std
     return started;
 }
 
+// The key of Kontakta's per-user step that the setup writes under
+// HKLM\Software\Microsoft\Active Setup\Installed Components (installer/
+// Kontakta.nsi, ACTIVE_SETUP_GUID); Active Setup keeps its mark under the
+// same path in HKCU.
+constexpr wchar_t activeSetupKey[] =
+    L"Software\\Microsoft\\Active Setup\\Installed Components\\{7B1D3A30-4D50-434B-B790-6B64FD25BD08}";
+
+std::optional<std::wstring> ReadVersion(HKEY root)
+{
+    wchar_t version[64] = {};
+    DWORD bytes = sizeof version - sizeof(wchar_t);
+    DWORD type = 0;
+    if (::RegGetValueW(root, activeSetupKey, L"Version", RRF_RT_REG_SZ, &type, version, &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(version);
+}
+
+// Active Setup compares the "Version" of a component in HKLM with the one in
+// the user's HKCU and runs StubPath when the user's is missing or lower. Its
+// exit code counts for nothing, as Microsoft describes the order: "If the
+// HKCU key is not found in the registry then the contents of the string
+// value StubPath is executed. The HKLM key is then copied to HKCU." (Active
+// Setup is not documented as an API; this is the description on Microsoft's
+// own blog archive, "Active Setup Registry Key : What it is and how to
+// create in the package using Admin Studio Install Shield",
+// docs.microsoft.com/en-us/archive/blogs/aruns_blog/.) So a step that failed
+// would count as done for this version and never run again for the user.
+// The failed step cannot stop the copy that follows its end; this helper,
+// started by it, waits until the mark is the machine's version, as Active
+// Setup leaves it, and removes it: without a mark the next logon runs the
+// step again, as the setup's own immediate step leaves it. A mark already in
+// place before the step ended is removed at once. Nothing is waited for
+// without a component in HKLM; after a minute the helper gives up (the copy
+// comes right after the step's end).
+int UnmarkWhenMarked()
+{
+    const std::optional<std::wstring> machine = ReadVersion(HKEY_LOCAL_MACHINE);
+    if (!machine) return Done;
+    const ULONGLONG deadline = ::GetTickCount64() + 60000;
+    do {
+        if (ReadVersion(HKEY_CURRENT_USER) == machine) {
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, activeSetupKey);
+            return Done;
+        }
+        ::Sleep(200);
+    } while (::GetTickCount64() < deadline);
+    return Done;
+}
+
+// Starts the helper above beside this process, which then ends with its
+// failure. Out of the job of whoever started this one where the job lets
+// it, so that nobody who waits for the step's processes waits for it.
+void StartUnmarking()
+{
+    const std::wstring program = ThisFolder() + L"KontaktaUserSetup.exe";
+    std::wstring commandLine = L"\"" + program + L"\" /unmark";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    win::ProcessInformation started;
+    for (const DWORD flags : {DWORD(CREATE_BREAKAWAY_FROM_JOB | DETACHED_PROCESS), DWORD(DETACHED_PROCESS)}) {
+        if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                             &startup, started.Put()))
+            return;  // it runs on by itself; its handles close here
+    }
+}
+
+// The step as Active Setup runs it at logon, and as the setup runs it for a
+// desktop user who is not the setup's own (whose mark for this version, if
+// any, goes on a failure too).
+int PrepareUserAtLogon()
+{
+    const int result = PrepareUser();
+    if (result != Done) StartUnmarking();
+    return result;
+}
+
 // /desktop: the step for the user at the desktop.
 int PrepareDesktopUser()
 {
@@ -275,5 +356,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
     const std::wstring arguments = commandLine ? commandLine : L"";
     if (::CompareStringOrdinal(arguments.c_str(), -1, L"/desktop", -1, TRUE) == CSTR_EQUAL) return PrepareDesktopUser();
     if (::CompareStringOrdinal(arguments.c_str(), -1, L"/start", -1, TRUE) == CSTR_EQUAL) return StartKontakta();
-    return PrepareUser();
+    if (::CompareStringOrdinal(arguments.c_str(), -1, L"/unmark", -1, TRUE) == CSTR_EQUAL) return UnmarkWhenMarked();
+    return PrepareUserAtLogon();
 }

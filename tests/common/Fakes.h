@@ -17,6 +17,8 @@
 
 #include "sensors/ActionServices.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 class EventLog {
 public:
     void Add(std::string event)
@@ -141,12 +143,14 @@ private:
     uint64_t elapsed = 0;
 };
 
-// "press sound", "error beep".
+// "press sound", "error beep", "latch sound", "unlatch sound".
 class RecordingSounds : public Sounds {
 public:
     explicit RecordingSounds(EventLog& log) : log(log) {}
     void PlayPressSound() override { log.Add("press sound"); }
     void ErrorBeep() override { log.Add("error beep"); }
+    void PlayLatchSound() override { log.Add("latch sound"); }
+    void PlayUnlatchSound() override { log.Add("unlatch sound"); }
 
 private:
     EventLog& log;
@@ -248,6 +252,8 @@ struct CountingInput : InputSink {
 struct NullSounds : Sounds {
     void PlayPressSound() override {}
     void ErrorBeep() override {}
+    void PlayLatchSound() override {}
+    void PlayUnlatchSound() override {}
 };
 
 // Waits no time, but gives other threads a chance.

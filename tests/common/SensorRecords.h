@@ -3,6 +3,7 @@
 
 #include "sensors/SensorAction.h"
 
+
 inline SensorAction MouseRecord(MouseActionKind kind)
 {
     SensorAction record = DefaultSensorAction(1);

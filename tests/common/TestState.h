@@ -9,6 +9,8 @@
 
 #include "sensors/SharedState.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 struct TestState {
     SensorActionTable records;
     FilterTable filters;

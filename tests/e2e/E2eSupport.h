@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "win/Handle.h"
+
 namespace e2e {
 
 // What the installation leaves on the machine for one scenario.
@@ -46,8 +48,9 @@ public:
     Program& operator=(const Program&) = delete;
 
     // Started suspended, the program's file is in use but none of its code
-    // has run: as seen from another user's session.
-    bool Start(bool suspended = false);
+    // has run: as seen from another user's session. `arguments` follow the
+    // program's path on its command line.
+    bool Start(bool suspended = false, const std::wstring& arguments = {});
     // Ends the process at once.
     void Kill();
     DWORD Pid() const { return pid; }
@@ -67,7 +70,7 @@ public:
 
 private:
     std::wstring exePath;
-    HANDLE process = nullptr;
+    win::Handle process;
     DWORD pid = 0;
     HWND mainWindow = nullptr;
 };

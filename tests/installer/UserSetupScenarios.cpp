@@ -212,6 +212,49 @@ TEST_F(UserSetup, AnUnreachableDocumentsFolderFailsAndLeavesTheRegistryAlone)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, userKey)) << "a key without a value would copy the defaults later";
 }
 
+// Active Setup copies the machine's version into the user's key once the
+// step has run, whatever its exit code (the order Microsoft describes), and
+// perhaps before it runs: a step that failed leaves no mark either way, so
+// the next logon runs it again. One that worked keeps it.
+TEST_F(UserSetup, AFailedStepLeavesNoActiveSetupMarkSoTheNextLogonTriesAgain)
+{
+    struct Cleanup {
+        ~Cleanup()
+        {
+            DeleteKeyTree(HKEY_LOCAL_MACHINE, activeSetupKey);
+            DeleteKeyTree(HKEY_CURRENT_USER, activeSetupKey);
+        }
+    } cleanup;
+    const std::wstring version = L"3,2,0,0";
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, activeSetupKey, L"Version", version));
+    const std::wstring step = L"\"" + BuiltFile(L"KontaktaUserSetup.exe") + L"\"";
+    const auto markGone = [] { return !KeyExists(HKEY_CURRENT_USER, activeSetupKey); };
+
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, userShellFoldersKey, L"Personal", L"Q:\\Offline\\Docs", REG_EXPAND_SZ));
+    DeleteKeyTree(HKEY_CURRENT_USER, activeSetupKey);
+    const std::optional<DWORD> failed = RunProcessToEnd(step, 30000);
+    ASSERT_TRUE(failed.has_value());
+    EXPECT_NE(*failed, 0u);
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, activeSetupKey, L"Version", version));  // Active Setup, after the step
+    EXPECT_TRUE(e2e::WaitFor(markGone, 5000)) << "the mark set after the failed step stayed";
+
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, activeSetupKey, L"Version", version));  // before the step
+    EXPECT_NE(RunProcessToEnd(step, 30000), std::optional<DWORD>(0));
+    EXPECT_TRUE(e2e::WaitFor(markGone, 5000)) << "the mark set before the failed step stayed";
+
+    // Documents reachable again: the step works and the mark stays.
+    DeleteValue(HKEY_CURRENT_USER, userShellFoldersKey, L"Personal");
+    if (personal) {
+        const DWORD type = static_cast<DWORD>(std::stoul(personal->substr(0, personal->find(':'))));
+        const std::string data = personal->substr(personal->find(':') + 1);
+        WriteValue(HKEY_CURRENT_USER, userShellFoldersKey, L"Personal", type, data.data(), DWORD(data.size()));
+    }
+    EXPECT_EQ(RunProcessToEnd(step, 30000), std::optional<DWORD>(0));
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, activeSetupKey, L"Version", version));
+    testsupport::Pump(1500);
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, activeSetupKey, L"Version"), version);
+}
+
 TEST_F(UserSetup, IsAWindowsProgramThatOpensNoConsole)
 {
     const std::string image = ReadFileBytes(BuiltFile(L"KontaktaUserSetup.exe"));

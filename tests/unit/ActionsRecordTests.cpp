@@ -103,6 +103,7 @@ struct Configuration {
         settings.sensors[6] = {int32_t(Group::Wheel), int32_t(WheelDirection::Down)};
         settings.pointer = {80, 1200, 700};
         settings.wheel = {400, 12};
+        settings.showIndicator = true;
     }
 
     std::vector<uint8_t> Save(const std::vector<uint8_t>& oldFile) const

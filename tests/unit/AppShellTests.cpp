@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include "app/LatchedView.h"
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
 
-namespace session {
+using namespace kontakta;
+
+namespace kontakta::session {
 void PrintTo(const Steps& steps, std::ostream* out)
 {
     *out << "{save " << steps.saveSettings << ", release " << steps.releaseHeldInputs << ", close "
          << steps.closeKit << ", reopen " << steps.reopenKit << ", tear down " << steps.tearDown << "}";
 }
-}  // namespace session
+}  // namespace kontakta::session
 
 namespace {
 
@@ -72,6 +75,37 @@ TEST(TrayUpdates, Shell_ShouldBeCalledOnlyOnAChangeOrEveryFewSeconds)
     EXPECT_TRUE(updates.Due(TrayStateOf(true, true), 11400)) << "a pause shows whatever the box does";
     EXPECT_EQ(TrayStateOf(true, true), TrayState::Paused);
     EXPECT_EQ(TrayStateOf(true, false), TrayState::Unreadable);
+}
+
+TEST(TrayUpdates, Latched_ShouldShowOnlyWhileReadAndNotPaused_AndEachNewLatchRefreshesTheTip)
+{
+    EXPECT_EQ(TrayStateOf(false, false, true), TrayState::Latched);
+    EXPECT_EQ(TrayStateOf(false, true, true), TrayState::Paused);
+    EXPECT_EQ(TrayStateOf(true, false, true), TrayState::Unreadable);
+    TrayUpdates updates;
+    EXPECT_TRUE(updates.Due(TrayState::Latched, 0, 0b01));
+    EXPECT_FALSE(updates.Due(TrayState::Latched, 100, 0b01));
+    EXPECT_TRUE(updates.Due(TrayState::Latched, 200, 0b11)) << "another sensor latched: the tip names it";
+}
+
+TEST(LatchedView, Names_ShouldSayWhatIsHeld_InSensorOrder)
+{
+    SensorActions records = DefaultSensorActions();
+    kontakta::ActionsSettings options;
+    records[0].actionGroup = int32_t(ActionGroup::Keyboard);
+    options.sensors[0].modifierAlone = kontakta::ModifierAlone::Shift;
+    records[2].mouseAction = int32_t(MouseActionKind::LeftPressRelease);
+    records[3].actionGroup = int32_t(ActionGroup::Keyboard);
+    std::u16string(u"STRG+SHIFT+C").copy(records[3].keyText, keyTextLength - 1);
+    options.sensors[3].win = true;
+    records[4].mouseAction = int32_t(MouseActionKind::RightPressRelease);
+    EXPECT_EQ(DescribeLatched(0b1101, records, options), u"UMSCHALT, Links, STRG+SHIFT+WIN+C");
+    EXPECT_EQ(DescribeLatched(0b10000, records, options), u"Rechts");
+    EXPECT_EQ(DescribeLatched(0, records, options), u"");
+
+    EXPECT_EQ(IndicatorText(u"Links", false), u"Eingerastet: Links");
+    EXPECT_EQ(IndicatorText(u"Links", true), u"Eingerastet: Links\nKontakta pausiert");
+    EXPECT_EQ(IndicatorText(u"", false), u"") << "nothing to show: the indicator hides";
 }
 
 TEST(TrayUpdates, ForgottenIcon_ShouldBeSetAtTheNextTick)

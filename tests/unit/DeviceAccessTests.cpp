@@ -5,6 +5,8 @@
 #include "FakeKit.h"
 #include "sensors/SensorAction.h"
 
+using namespace kontakta;
+
 namespace {
 
 class DeviceAccessTest : public ::testing::Test {

@@ -10,6 +10,8 @@
 #include "Fakes.h"
 #include "sensors/DeviceAccess.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 struct FakeDevice {
     uint16_t productId = boxProductId;
     uint8_t idCode = idCodeEightInputs;

@@ -5,6 +5,8 @@
 #include "sensors/SensorFilter.h"
 #include "settings/SettingsExtension.h"
 
+using namespace kontakta;
+
 namespace {
 
 using Event = SensorFilter::Event;

@@ -10,6 +10,8 @@
 #include "sensors/KeyAction.h"
 #include "sensors/MouseAction.h"
 
+using namespace kontakta;
+
 namespace {
 
 class HeldInputsTest : public ::testing::Test {
@@ -133,6 +135,38 @@ TEST_F(HeldInputsTest, TracksWhatTheExecutorsLeaveDown)
     SendKeyCombination(record, false, held);
     EXPECT_FALSE(held.IsKeyHeld(0x12));
     EXPECT_TRUE(held.AnythingHeld()) << "the right button is still down";
+}
+
+// Two actions holding SHIFT send one down and one up; a repetition holds
+// nothing of its own; a refused press holds nothing, so the next press sends
+// its down again; letting go of all forgets every holder.
+TEST_F(HeldInputsTest, Holders_ShouldCountPressesNotRepetitions_AndARefusedPressHoldsNothing)
+{
+    input.acceptKeys = false;
+    EXPECT_FALSE(held.SendKey(0x10, true));
+    EXPECT_EQ(held.Holders(0x10), 0);
+    input.acceptKeys = true;
+    held.SendKey(0x10, true);
+    held.SendKey(0x10, true);
+    held.RepeatKey(0x10);
+    EXPECT_EQ(held.Holders(0x10), 2);
+    log.Clear();
+    EXPECT_TRUE(held.SendKey(0x10, false));
+    EXPECT_TRUE(log.Events().empty()) << "the other holder keeps SHIFT down";
+    held.SendKey(0x10, false);
+    EXPECT_EQ(log.Events(), (Events{"key 10 up"}));
+
+    input.accept = false;
+    EXPECT_FALSE(held.SendMouseButton(MouseFlags::LeftDown));
+    input.accept = true;
+    held.SendMouseButton(MouseFlags::LeftDown);
+    held.SendMouseButton(MouseFlags::LeftDown);
+    EXPECT_EQ(held.Holders(0x01), 2);
+    log.Clear();
+    held.SendMouseButton(MouseFlags::LeftUp);
+    held.ReleaseAll();
+    EXPECT_EQ(log.Events(), (Events{"mouse 0004"}));
+    EXPECT_EQ(held.Holders(0x01), 0);
 }
 
 // The lock screen's notification comes after the desktop switched: the

@@ -7,6 +7,8 @@
 #include "sensors/ExtendedKeys.h"
 #include "sensors/InputGuard.h"
 
+using namespace kontakta;
+
 namespace {
 
 // The processes under the cursor and in front, which of them run above us,

@@ -8,6 +8,8 @@
 #include "SensorRecords.h"
 #include "sensors/KeyAction.h"
 
+using namespace kontakta;
+
 namespace {
 
 TEST(SendKeyCombination, ModifiersAltCtrlShiftThenTheKeyForPressAndReleaseAlike)

@@ -4,6 +4,8 @@
 // while paused only the pause's own sensors act. Driven by a virtual clock.
 #include "SensorPollerFixture.h"
 
+using namespace kontakta;
+
 using kontakta::Group;
 using kontakta::Point;
 
@@ -174,6 +176,26 @@ TEST_F(LaterGroups, PollLoop_ShouldWakeAtTheMotionsPeriodWhileMoving_AndOnlyForC
     EXPECT_EQ(gaps[1], pollPeriodMicroseconds);
     EXPECT_LE(*std::max_element(gaps.begin() + 20, gaps.end()), 10'000);
     EXPECT_GT(device.at.x, 110);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LaterGroups, PollLoop_ShouldSendAClicksReleaseWhenDue_WithoutSleepingOnThePollingThread)
+{
+    Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::LeftClick));
+    VirtualPacing pacing;
+    pacing.stopAfter = 12;
+    source.value = EightInputValue({1});
+    log.Clear();
+    RunPollLoop(poller, pacing);
+    const Events events = log.Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "mouse 0004"), 1);
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.rfind("sleep", 0) == 0; }),
+              0);
+    EXPECT_NE(std::find(pacing.dues.begin(), pacing.dues.end(), 105'000), pacing.dues.end())
+        << "the thread wakes for the release, between two cycles";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include "Fakes.h"
 #include "sensors/MouseAction.h"
 
+using namespace kontakta;
+
 namespace {
 
 class MouseActionTest : public ::testing::Test {
@@ -102,3 +104,53 @@ TEST(PhysicalButtons, Release_ShouldGoToTheButtonOfItsPress_WhenTheSettingChange
 }
 
 }  // namespace
+
+// The polling thread's clicks: the same events at the same times as the
+// waiting version, sent as they fall due, and in order across sensors.
+class MouseScheduleTest : public ::testing::Test {
+protected:
+    // Every event with the millisecond it went out at, polling every `step`.
+    Events RunUntil(int64_t endMilliseconds, int64_t stepMilliseconds = 1)
+    {
+        Events sent;
+        for (int64_t t = 0; t <= endMilliseconds; t += stepMilliseconds) {
+            log.Clear();
+            schedule.SendDue(t * 1000, input, sounds);
+            for (const std::string& event : log.Events()) sent.push_back(event + " @" + std::to_string(t));
+        }
+        return sent;
+    }
+    static SensorAction Record(int32_t kind)
+    {
+        SensorAction record = DefaultSensorAction(1);
+        record.mouseAction = kind;
+        return record;
+    }
+
+    EventLog log;
+    RecordingInput input{log};
+    RecordingSounds sounds{log};
+    MouseSchedule schedule;
+};
+
+TEST_F(MouseScheduleTest, DoubleClick_ShouldKeepItsTimesWithoutSleeping)
+{
+    schedule.Add(Record(int32_t(MouseActionKind::DoubleClick)), true, 0);
+    EXPECT_EQ(RunUntil(200), (Events{"mouse 0002 @0", "mouse 0004 @15", "mouse 0002 @120", "mouse 0004 @135"}));
+    EXPECT_FALSE(schedule.NextDue());
+}
+
+TEST_F(MouseScheduleTest, LaterEvents_ShouldWaitBehindAClick_AndAClearedScheduleSendsNothing)
+{
+    schedule.Add(Record(int32_t(MouseActionKind::LeftClick)), true, 0);
+    schedule.Add(Record(int32_t(MouseActionKind::RightPressRelease)), true, 20'000);
+    EXPECT_EQ(schedule.NextDue(), 0);
+    EXPECT_EQ(RunUntil(120), (Events{"mouse 0002 @0", "mouse 0004 @105", "mouse 0008 @110"}))
+        << "a press asked for during the click goes after its release, the gap after it";
+    schedule.Add(Record(int32_t(MouseActionKind::MiddleClick)), true, 200'000);
+    schedule.SendDue(200'000, input, sounds);
+    schedule.Clear();
+    log.Clear();
+    schedule.SendDue(1'000'000, input, sounds);
+    EXPECT_EQ(log.Events(), Events{});
+}

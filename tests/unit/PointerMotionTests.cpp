@@ -68,7 +68,7 @@ TEST(PointerMover, Press_ShouldMoveOnePixel_AndMoveOnAlongTheCurveOnly_WhenHeldP
 
     PointerMover mover = Mover({});
     ASSERT_EQ(mover.Press(0, PointerDirection::Right, {100, 100}, 0), (Point{101, 100}));
-    EXPECT_EQ(mover.NextUpdateAt(), 210 * ms);
+    EXPECT_EQ(mover.NextUpdateAt(), 200 * ms + PointerMover::updateMicroseconds) << "the first update after the tap time";
     const std::vector<Point> moves = Drive(mover, 0, 1200 * ms);
     ASSERT_FALSE(moves.empty());
     EXPECT_EQ(moves.front(), (Point{102, 100})) << "the first pixel of the motion follows the tap";

@@ -3,6 +3,8 @@
 #include "Fakes.h"
 #include "sensors/RunFileAction.h"
 
+using namespace kontakta;
+
 namespace {
 
 SensorAction PathRecord(const std::u16string& path)

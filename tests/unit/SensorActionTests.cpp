@@ -5,6 +5,7 @@
 
 #include "sensors/SensorAction.h"
 
+
 namespace {
 
 // The settings file stores the record as it lies in memory; build the bytes a

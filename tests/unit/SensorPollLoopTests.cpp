@@ -6,6 +6,8 @@
 
 #include "SensorPollerFixture.h"
 
+using namespace kontakta;
+
 namespace {
 
 TEST_F(SensorPollerTest, LoopKeepsA20MillisecondScheduleWhateverTheCyclesTake)

@@ -16,6 +16,8 @@
 #include "TestState.h"
 #include "sensors/SensorPolling.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 // Sensor n of the eight-input box pressed: bit 7 + n of the inverted value.
 inline uint32_t EightInputValue(std::initializer_list<int> pressedSensors)
 {
@@ -65,9 +67,10 @@ protected:
     {
         source.value = EightInputValue(pressed);
         log.Clear();
-        poller.Cycle();
+        poller.Cycle(now += pollPeriodMicroseconds);
         return log.Events();
     }
+    int64_t now = 1'000'000;  // the virtual clock of Cycle, a poll period a call
 
     TestState state;
     EventLog log;

@@ -11,6 +11,8 @@
 #include "ui/Relayout.h"
 #include "ui/SensorRows.h"
 
+using namespace kontakta;
+
 namespace {
 
 constexpr uint8_t vkShift = 0x10, vkControl = 0x11, vkMenu = 0x12;
@@ -311,6 +313,7 @@ TEST(EditorChoices, FieldNumbersAreHeldToTheirRangeAndAFieldWithoutOneKeepsTheVa
     EXPECT_EQ(kontakta::KeyExtraEntry(true, kontakta::ModifierAlone::Alt), 4) << "a modifier alone has no WIN";
     EXPECT_FALSE(kontakta::KeyExtraOf(6).win || kontakta::KeyExtraOf(-1).win);
     EXPECT_EQ(kontakta::KeyActionText(u"TAB", true, kontakta::ModifierAlone::None), u"WIN+TAB");
+    EXPECT_EQ(kontakta::KeyActionText(u"STRG+ALT+TAB", true, kontakta::ModifierAlone::None), u"STRG+ALT+WIN+TAB");
     EXPECT_EQ(kontakta::KeyActionText(u"TAB", true, kontakta::ModifierAlone::Ctrl), u"STRG");
     EXPECT_EQ(kontakta::KeyActionText(u"", false, kontakta::ModifierAlone(9)), u"") << "no name past the list";
 }

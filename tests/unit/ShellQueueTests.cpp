@@ -7,6 +7,8 @@
 #include "sensors/RunFileAction.h"
 #include "sensors/ShellQueue.h"
 
+using namespace kontakta;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -2,6 +2,8 @@
 
 #include "texts/Texts.h"
 
+using namespace kontakta;
+
 namespace {
 
 TEST(Fill, ReplacesEachPlaceholderInOrder)

@@ -20,6 +20,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 using testsupport::TargetWindow;
 
 namespace {

@@ -2,6 +2,8 @@
 // reads racing re-opens; and a missing kit library.
 #include "PollingFixture.h"
 
+using namespace kontakta;
+
 namespace {
 
 TEST_F(PollingWithStandIn, LosingTheBoxStopsPollingAndLetsGoOfHeldKeysAndButtons)

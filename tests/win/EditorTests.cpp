@@ -28,6 +28,8 @@
 #include "win/Dialog.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 constexpr UINT runOnUiThread = WM_APP + 1;

@@ -9,6 +9,8 @@
 #include "TestSupport.h"
 #include "sensors/Win32Pointer.h"
 
+using namespace kontakta;
+
 using kontakta::PixelRect;
 using kontakta::Point;
 

@@ -25,6 +25,8 @@
 #include "sensors/Win32Actions.h"
 #include "win/Text.h"
 
+using namespace kontakta;  // the tests speak of the core by its plain names
+
 using testsupport::PumpUntil;
 using testsupport::TargetWindow;
 

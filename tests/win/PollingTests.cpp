@@ -3,6 +3,8 @@
 // the thread is doing.
 #include "PollingFixture.h"
 
+using namespace kontakta;
+
 namespace {
 
 
@@ -30,6 +32,28 @@ TEST_F(PollingWithStandIn, SensorsClickAndTypeIntoTheForegroundWindow)
     EXPECT_TRUE(TargetShows("LDOWN LUP KD 11 KD 10 KD 4B")) << target.Describe();
     Release(2);
     EXPECT_TRUE(TargetShows("LDOWN LUP KD 11 KD 10 KD 4B KU 11 KU 10 KU 4B")) << target.Describe();
+}
+
+TEST_F(PollingWithStandIn, LatchedLeftButtonPressesOnTheFirstSwitchPressAndReleasesOnTheSecond)
+{
+    Configure(1, Mouse(MouseActionKind::LeftPressRelease));
+    kontakta::ActionsSettings options;
+    options.sensors[0].latch = true;
+    state.options.Set(options);
+    state.startupPending = false;
+    Press(1);
+    EXPECT_TRUE(TargetShows("LDOWN")) << target.Describe();
+    Release(1);
+    testsupport::Pump(200);
+    EXPECT_EQ(target.Describe(), "LDOWN") << "the switch's release does nothing";
+    EXPECT_EQ(state.activity.LatchedSensors(), 1u);
+    EXPECT_LT(::GetAsyncKeyState(VK_LBUTTON), 0) << "the button is down";
+    Press(1);
+    EXPECT_TRUE(TargetShows("LDOWN LUP")) << target.Describe();
+    Release(1);
+    testsupport::Pump(200);
+    EXPECT_EQ(target.Describe(), "LDOWN LUP");
+    EXPECT_EQ(state.activity.LatchedSensors(), 0u);
 }
 
 TEST_F(PollingWithStandIn, SixInputBoxMapsItsInputsInReverse)

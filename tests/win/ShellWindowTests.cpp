@@ -14,6 +14,8 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
+using namespace kontakta;
+
 namespace {
 
 // A window that counts the WM_APP messages it gets.

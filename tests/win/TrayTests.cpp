@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/LatchIndicator.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
+
+using namespace kontakta;
 
 namespace {
 
@@ -61,6 +64,63 @@ TEST(TrayIcon, RefreshPutsBackAnIconThatWentMissing)
     RemoveTrayIcon(owner.window);
     RefreshTrayIcon(owner.window, TrayState::Unreadable);
     EXPECT_TRUE(IconPresent(owner.window));
+}
+
+TEST(TrayIcon, LatchedStateShowsItsIcon)
+{
+    OwnerWindow owner;
+    AddTrayIcon(owner.window);
+    RefreshTrayIcon(owner.window, TrayState::Latched, u"UMSCHALT, Links");
+    EXPECT_TRUE(IconPresent(owner.window));
+    EXPECT_NE(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KONTAKTA_LATCHED), IMAGE_ICON, 16, 16,
+                           LR_SHARED),
+              nullptr)
+        << "the latched icon is in the resources";
+}
+
+// Shown over the foreground window, the indicator takes neither the
+// foreground nor the focus, and a click on it reaches the window under it.
+TEST(LatchIndicator, ShowsWithoutTakingTheFocusAndLetsClicksThrough)
+{
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    LatchIndicator indicator;
+    indicator.Show(u"Eingerastet: Links\nKontakta pausiert");
+    const HWND window = indicator.Window();
+    ASSERT_NE(window, nullptr);
+    testsupport::Pump(200);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    const LONG_PTR styles = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    EXPECT_EQ(styles & LONG_PTR(LatchIndicator::extendedStyles), LONG_PTR(LatchIndicator::extendedStyles));
+    EXPECT_EQ(::GetForegroundWindow(), target.Handle()) << testsupport::ForegroundDescription();
+    EXPECT_EQ(::GetFocus(), target.Handle());
+    EXPECT_EQ(::SendMessageW(window, WM_MOUSEACTIVATE, WPARAM(target.Handle()), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+
+    // The target under the indicator, the indicator above it.
+    RECT shown{};
+    ::GetWindowRect(window, &shown);
+    ::SetWindowPos(target.Handle(), nullptr, shown.left - 60, shown.top - 20, 400, 200, SWP_NOACTIVATE | SWP_NOZORDER);
+    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    testsupport::Pump(100);
+    bool above = false;
+    for (HWND next = ::GetWindow(window, GW_HWNDNEXT); next; next = ::GetWindow(next, GW_HWNDNEXT))
+        if (next == target.Handle()) above = true;
+    ASSERT_TRUE(above) << "the indicator lies over the target";
+    const POINT middle{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2};
+    EXPECT_EQ(::WindowFromPoint(middle), target.Handle()) << "click-through";
+    ASSERT_TRUE(testsupport::MoveCursor(middle));
+    target.Clear();
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(::SendInput(2, click, sizeof(INPUT)), 2u);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return target.Describe() == "LDOWN LUP"; }, 3000)) << target.Describe();
+    EXPECT_EQ(::GetForegroundWindow(), target.Handle());
+
+    indicator.Show(u"");
+    EXPECT_FALSE(::IsWindowVisible(window)) << "nothing to show: hidden";
 }
 
 struct MenuSeen {

@@ -44,6 +44,7 @@ public:
     ~VirtualBox()
     {
         if (window) ::DestroyWindow(window);
+        if (placeholder) ::DestroyWindow(placeholder);
     }
     VirtualBox(const VirtualBox&) = delete;
     VirtualBox& operator=(const VirtualBox&) = delete;
@@ -80,6 +81,8 @@ private:
     HINSTANCE instance;
     Control& control;
     HWND window = nullptr;
+    // A topmost window that is never shown; see KeepOnTop.
+    HWND placeholder = nullptr;
     HWND inputs[inputCount] = {};
     HWND latches[inputCount] = {};
     HWND plugged = nullptr;
@@ -131,6 +134,12 @@ bool VirtualBox::Create()
     window = ::CreateWindowExW(exStyle, windowClass, windowTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                                nullptr, nullptr, instance, this);
     if (!window) return false;
+    if (underWine) {
+        // Never shown and with no procedure of ours: it only takes a place
+        // in the window order (see KeepOnTop).
+        placeholder = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP,
+                                        0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
+    }
 
     CreateFonts();
     const SIZE client = Layout();
@@ -514,13 +523,19 @@ void VirtualBox::ReleaseWindowHolds(int fromIndex)
 
 // Wine's virtual desktop can draw a window that comes to the front over a
 // topmost window although the window order says otherwise, a little after it
-// became the foreground window or when it is clicked. Taking this window out
-// of the topmost band and putting it back makes Wine stack it on top again.
+// became the foreground window or when it is clicked. A real change of the
+// window order makes Wine stack this window on top again; asking for the top
+// of the topmost band while it is already there changes nothing and is
+// skipped. So the placeholder, a topmost window that is never shown, goes to
+// the top of the band first and this window then goes above it.
+// This window never leaves the topmost band meanwhile: another process that
+// looks at its style (WS_EX_TOPMOST) at any moment sees it topmost, which a
+// HWND_NOTOPMOST/HWND_TOPMOST pair would not let it.
 // Windows keeps topmost windows on top by itself, so this runs only under
 // Wine: soon after the foreground changed, and once a second.
 void VirtualBox::KeepOnTop()
 {
-    if (!underWine) return;
+    if (!underWine || !placeholder) return;
     const HWND foreground = ::GetForegroundWindow();
     if (foreground != lastForeground) {
         lastForeground = foreground;
@@ -534,7 +549,7 @@ void VirtualBox::KeepOnTop()
     if (!soonAfterChange && ticksSinceRaise < ticksPerSecond) return;
     ticksSinceRaise = 0;
     constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-    ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    ::SetWindowPos(placeholder, HWND_TOPMOST, 0, 0, 0, 0, flags);
     ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
 }
 

@@ -1,0 +1,201 @@
+// The later actions as a user tries them: a held direction sensor moves the
+// pointer by about what its speeds say, a wheel sensor scrolls the window
+// under the pointer, and a sensor of its own pauses and resumes Kontakta
+// while every other sensor stays silent in between.
+#include <cstring>
+
+#include "ScenarioSupport.h"
+#include "sensors/ActionOptions.h"
+#include "settings/ActionsRecord.h"
+#include "settings/SettingsExtension.h"
+
+namespace e2e {
+namespace {
+
+using kontakta::Group;
+
+// The settings file of an installed Kontakta with `live` records (the first
+// four bytes: no press sound) and `options` beyond them, as the program
+// stores them: the block with the stored copies, the filters' record, the
+// actions record.
+std::string FileWith(const SensorActions& live, const kontakta::ActionsSettings& options)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, 0, 0);
+    for (int sensor = 0; sensor < sensorCount; ++sensor) {
+        const SensorAction stored = kontakta::StoredBlockRecord(live[size_t(sensor)], options.sensors[size_t(sensor)]);
+        std::memcpy(file.data() + RecordOffset(sensor + 1), &stored, sizeof stored);
+    }
+    for (const std::vector<uint8_t>& record :
+         {kontakta::EncodeSettingsExtension({}), kontakta::EncodeActionsRecord(options, live)})
+        file.append(record.begin(), record.end());
+    return file;
+}
+
+struct Later {
+    int sensor;
+    Group group;
+    int32_t action;
+};
+
+std::string FileWith(std::initializer_list<Later> sensors, kontakta::PointerSpeeds speeds = {})
+{
+    SensorActions live = DefaultSensorActions();
+    kontakta::ActionsSettings options;
+    options.pointer = speeds;
+    for (const Later& later : sensors) {
+        live[size_t(later.sensor - 1)].enabled = 1;
+        options.sensors[size_t(later.sensor - 1)].group = int32_t(later.group);
+        options.sensors[size_t(later.sensor - 1)].action = later.action;
+    }
+    return FileWith(live, options);
+}
+
+TEST_F(Scenario, ADirectionSensorHeldMovesThePointerByAboutWhatItsSpeedsSay)
+{
+    // 100 px/s from the start, no acceleration: the tap time is 100 ms, then
+    // the pointer moves on by itself.
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0",
+                                          .settingsFile = FileWith({{1, Group::MovePointer, 3 /* nach rechts */}},
+                                                                   {100, 100, 0})}));
+    ASSERT_TRUE(testsupport::MoveCursor({300, 300}));
+    Touch(1, 60);
+    testsupport::Pump(200);
+    POINT tapped{};
+    ::GetCursorPos(&tapped);
+    EXPECT_EQ(tapped.x, 301) << "a short press moves one pixel, for fine positioning";
+    EXPECT_EQ(tapped.y, 300);
+
+    Touch(1, 1100);
+    testsupport::Pump(200);
+    POINT held{};
+    ::GetCursorPos(&held);
+    // About 100 px in the second after the tap time; wide margins for a
+    // shared machine's poll.
+    EXPECT_GE(held.x - tapped.x, 50);
+    EXPECT_LE(held.x - tapped.x, 160);
+    EXPECT_EQ(held.y, 300) << "straight to the right";
+}
+
+TEST_F(Scenario, AWheelSensorScrollsTheWindowUnderThePointerAndRepeatsWhileHeld)
+{
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0",
+                                          .settingsFile = FileWith({{2, Group::Wheel, 1 /* nach unten */}})}));
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    Touch(2, 60);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "WHEEL -120"; }, 2000)) << target.Describe();
+    target.Clear();
+    // Held past the keyboard delay (500 ms in the tests' prefix), it turns on
+    // at 10 notches a second.
+    Touch(2, 1300);
+    testsupport::Pump(200);
+    const size_t notches = target.Received().size();
+    EXPECT_GE(notches, 4u) << target.Describe();
+    EXPECT_LE(notches, 16u) << target.Describe();
+}
+
+TEST_F(Scenario, AControlSensorPausesAndResumesWhileEveryOtherSensorStaysSilent)
+{
+    SensorActions live = DefaultSensorActions();
+    live[0].enabled = 1;  // sensor 1: "Sensoren pausieren / fortsetzen"
+    live[1].enabled = 1;  // sensor 2: "Links Drücken/Loslassen"
+    kontakta::ActionsSettings options;
+    options.sensors[0].group = int32_t(Group::Control);
+    options.sensors[0].action = int32_t(kontakta::ControlAction::PauseOrResume);
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0", .settingsFile = FileWith(live, options)}));
+    testsupport::TargetWindow target;
+    ASSERT_TRUE(target.Activate());
+    StartAfresh(target);
+
+    Touch(1, 100);
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(L"KORVA Kontakta - pausiert"); }, 2000));
+    Touch(2, 100);
+    Touch(2, 100);
+    testsupport::Pump(300);
+    EXPECT_EQ(target.Describe(), "") << "paused: the other sensor does nothing";
+
+    Touch(1, 100);
+    EXPECT_TRUE(WaitFor([] { return TrayTipShown(readableTip); }, 2000)) << "the pause's own sensor resumes";
+    Touch(2, 100);
+    EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000)) << target.Describe();
+}
+
+// A window that takes the mouse when its left button goes down, as a list or
+// a drawing program does for a drag, and notes where the drag went.
+class DragTarget {
+public:
+    DragTarget()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &Procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KontaktaDragTarget";
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        ::RegisterClassW(&windowClass);
+        window = ::CreateWindowExW(0, windowClass.lpszClassName, L"Ziehen", WS_POPUP | WS_VISIBLE, 100, 200, 600, 200,
+                                   nullptr, nullptr, windowClass.hInstance, this);
+    }
+    ~DragTarget() { ::DestroyWindow(window); }
+    HWND window = nullptr;
+    POINT down{-1, -1}, up{-1, -1};  // client coordinates
+    int movesWhileDown = 0;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE)
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<DragTarget*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (self) switch (message) {
+            case WM_LBUTTONDOWN:
+                self->down = at;
+                ::SetCapture(hwnd);
+                return 0;
+            case WM_MOUSEMOVE:
+                if (wParam & MK_LBUTTON) ++self->movesWhileDown;
+                return 0;
+            case WM_LBUTTONUP:
+                self->up = at;
+                ::ReleaseCapture();
+                return 0;
+            }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+};
+
+TEST_F(Scenario, ALatchedButtonAndADirectionSensorDragFromOnePlaceToAnother)
+{
+    SensorActions live = DefaultSensorActions();  // sensor 1: "Links Drücken/Loslassen"
+    live[1].enabled = 1;
+    kontakta::ActionsSettings options;
+    options.pointer = {200, 200, 0};
+    options.sensors[0].latch = true;
+    options.sensors[1].group = int32_t(Group::MovePointer);
+    options.sensors[1].action = int32_t(kontakta::PointerDirection::Right);
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0", .settingsFile = FileWith(live, options)}));
+    DragTarget target;
+    ::SetForegroundWindow(target.window);
+    ASSERT_TRUE(testsupport::MoveCursor({200, 300}));
+
+    Touch(1, 100);  // latches: the button goes down and stays down
+    ASSERT_TRUE(WaitFor([&] { return target.down.x == 100; }, 2000)) << target.down.x;
+    Touch(2, 1050);  // about 200 px to the right
+    testsupport::Pump(200);
+    EXPECT_EQ(target.up.x, -1) << "the switch's releases do not let go";
+    Touch(1, 100);  // the second press drops
+    ASSERT_TRUE(WaitFor([&] { return target.up.x != -1; }, 2000));
+    EXPECT_GE(target.up.x - target.down.x, 120);
+    EXPECT_LE(target.up.x - target.down.x, 300);
+    EXPECT_EQ(target.up.y, target.down.y);
+    EXPECT_GE(target.movesWhileDown, 10) << "Windows and the window see a drag, not a jump";
+}
+
+}  // namespace
+}  // namespace e2e
