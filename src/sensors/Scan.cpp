@@ -111,7 +111,7 @@ int32_t Scan::LinePosition(uint64_t elapsed) const
     // The line passes `full` pixels in the sweep time (`slowdown` times
     // that in a refinement), and wraps to the near edge of its extent.
     const uint64_t travelled = elapsed * uint64_t(sweep.full) / (SweepMicroseconds() * uint64_t(sweep.slowdown));
-    return sweep.near + int32_t(travelled % uint64_t(sweep.extent));
+    return sweep.start + int32_t(travelled % uint64_t(sweep.extent));
 }
 
 int32_t Scan::LitItem(uint64_t elapsed) const

@@ -167,9 +167,9 @@ private:
     enum class Phase { Idle, Vertical, Horizontal, Menu };
 
     // The moving part of a phase: a line sweeping `extent` pixels from
-    // `near`, at the full speed or a quarter of it, or the menu.
+    // `start`, at the full speed or a quarter of it.
     struct Sweep {
-        int32_t near = 0;
+        int32_t start = 0;       // the near edge (not "near": a macro of windows.h)
         int32_t extent = 1;     // the pixels it passes (the band, or the whole desktop)
         int32_t full = 1;       // the desktop's extent on that axis: sets the speed
         int32_t slowdown = 1;   // 1, or fineSlowdown for the refinement
