@@ -45,8 +45,10 @@ constexpr int32_t wheelDirectionCount = 4;
 enum class ControlAction : int32_t {
     PauseOrResume = 0,  // "Sensoren pausieren / fortsetzen"
     ReleaseAll = 1,     // "Alle Tasten loslassen"
+    ScanScreen = 2,     // "Bildschirm abtasten" (sensors/Scan.h)
+    ScanStep = 3,       // "Abtasten: weiter": the step sensor of a step scan
 };
-constexpr int32_t controlActionCount = 2;
+constexpr int32_t controlActionCount = 4;
 
 // A modifier as a key action of its own (a sticky modifier when latched).
 enum class ModifierAlone : int32_t {

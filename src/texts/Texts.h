@@ -126,6 +126,19 @@ constexpr const char16_t* modifierWin = u"WIN";
 constexpr const char16_t* winPrefix = u"WIN+";
 // "KORVA Kontakta - eingerastet: UMSCHALT, Links"
 std::u16string LatchedTip(const std::u16string& held);
+// The scan's two control actions and the items of its menu.
+constexpr const char16_t* scanScreen = u"Bildschirm abtasten";
+constexpr const char16_t* scanStep = u"Abtasten: weiter";
+constexpr const char16_t* scanDrop = u"Ablegen";
+constexpr const char16_t* scanLeftClick = u"Linksklick";
+constexpr const char16_t* scanDoubleClick = u"Doppelklick";
+constexpr const char16_t* scanRightClick = u"Rechtsklick";
+constexpr const char16_t* scanDrag = u"Ziehen";
+constexpr const char16_t* scanWheelUp = u"Mausrad auf";
+constexpr const char16_t* scanWheelDown = u"Mausrad ab";
+constexpr const char16_t* scanCancel = u"Abbrechen";
+// The refinement's checkbox on the panel of "Bildschirm abtasten".
+constexpr const char16_t* scanRefine = u"Fein nachführen";
 // The indicator's lines: "Eingerastet: UMSCHALT, Links" and "Kontakta pausiert".
 std::u16string IndicatorLatched(const std::u16string& held);
 constexpr const char16_t* indicatorPaused = u"Kontakta pausiert";
