@@ -36,6 +36,7 @@
 #include "sensors/KitLibrary.h"
 #include "sensors/Win32Actions.h"
 #include "sensors/Win32Pointer.h"
+#include "win/Handle.h"
 
 using namespace kontakta;
 
@@ -265,7 +266,9 @@ int wmain(int argc, wchar_t** argv)
     const double readsPerSecond = (control->reads - readsBefore) / (2.0 * seconds + 0.4);
 
     WaitOnly waitOnly;
-    const HANDLE waiter = reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, WaitOnly::Run, &waitOnly, 0, nullptr));
+    const win::Handle waiterThread(
+        reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, WaitOnly::Run, &waitOnly, 0, nullptr)));
+    const HANDLE waiter = waiterThread.Get();
     const double floorStart = ThreadCpuMilliseconds(waiter);
     const double floorWallStart = testsupport::NowMilliseconds();
     testsupport::Pump(static_cast<DWORD>(seconds) * 1000);
@@ -273,7 +276,6 @@ int wmain(int argc, wchar_t** argv)
                             (testsupport::NowMilliseconds() - floorWallStart);
     ::SetEvent(waitOnly.stop);
     ::WaitForSingleObject(waiter, INFINITE);
-    ::CloseHandle(waiter);
 
     // The pointer: sensor 2 held for 2.5 s from the left of the desktop.
     testsupport::MoveCursor({20, 300});

@@ -13,6 +13,9 @@
 #define IDD_KEY_PANEL 163
 #define IDD_RUNFILE_PANEL 164
 #define IDD_SETUP_TEST 165
+#define IDD_POINTER_PANEL 166
+#define IDD_WHEEL_PANEL 167
+#define IDD_CONTROL_PANEL 168
 
 // Icons and bitmaps
 #define IDI_KONTAKTA 128
@@ -64,6 +67,24 @@
 #define IDC_KEY_FIELD 1048
 #define IDC_REPEAT_CHECK 1052
 #define IDC_KEY_CODE_BUTTON 1055
+// The later panels and the new controls of the mouse and key panels: each id
+// is used in one panel only, so a control names its panel.
+#define IDC_MOUSE_LATCH 1301
+#define IDC_KEY_LATCH 1302
+#define IDC_MODIFIER_COMBO 1304
+#define IDC_DIRECTION_COMBO 1310
+#define IDC_START_SPEED 1311
+#define IDC_START_SPEED_SPIN 1312
+#define IDC_TOP_SPEED 1313
+#define IDC_TOP_SPEED_SPIN 1314
+#define IDC_ACCELERATION 1315
+#define IDC_ACCELERATION_SPIN 1316
+#define IDC_WHEEL_COMBO 1320
+#define IDC_WHEEL_DELAY 1321
+#define IDC_WHEEL_DELAY_SPIN 1322
+#define IDC_WHEEL_RATE 1323
+#define IDC_WHEEL_RATE_SPIN 1324
+#define IDC_CONTROL_COMBO 1330
 
 // Commands
 #define ID_SETTINGS 40001

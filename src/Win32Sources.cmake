@@ -66,6 +66,7 @@ add_library(kontakta_app_win STATIC
     app/AppMessages.cpp
     app/TrayIcon.cpp
     app/LatchIndicator.cpp
+    app/ScanOverlay.cpp
 )
 target_link_libraries(kontakta_app_win PUBLIC kontakta_app_core kontakta_settings_win shell32 winmm)
 

@@ -6,7 +6,10 @@
 // the block holds its group, see settings/ActionsRecord.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "texts/Texts.h"
 
 namespace kontakta {
 
@@ -41,12 +44,21 @@ enum class WheelDirection : int32_t {
     Right = 3,
 };
 constexpr int32_t wheelDirectionCount = 4;
+static_assert(sizeof(texts::pointerDirectionNames) / sizeof(*texts::pointerDirectionNames) == size_t(pointerDirectionCount));
+static_assert(sizeof(texts::wheelDirectionNames) / sizeof(*texts::wheelDirectionNames) == size_t(wheelDirectionCount));
 
 enum class ControlAction : int32_t {
     PauseOrResume = 0,  // "Sensoren pausieren / fortsetzen"
     ReleaseAll = 1,     // "Alle Tasten loslassen"
+    ScanScreen = 2,     // "Bildschirm abtasten" (sensors/Scan.h)
+    ScanStep = 3,       // "Abtasten: weiter": the step sensor of a step scan
 };
+// The actions a sensor may have: the scan's two join them once the polling
+// runs the scan; until then a file that names them means no action, and
+// the editor does not offer them.
 constexpr int32_t controlActionCount = 2;
+static_assert(sizeof(texts::controlActionNames) / sizeof(*texts::controlActionNames) >= size_t(controlActionCount),
+              "every action a sensor may have has a name");
 
 // A modifier as a key action of its own (a sticky modifier when latched).
 enum class ModifierAlone : int32_t {

@@ -72,6 +72,7 @@ public:
     // The bounding box of all monitors: the virtual desktop.
     PixelRect Bounds() const { return bounds; }
     bool Empty() const { return monitors.empty(); }
+    const std::vector<PixelRect>& Monitors() const { return monitors; }
 
     // Where a pointer at `from` that moves towards `to` ends up. On a monitor,
     // `to` itself. At an edge with no monitor beyond, the pointer slides

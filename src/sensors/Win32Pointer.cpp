@@ -23,27 +23,6 @@ SetContextFunction SetThreadContext()
     return function;
 }
 
-// Per-monitor aware (version 2) while it lives, and the thread's old
-// awareness again after. "SetThreadDpiAwarenessContext returns the old
-// DPI_AWARENESS_CONTEXT for the thread", or null when the context was not
-// taken; then the thread stays as it was.
-class PhysicalPixels {
-public:
-    PhysicalPixels()
-    {
-        if (const SetContextFunction set = SetThreadContext()) previous = set(perMonitorAwareV2);
-    }
-    ~PhysicalPixels()
-    {
-        if (previous) SetThreadContext()(previous);
-    }
-    PhysicalPixels(const PhysicalPixels&) = delete;
-    PhysicalPixels& operator=(const PhysicalPixels&) = delete;
-
-private:
-    HANDLE previous = nullptr;
-};
-
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter)
 {
     MONITORINFO info{};
@@ -68,6 +47,19 @@ bool SendMouse(DWORD flags, LONG dx, LONG dy, DWORD data)
 }
 
 }  // namespace
+
+// "SetThreadDpiAwarenessContext returns the old DPI_AWARENESS_CONTEXT for
+// the thread", or null when the context was not taken; then the thread stays
+// as it was.
+PhysicalPixels::PhysicalPixels()
+{
+    if (const SetContextFunction set = SetThreadContext()) previous = set(perMonitorAwareV2);
+}
+
+PhysicalPixels::~PhysicalPixels()
+{
+    if (previous) SetThreadContext()(static_cast<HANDLE>(previous));
+}
 
 kontakta::Desktop Win32Pointer::ReadDesktop()
 {

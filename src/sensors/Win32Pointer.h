@@ -8,6 +8,21 @@
 
 #include "sensors/PointerServices.h"
 
+// The calling thread per-monitor DPI aware (version 2) while it lives, and
+// its old awareness again after: windows created and placed meanwhile take
+// physical pixels (the scan's overlay does so). Windows before 10, version
+// 1607, have no awareness of a thread; there the process's stays.
+class PhysicalPixels {
+public:
+    PhysicalPixels();
+    ~PhysicalPixels();
+    PhysicalPixels(const PhysicalPixels&) = delete;
+    PhysicalPixels& operator=(const PhysicalPixels&) = delete;
+
+private:
+    void* previous = nullptr;  // the thread's DPI_AWARENESS_CONTEXT before
+};
+
 class Win32Pointer : public kontakta::PointerDevice {
 public:
     kontakta::Desktop ReadDesktop() override;

@@ -65,6 +65,23 @@ SensorAction StoredBlockRecord(SensorAction record, const SensorExtras& extras)
     return record;
 }
 
+SensorActions BlockRecords(const SettingsBlock& block)
+{
+    SensorActions records;
+    std::memcpy(records.data(), block.data() + 4, sizeof records);
+    return records;
+}
+
+SettingsBlock StoredSettingsBlock(const SettingsBlock& live, const ActionsSettings& settings)
+{
+    SensorActions records = BlockRecords(live);
+    for (size_t sensor = 0; sensor < records.size(); ++sensor)
+        records[sensor] = StoredBlockRecord(records[sensor], settings.sensors[sensor]);
+    SettingsBlock stored = live;
+    std::memcpy(stored.data() + 4, records.data(), sizeof records);
+    return stored;
+}
+
 std::vector<uint8_t> EncodeActionsRecord(const ActionsSettings& raw, const SensorActions& live)
 {
     if (raw == ActionsSettings{}) return {};

@@ -63,6 +63,14 @@ bool NeedsRecord(const SensorExtras& extras);
 // the record, its group and mouse action held to the block's ranges.
 SensorAction StoredBlockRecord(SensorAction record, const SensorExtras& extras);
 
+// The block a file stores for the block `live` (the settings in memory):
+// every record as StoredBlockRecord gives it with its sensor's extras, the
+// rest byte for byte.
+SettingsBlock StoredSettingsBlock(const SettingsBlock& live, const ActionsSettings& settings);
+
+// The records of a block, sensor 1 first.
+SensorActions BlockRecords(const SettingsBlock& block);
+
 // The record for `settings`, with the live records `live` (their on/off and
 // the checksums of their stored block records). Empty when every option has
 // its default, so a file without later options stays as an older Kontakta

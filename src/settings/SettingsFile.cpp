@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "sensors/SensorActivity.h"
+#include "settings/ActionsRecord.h"
 #include "settings/StartupValues.h"
 #include "texts/Texts.h"
 
@@ -27,11 +28,13 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
     if (storage.ReadStart(path, settingsBlockSize + maxExtensionRead, bytes) != SettingsStorage::ReadResult::Read)
         return false;
     OverlaySettings(bytes.data(), std::min(bytes.size(), settingsBlockSize));
+    const uint8_t* tail = bytes.size() > settingsBlockSize ? bytes.data() + settingsBlockSize : nullptr;
+    const size_t tailLength = tail ? bytes.size() - settingsBlockSize : 0;
     const std::optional<SettingsExtension> extension =
-        bytes.size() > settingsBlockSize
-            ? DecodeSettingsExtension(bytes.data() + settingsBlockSize, bytes.size() - settingsBlockSize)
-            : std::nullopt;
+        tail ? DecodeSettingsExtension(tail, tailLength) : std::nullopt;
     sensorFilters.SetAll(extension ? extension->filters : SettingsExtension{}.filters);
+    // The later options of an earlier file never stay.
+    actionOptions.Set({});
 
     if (settingsVersion != currentSettingsVersion) {
         messages.ShowMessage(VersionMessage(settingsVersion));
@@ -39,26 +42,21 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
     }
     settingsVersion = currentSettingsVersion;
     ValidateSettings();
+    // The record was written with the block's records after their range
+    // check, so it is applied to them after it.
+    SensorActions records = sensorActions.GetAll();
+    const ActionsSettings options =
+        ApplyActionsRecord(tail ? DecodeActionsRecordInTail(tail, tailLength) : std::nullopt, records);
+    sensorActions.SetAll(records);
+    actionOptions.Set(options);
     return true;
 }
 
-std::vector<uint8_t> SettingsFileContent(const SettingsBlock& block, const std::vector<uint8_t>& oldFile,
-                                         const SettingsExtension& extension)
+std::vector<uint8_t> SettingsFileContent(const SettingsBlock& live, const std::vector<uint8_t>& oldFile,
+                                         const SettingsExtension& extension, const ActionsSettings& options)
 {
-    std::vector<uint8_t> content(block.begin(), block.end());
-    const uint8_t* tail = oldFile.size() > block.size() ? oldFile.data() + block.size() : nullptr;
-    const size_t tailLength = tail ? oldFile.size() - block.size() : 0;
-    const bool allDefaults = extension.filters == SettingsExtension{}.filters;
-    if (!MayWriteSettingsExtension(tail, tailLength) || (tailLength == 0 && allDefaults)) {
-        if (tail) content.insert(content.end(), tail, tail + tailLength);
-        return content;
-    }
-    const std::vector<uint8_t> encoded = EncodeSettingsExtension(extension);
-    content.insert(content.end(), encoded.begin(), encoded.end());
-    // Whatever followed the old extension stays after the new one.
-    const size_t replaced = std::min(tailLength, ExtensionExtent(tail, tailLength));
-    if (tail) content.insert(content.end(), tail + replaced, tail + tailLength);
-    return content;
+    return SettingsFileContentWithActions(StoredSettingsBlock(live, options), oldFile, extension,
+                                          EncodeActionsRecord(options, BlockRecords(live)));
 }
 
 SaveResult SaveSettingsFile(SettingsStorage& storage)
@@ -77,7 +75,8 @@ SaveResult SaveSettingsFile(SettingsStorage& storage)
     }
     SettingsExtension extension;
     extension.filters = sensorFilters.GetAll();
-    const std::vector<uint8_t> content = SettingsFileContent(SerializeSettings(), oldFile, extension);
+    const std::vector<uint8_t> content =
+        SettingsFileContent(SerializeSettings(), oldFile, extension, actionOptions.Get());
     return storage.WriteWhole(path, content, false) ? SaveResult::Saved : SaveResult::NotReplaced;
 }
 

@@ -1,7 +1,8 @@
 // The settings file "settings.dat": the settings block (settings/
-// SettingsBlock.h) stored byte for byte, then the extension. Loading (with the
-// optional copy of the installed default file first), the version check, and
-// saving, which replaces the whole file in one step.
+// SettingsBlock.h), then the filters' extension and the actions record
+// (settings/ActionsRecord.h). Loading (with the optional copy of the
+// installed default file first), the version check, and saving, which
+// replaces the whole file in one step.
 //
 // The file system and the message box come through seams, so the exact
 // semantics are tested natively against files built byte by byte.
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "sensors/ActionOptions.h"
 #include "settings/SettingsBlock.h"
 #include "settings/SettingsExtension.h"
 
@@ -57,19 +59,25 @@ std::u16string VersionMessage(int32_t version);
 // Loads the user's settings file into memory: with UpdateCode 1 the installed
 // default file is copied over it first. A file shorter than the block
 // replaces only its start. Past the block an extension with the timing
-// filters may follow (settings/SettingsExtension.h); without a readable one
-// the filters are off. A version other than 2 shows the version message.
-// True when the file was read and accepted.
+// filters may follow (settings/SettingsExtension.h), then the actions record
+// (settings/ActionsRecord.h), which gives `actionOptions` and may switch on a
+// sensor that the block holds off; without a readable one the filters are
+// off and the later options have their defaults, and the block loads as it
+// stands. A version other than 2 shows the version message. True when the
+// file was read and accepted.
 bool LoadSettings(SettingsStorage& storage, MessageSink& messages);
 
-// The content a save gives a settings file that held `oldFile`: the block,
-// then the old file's tail byte for byte, except that the extension with
-// `extension` takes the place of the one the tail starts with, or is put
-// after a block without a tail. It is written only where it may be (see
-// MayWriteSettingsExtension), and not at all while every option has its
-// default and the file has none, so such a file keeps its 5032 bytes.
-std::vector<uint8_t> SettingsFileContent(const SettingsBlock& block, const std::vector<uint8_t>& oldFile,
-                                         const SettingsExtension& extension = {});
+// The content a save gives a settings file that held `oldFile`, for the
+// settings in memory: `live` (their block), the filters `extension` and the
+// later options `options`. The block holds the records as an older Kontakta
+// may read them (StoredSettingsBlock), then follow the filters' extension and
+// the actions record, in place of the old ones (SettingsFileContentWithActions):
+// each is written only where it may be, a tail that is not ours is kept byte
+// for byte, and while every option has its default and the file has no tail,
+// the file keeps its 5032 bytes.
+std::vector<uint8_t> SettingsFileContent(const SettingsBlock& live, const std::vector<uint8_t>& oldFile,
+                                         const SettingsExtension& extension = {},
+                                         const kontakta::ActionsSettings& options = {});
 
 // Saving replaces the user's existing settings file with the block and the
 // old file's tail; it never creates the file.

@@ -35,6 +35,24 @@ constexpr const char16_t* mouseActionNames[7] = {
     u"Mitte drücken/loslassen", u"Rechts Klick", u"Rechts drücken/loslassen",
 };
 
+// The groups after those three, in the order of their values (3 to 5), and
+// the actions they offer, in the order of the editor's lists.
+constexpr const char16_t* laterGroupNames[3] = {u"Mauszeiger bewegen", u"Mausrad", u"Kontakta steuern"};
+constexpr const char16_t* pointerDirectionNames[8] = {
+    u"nach oben",       u"nach unten",       u"nach links",       u"nach rechts",
+    u"nach links oben", u"nach rechts oben", u"nach links unten", u"nach rechts unten",
+};
+constexpr const char16_t* wheelDirectionNames[4] = {u"nach oben", u"nach unten", u"nach links", u"nach rechts"};
+constexpr const char16_t* controlActionNames[2] = {u"Sensoren pausieren / fortsetzen", u"Alle Tasten loslassen"};
+// A modifier alone as a key action, by its value (0: none, the key).
+constexpr const char16_t* modifierAloneNames[5] = {u"", u"UMSCHALT", u"STRG", u"ALT", u"WIN"};
+// The key panel's list of what goes with the key: nothing, the WIN key, or
+// a modifier alone instead of the key (in the order of ModifierAlone).
+constexpr const char16_t* keyExtraNames[6] = {u"nur Taste", u"WIN+Taste", u"nur UMSCHALT",
+                                              u"nur STRG",  u"nur ALT",   u"nur WIN"};
+// What a latched action's row adds.
+constexpr const char16_t* latchedSuffix = u" (eingerastet)";
+
 // "'%s' konnte nicht geöffnet werden!": a target the shell refused.
 std::u16string OpenFailure(const std::u16string& path);
 // A sensor's mouse or key action that goes to a window of a program with
@@ -108,6 +126,19 @@ constexpr const char16_t* modifierWin = u"WIN";
 constexpr const char16_t* winPrefix = u"WIN+";
 // "KORVA Kontakta - eingerastet: UMSCHALT, Links"
 std::u16string LatchedTip(const std::u16string& held);
+// The scan's two control actions and the items of its menu.
+constexpr const char16_t* scanScreen = u"Bildschirm abtasten";
+constexpr const char16_t* scanStep = u"Abtasten: weiter";
+constexpr const char16_t* scanDrop = u"Ablegen";
+constexpr const char16_t* scanLeftClick = u"Linksklick";
+constexpr const char16_t* scanDoubleClick = u"Doppelklick";
+constexpr const char16_t* scanRightClick = u"Rechtsklick";
+constexpr const char16_t* scanDrag = u"Ziehen";
+constexpr const char16_t* scanWheelUp = u"Mausrad auf";
+constexpr const char16_t* scanWheelDown = u"Mausrad ab";
+constexpr const char16_t* scanCancel = u"Abbrechen";
+// The refinement's checkbox on the panel of "Bildschirm abtasten".
+constexpr const char16_t* scanRefine = u"Fein nachführen";
 // The indicator's lines: "Eingerastet: UMSCHALT, Links" and "Kontakta pausiert".
 std::u16string IndicatorLatched(const std::u16string& held);
 constexpr const char16_t* indicatorPaused = u"Kontakta pausiert";

@@ -1,9 +1,11 @@
 #include "ui/CEditAction.h"
 
+#include <algorithm>
 #include <string>
 
 #include "res/resource.h"
 #include "texts/Texts.h"
+#include "ui/EditorChoices.h"
 #include "ui/KeyCapture.h"
 #include "win/Text.h"
 
@@ -19,10 +21,17 @@ CEditAction::~CEditAction()
     if (currentEditor == this) currentEditor = nullptr;
 }
 
-void CEditAction::SetSensor(int number, const SensorAction& record)
+namespace {
+constexpr int panelCount = kontakta::groupCount;
+}  // namespace
+
+void CEditAction::SetSensor(int number, const SensorAction& record) { SetSensor(number, record, actionOptions.Get()); }
+
+void CEditAction::SetSensor(int number, const SensorAction& record, const kontakta::ActionsSettings& settings)
 {
-    sensorNumber = number;
+    sensorNumber = std::clamp(number, 1, sensorCount);
     workingCopy = record;
+    options = settings;
 }
 
 BOOL CEditAction::OnInitDialog()
@@ -30,21 +39,24 @@ BOOL CEditAction::OnInitDialog()
     // The panels fill themselves from the working copy through this while
     // they are created.
     currentEditor = this;
-    mousePanel.Create(hwnd);
-    keyPanel.Create(hwnd);
-    runFilePanel.Create(hwnd);
+    for (int group = 0; group < panelCount; ++group) Panel(group)->Create(hwnd);
 
     const HWND frame = Item(IDC_PANEL_FRAME);
     ::GetWindowRect(frame, &panelRect);
     ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&panelRect), 2);
-    for (win::Dialog* panel : {Panel(0), Panel(1), Panel(2)}) PlacePanel(*panel, 0);
+    // Placed in reverse, so that each one goes right after the group field
+    // and the panels stand in the order of their groups in the tab order.
+    for (int group = panelCount - 1; group >= 0; --group) PlacePanel(*Panel(group), 0);
 
     ::SetWindowTextW(hwnd, win::Wide(texts::EditorCaption(sensorNumber)).c_str());
     const HWND combo = Item(IDC_GROUP_COMBO);
+    // The block's three groups in their order, then the later ones: entry i is group i.
     for (const char16_t* name : texts::actionGroupNames)
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::Wide(name).c_str()));
-    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(workingCopy.actionGroup), 0);
-    shownGroup = workingCopy.actionGroup;
+    for (const char16_t* name : texts::laterGroupNames)
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::Wide(name).c_str()));
+    shownGroup = kontakta::EffectiveGroup(workingCopy, Extras());
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(shownGroup), 0);
     // The panel of the group, and with it the focus, comes when the dialog
     // is shown (OnShowWindow).
     return TRUE;
@@ -88,6 +100,12 @@ win::Dialog* CEditAction::Panel(int group)
         return &keyPanel;
     case int(ActionGroup::RunFile):
         return &runFilePanel;
+    case int(kontakta::Group::MovePointer):
+        return &pointerPanel;
+    case int(kontakta::Group::Wheel):
+        return &wheelPanel;
+    case int(kontakta::Group::Control):
+        return &controlPanel;
     default:
         return nullptr;
     }
@@ -105,7 +123,7 @@ void CEditAction::PlacePanel(win::Dialog& panel, UINT flags)
 void CEditAction::ShowGroupPanel()
 {
     const int selected = static_cast<int>(::SendMessageW(Item(IDC_GROUP_COMBO), CB_GETCURSEL, 0, 0));
-    for (win::Dialog* panel : {Panel(0), Panel(1), Panel(2)}) ::ShowWindow(panel->GetSafeHwnd(), SW_HIDE);
+    for (int group = 0; group < panelCount; ++group) ::ShowWindow(Panel(group)->GetSafeHwnd(), SW_HIDE);
     win::Dialog* chosen = Panel(selected);
     if (!chosen || !chosen->GetSafeHwnd()) return;  // no selection: all stay hidden
     PlacePanel(*chosen, SWP_SHOWWINDOW);
@@ -135,7 +153,10 @@ bool CEditAction::CollectPanels()
 {
     SensorAction record = workingCopy;
     record.enabled = 1;
-    record.actionGroup = ChosenGroup();
+    const int group = ChosenGroup();
+    // A later group leaves the record's own group as it was: the block holds
+    // only its three, and the extras name the later one.
+    if (group < kontakta::blockGroupCount) record.actionGroup = group;
     const std::u16string path = runFilePanel.PathText();
     if (path.size() < pathLength) {
         CopyToField(record.path, pathLength, path);  // literally, never past the field
@@ -154,23 +175,50 @@ bool CEditAction::CollectPanels()
     const int mouseAction = mousePanel.Selection();
     if (mouseAction >= 0 && mouseAction < mouseActionCount) record.mouseAction = mouseAction;
     keyPanel.StoreKey(record);
+
+    kontakta::EditorChoices choices;
+    choices.group = group;
+    choices.mouseAction = record.mouseAction;
+    choices.mouseLatch = mousePanel.Latched();
+    choices.keyLatch = keyPanel.Latched();
+    choices.win = keyPanel.WithWin();
+    choices.modifierAlone = keyPanel.AloneModifier();
+    choices.pointerDirection = pointerPanel.Selection();
+    choices.wheelDirection = wheelPanel.Selection();
+    choices.controlAction = controlPanel.Selection();
+    kontakta::ActionsSettings changed = options;
+    changed.sensors[size_t(sensorNumber - 1)] = kontakta::ExtrasOf(choices, Extras());
+    // The speeds and the wheel timing are shared: whichever group is chosen,
+    // the panels hold the ones in force or the ones the user changed.
+    changed.pointer = kontakta::ClampPointerSpeeds(pointerPanel.Speeds(options.pointer));
+    changed.wheel = wheelPanel.Timing(options.wheel);
+
     workingCopy = record;
+    options = changed;
     return true;
 }
 
 void CEditAction::OnOK()
 {
     if (!CollectPanels()) return;  // the editor stays open
-    // The whole record at once, under the table's lock: the polling thread
-    // reads either the old or the new record, never a mixture.
+    // The other sensors' extras as they are now: the editor changes only its
+    // own sensor's and the shared settings. Only this thread writes the
+    // options, so nothing changes between the Get and the Set.
+    kontakta::ActionsSettings live = actionOptions.Get();
+    live.pointer = options.pointer;
+    live.wheel = options.wheel;
+    live.sensors[size_t(sensorNumber - 1)] = Extras();
+    // Each table is written whole, under its own lock, so the polling thread
+    // reads either the old or the new record and either the old or the new
+    // options, never a mixture within one. The options go first: a record
+    // switched on by this OK then never meets the extras of before.
+    actionOptions.Set(live);
     sensorActions.Set(sensorNumber - 1, workingCopy);
     EndDialog(IDOK);
 }
 
 BOOL CEditAction::DestroyWindow()
 {
-    mousePanel.DestroyWindow();
-    keyPanel.DestroyWindow();
-    runFilePanel.DestroyWindow();
+    for (int group = 0; group < panelCount; ++group) Panel(group)->DestroyWindow();
     return win::Dialog::DestroyWindow();
 }

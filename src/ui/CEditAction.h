@@ -1,17 +1,20 @@
 // The modal dialog in which the user chooses what one sensor does: the action
 // group in a combo box and, in the frame below it, the panel of that group.
-// All three panels live as long as the dialog and edit the same working copy;
-// switching the group only changes which one is visible. OK gathers all three
-// into the copy and writes it, switched on, into the live record; Cancel and
-// the close box change nothing.
+// All six panels live as long as the dialog and edit the same working copy:
+// the sensor's record, its extras (a later group, latch, WIN, a modifier
+// alone) and the speeds and wheel timing that all sensors share. Switching
+// the group only changes which panel is visible. OK gathers the panels into
+// the copy and writes it, switched on, into the live record and the live
+// options; Cancel and the close box change nothing.
 //
 //     CEditAction editor;
-//     editor.SetSensor(n, sensorActions.Get(n - 1));
+//     editor.SetSensor(n, sensorActions.Get(n - 1));  // with actionOptions.Get()
 //     editor.DoModal(pageWindow);
 #pragma once
 
 #include <windows.h>
 
+#include "sensors/ActionOptions.h"
 #include "sensors/SensorAction.h"
 #include "ui/CEditPanels.h"
 #include "win/Dialog.h"
@@ -21,14 +24,18 @@ public:
     CEditAction();
     ~CEditAction() override;
 
-    // Sensor `number` (1 to 8) with a copy of its record.
+    // Sensor `number` (1 to 8) with a copy of its record and of the live
+    // options (actionOptions).
     void SetSensor(int number, const SensorAction& record);
+    void SetSensor(int number, const SensorAction& record, const kontakta::ActionsSettings& options);
 
     // What the panels fill themselves from.
     const SensorAction& WorkingCopy() const { return workingCopy; }
+    const kontakta::ActionsSettings& Options() const { return options; }
+    const kontakta::SensorExtras& Extras() const { return options.sensors[size_t(sensorNumber - 1)]; }
     int SensorNumber() const { return sensorNumber; }
 
-    // Destroys the mouse, key and run-file panels, then the dialog.
+    // Destroys the panels, then the dialog.
     BOOL DestroyWindow() override;
 
 protected:
@@ -53,10 +60,14 @@ private:
     win::Dialog* Panel(int group);
 
     SensorAction workingCopy{};
+    kontakta::ActionsSettings options;
     int sensorNumber = 1;
     CEditMouseAction mousePanel;
     CEditKeyAction keyPanel;
     CEditRunFileAction runFilePanel;
+    CEditPointerAction pointerPanel;
+    CEditWheelAction wheelPanel;
+    CEditControlAction controlPanel;
     int shownGroup = 0;
     RECT panelRect{};
 };

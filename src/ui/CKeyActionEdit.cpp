@@ -1,6 +1,7 @@
 #include "ui/CKeyActionEdit.h"
 
 #include "sensors/InputTag.h"
+#include "ui/EditorChoices.h"
 #include "win/Dialog.h"
 #include "win/Text.h"
 
@@ -27,9 +28,16 @@ void CKeyActionEdit::InitCaptureField(const SensorAction& workingCopy)
     // must never be left drawing with a deleted font.
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     fieldFont = std::move(font);
-    const std::u16string stored(workingCopy.keyText, FieldLength(workingCopy.keyText, keyTextLength));
-    ::SetWindowTextW(hwnd, win::Wide(stored).c_str());
+    storedText.assign(workingCopy.keyText, FieldLength(workingCopy.keyText, keyTextLength));
     capture.ClearCapture();
+    ShowCapture();
+}
+
+void CKeyActionEdit::ShowWith(bool win, kontakta::ModifierAlone alone)
+{
+    withWin = win;
+    modifierAlone = alone;
+    ShowCapture();
 }
 
 bool CKeyActionEdit::StoreKey(SensorAction& record) const { return capture.StoreInto(record); }
@@ -75,12 +83,16 @@ void CKeyActionEdit::CaptureKeyDown(uint8_t key, LPARAM keyData)
     const int length = ::GetKeyNameTextW(static_cast<LONG>(keyData), name, keyNameLength);
     const std::u16string keyName = length > 0 ? win::Utf16(std::wstring(name, static_cast<size_t>(length)))
                                               : std::u16string();
-    if (capture.KeyDown(key, keyName)) ShowCapture();
+    if (capture.KeyDown(key, keyName)) {
+        modifierAlone = kontakta::ModifierAlone::None;  // the key is the action now
+        ShowCapture();
+    }
 }
 
 void CKeyActionEdit::ShowCapture()
 {
-    if (hwnd) ::SetWindowTextW(hwnd, win::Wide(capture.Text()).c_str());
+    const std::u16string& text = capture.HasCapture() ? capture.Text() : storedText;
+    if (hwnd) ::SetWindowTextW(hwnd, win::Wide(kontakta::KeyActionText(text, withWin, modifierAlone)).c_str());
 }
 
 LRESULT CKeyActionEdit::OnReflected(UINT message, WPARAM wParam, LPARAM, bool& handled)
@@ -148,6 +160,7 @@ LRESULT CALLBACK CKeyActionEdit::CaptureHookProc(int code, WPARAM wParam, LPARAM
             if (field && field->hwnd && event->dwExtraInfo != kontaktaInputTag &&
                 IsAltTabEvent(code, static_cast<uint32_t>(wParam), event->vkCode, event->flags)) {
                 field->capture.CaptureAltTab();
+                field->modifierAlone = kontakta::ModifierAlone::None;
                 field->ShowCapture();
                 return 1;  // the event goes no further: no window switch
             }

@@ -2,7 +2,9 @@
 // action by pressing the key or key combination itself. It sees the key
 // messages of the message loop before they are dispatched (win::Control's
 // PreTranslate), keeps track of CTRL, SHIFT and ALT, and shows "STRG+",
-// "SHIFT+", "ALT+" and the system's name of the key. ALT+TAB, which the
+// "SHIFT+", "ALT+" and the system's name of the key ("WIN+" after the others
+// when the panel's list puts WIN with the key: the WIN key itself is not captured, so
+// the field's keys stay those of every dialog). ALT+TAB, which the
 // system would take for switching windows, is caught by a low-level keyboard
 // hook that exists only while the field has the input focus.
 //
@@ -14,6 +16,7 @@
 
 #include <string>
 
+#include "sensors/ActionGroups.h"
 #include "sensors/SensorAction.h"
 #include "ui/KeyCapture.h"
 #include "win/Control.h"
@@ -37,6 +40,15 @@ public:
 
     const kontakta::KeyCapture& Capture() const { return capture; }
 
+    // What the field shows besides the captured or stored text: "WIN+"
+    // after its other modifiers when `win`, or instead of it the name of a
+    // modifier alone (ui/EditorChoices.h, KeyActionText). A key captured afterwards is the
+    // action again: it ends the modifier alone (the panel follows at the
+    // field's EN_CHANGE). StoreKey writes the key without either; they are
+    // the sensor's extras.
+    void ShowWith(bool win, kontakta::ModifierAlone alone);
+    kontakta::ModifierAlone AloneModifier() const { return modifierAlone; }
+
     // How many capture hooks are installed in this process (0 or 1): the
     // device access holds back its slow work meanwhile, and tests check that
     // none outlives the focus of its field.
@@ -59,6 +71,9 @@ private:
 
     win::Font fieldFont;
     kontakta::KeyCapture capture;
+    std::u16string storedText;  // the record's keyText, shown until a capture
+    bool withWin = false;
+    kontakta::ModifierAlone modifierAlone = kontakta::ModifierAlone::None;
     win::Hook keyboardHook;
 };
 

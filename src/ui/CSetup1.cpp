@@ -1,6 +1,7 @@
 #include "ui/CSetup1.h"
 
 #include "res/resource.h"
+#include "sensors/ActionOptions.h"
 #include "texts/Texts.h"
 #include "ui/CEditAction.h"
 #include "ui/SensorRows.h"
@@ -55,11 +56,12 @@ void CSetup1::ShowRowsFor(int32_t deviceKind)
 
 void CSetup1::RefreshRows()
 {
+    const kontakta::ActionsSettings options = actionOptions.Get();
     for (int number = 1; number <= sensorCount; ++number) {
         const int index = number - 1;
         SensorAction record = sensorActions.Get(index);
         const bool wasEnabled = record.enabled != 0;
-        const RowView row = DescribeRow(record);
+        const RowView row = DescribeRow(record, options.sensors[size_t(index)]);
         // A missing action switches the sensor off in the live record. Only
         // this thread writes records, so the copy is still the live one.
         if (wasEnabled && record.enabled == 0) sensorActions.Set(index, record);

@@ -18,9 +18,9 @@ public:
 
     // Rows and boxes from the live settings.
     void FillFromSettings();
-    // Every row's texts, box and look from its record. A keyboard action
-    // without a key or a run-file action without a target switches its
-    // sensor off.
+    // Every row's texts, box and look from its record and its options
+    // (actionOptions). A keyboard action without a key or a run-file action
+    // without a target switches its sensor off; a later group never does.
     void RefreshRows();
     // Rows 7 and 8 are hidden for a six-input box; their records stay.
     void ShowRowsFor(int32_t deviceKind);

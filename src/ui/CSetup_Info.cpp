@@ -4,6 +4,7 @@
 
 #include "texts/Texts.h"
 #include "res/resource.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 using namespace kontakta;
@@ -15,16 +16,14 @@ constexpr LONG smallestContactFont = 6;
 // Whether `text` in `font`, broken only where it breaks itself, fits `box`.
 bool FitsBox(HWND window, HFONT font, const std::wstring& text, const RECT& box)
 {
-    const HDC dc = ::GetDC(window);
+    const win::WindowDC dc(window);
     if (!dc) return true;
-    const HGDIOBJ old = ::SelectObject(dc, font);
+    const win::SelectGuard selected(dc.Get(), font);
     RECT needed{0, 0, box.right - box.left, 0};
     // As the static draws it (DT_WORDBREAK, DT_EXPANDTABS); DT_CALCRECT
     // widens the rectangle for a word that does not fit its width.
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+    ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &needed,
                 DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
     return needed.right <= box.right - box.left && needed.bottom <= box.bottom - box.top;
 }
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "sensors/DeviceAccess.h"
 #include "texts/Texts.h"
+#include "ui/EditorChoices.h"
 
 namespace kontakta {
 
@@ -12,21 +13,55 @@ std::u16string FieldText(const char16_t* field, size_t width)
     return std::u16string(field, FieldLength(field, width));
 }
 
+// The name of a later group's action; empty for a value outside its list.
+std::u16string LaterActionName(int32_t group, int32_t action)
+{
+    if (action < 0 || action >= kontakta::ActionCount(group)) return u"";
+    switch (kontakta::Group(group)) {
+    case kontakta::Group::MovePointer:
+        return texts::pointerDirectionNames[action];
+    case kontakta::Group::Wheel:
+        return texts::wheelDirectionNames[action];
+    case kontakta::Group::Control:
+        return texts::controlActionNames[action];
+    default:
+        return u"";
+    }
+}
+
 }  // namespace
 
-RowView DescribeRow(SensorAction& record)
+RowView DescribeRow(SensorAction& record) { return DescribeRow(record, kontakta::SensorExtras{}); }
+
+RowView DescribeRow(SensorAction& record, const kontakta::SensorExtras& extras)
 {
     RowView row{ActionGroupName(record.actionGroup), u"", RowLook::Disabled};
     bool missing = false;
+    if (extras.group >= kontakta::blockGroupCount && extras.group < kontakta::groupCount) {
+        // Moving the pointer, the wheel and steering Kontakta need no key or
+        // target: such a row is on or off, never missing.
+        row.groupText = texts::laterGroupNames[extras.group - kontakta::blockGroupCount];
+        row.actionText = LaterActionName(extras.group, extras.action);
+        row.look = record.enabled != 0 ? RowLook::Enabled : RowLook::Disabled;
+        return row;
+    }
     switch (record.actionGroup) {
     case int32_t(ActionGroup::Mouse):
         row.actionText = MouseActionName(record.mouseAction);
+        if (extras.latch && kontakta::MouseActionLatches(record.mouseAction)) row.actionText += texts::latchedSuffix;
         break;
-    case int32_t(ActionGroup::Keyboard):
-        row.actionText = FieldText(record.keyText, keyTextLength);
-        missing = row.actionText.empty();
-        if (missing) row.actionText = texts::noKeySelected;
+    case int32_t(ActionGroup::Keyboard): {
+        const std::u16string keyText = FieldText(record.keyText, keyTextLength);
+        // A modifier alone is an action without a key.
+        missing = keyText.empty() && extras.modifierAlone == kontakta::ModifierAlone::None;
+        if (missing) {
+            row.actionText = texts::noKeySelected;
+        } else {
+            row.actionText = kontakta::KeyActionText(keyText, extras.win, extras.modifierAlone);
+            if (extras.latch) row.actionText += texts::latchedSuffix;
+        }
         break;
+    }
     case int32_t(ActionGroup::RunFile):
         row.actionText = FieldText(record.path, pathLength);
         missing = row.actionText.empty();

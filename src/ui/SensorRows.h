@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "sensors/ActionOptions.h"
 #include "sensors/SensorAction.h"
 
 namespace kontakta {
@@ -24,6 +25,13 @@ struct RowView {
 // (record.enabled = 0). Look: Enabled when record.enabled != 0 (after that), else Missing when the
 // action is missing, else Disabled. Never reads past a field (texts are bounded by their widths).
 RowView DescribeRow(SensorAction& record);
+// The same with what the sensor has beyond its block record. A later group
+// (3 to 5) shows its name and action ("Mauszeiger bewegen", "nach links
+// oben") and is never missing anything; a key action shows "WIN+" among its
+// modifiers ("STRG+WIN+D"), or a modifier alone ("UMSCHALT"), which is an
+// action without a key; a
+// latched key or press/release mouse action ends in " (eingerastet)".
+RowView DescribeRow(SensorAction& record, const kontakta::SensorExtras& extras);
 
 constexpr uint32_t defaultColour = 0xFFFFFFFF;        // "use the system colour"
 constexpr uint32_t activeRowColour = 0x00B5FFB5;      // RGB(181,255,181) as a Windows COLORREF

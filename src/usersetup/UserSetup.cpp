@@ -285,14 +285,11 @@ void StartUnmarking()
     std::wstring commandLine = L"\"" + program + L"\" /unmark";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
+    win::ProcessInformation started;
     for (const DWORD flags : {DWORD(CREATE_BREAKAWAY_FROM_JOB | DETACHED_PROCESS), DWORD(DETACHED_PROCESS)}) {
         if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                             &startup, &started)) {
-            ::CloseHandle(started.hThread);
-            ::CloseHandle(started.hProcess);
-            return;
-        }
+                             &startup, started.Put()))
+            return;  // it runs on by itself; its handles close here
     }
 }
 

@@ -1,6 +1,7 @@
 #include "E2eSupport.h"
 
 #include "TestSupport.h"
+#include "win/Handle.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -20,11 +21,10 @@ namespace {
 
 void SetString(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& value)
 {
-    HKEY key;
-    ::RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    win::RegistryKey key;
+    ::RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+    ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
 }
 
 }  // namespace
@@ -53,10 +53,9 @@ void Install(const InstallOptions& options)
     if (options.machineKey)
         SetString(HKEY_LOCAL_MACHINE, L"Software\\KORVA\\KORVA Kontakta", L"Directory", InstallDirectory());
     if (options.userKey) {
-        HKEY key;
+        win::RegistryKey key;
         ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\KORVA\\Kontakta", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          &key, nullptr);
-        ::RegCloseKey(key);
+                          key.Put(), nullptr);
         if (options.updateCode) SetString(HKEY_CURRENT_USER, L"Software\\KORVA\\Kontakta", L"UpdateCode", *options.updateCode);
     }
     std::filesystem::create_directories(std::filesystem::path(UserFilesDirectory()));
@@ -89,10 +88,7 @@ Program::Program(std::wstring exePath)
 
 Program::~Program()
 {
-    if (process) {
-        if (Running()) ::TerminateProcess(process, 99);
-        ::CloseHandle(process);
-    }
+    if (Running()) ::TerminateProcess(process.Get(), 99);
 }
 
 bool Program::Start(bool suspended, const std::wstring& arguments)
@@ -101,13 +97,12 @@ bool Program::Start(bool suspended, const std::wstring& arguments)
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
+    win::ProcessInformation info;
     if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          suspended ? CREATE_SUSPENDED : 0, nullptr, L"C:\\", &startup, &info))
+                          suspended ? CREATE_SUSPENDED : 0, nullptr, L"C:\\", &startup, info.Put()))
         return false;
-    ::CloseHandle(info.hThread);
-    process = info.hProcess;
-    pid = info.dwProcessId;
+    pid = info.ProcessId();
+    process = info.TakeProcess();
     mainWindow = nullptr;
     return true;
 }
@@ -115,17 +110,17 @@ bool Program::Start(bool suspended, const std::wstring& arguments)
 void Program::Kill()
 {
     if (!Running()) return;
-    ::TerminateProcess(process, 99);
-    ::WaitForSingleObject(process, 10000);
+    ::TerminateProcess(process.Get(), 99);
+    ::WaitForSingleObject(process.Get(), 10000);
 }
 
-bool Program::Running() const { return process && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+bool Program::Running() const { return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> Program::WaitForExit(DWORD milliseconds)
 {
     if (!WaitFor([this] { return !Running(); }, milliseconds)) return std::nullopt;
     DWORD code = 0;
-    ::GetExitCodeProcess(process, &code);
+    ::GetExitCodeProcess(process.Get(), &code);
     return code;
 }
 
@@ -228,8 +223,10 @@ std::vector<std::wstring> TrayTips()
     if (!tray) return tips;
     DWORD shell = 0;
     ::GetWindowThreadProcessId(tray, &shell);
-    const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
-    if (!process) return tips;
+    const win::Handle shellProcess(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell));
+    if (!shellProcess) return tips;
+    const HANDLE process = shellProcess.Get();
     auto* remote = static_cast<char*>(::VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
     for (HWND tooltip = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tooltip && remote;
          tooltip = ::FindWindowExW(nullptr, tooltip, TOOLTIPS_CLASSW, nullptr)) {
@@ -254,7 +251,6 @@ std::vector<std::wstring> TrayTips()
         }
     }
     if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    ::CloseHandle(process);
     return tips;
 }
 

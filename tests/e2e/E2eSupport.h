@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "win/Handle.h"
+
 namespace e2e {
 
 // What the installation leaves on the machine for one scenario.
@@ -68,7 +70,7 @@ public:
 
 private:
     std::wstring exePath;
-    HANDLE process = nullptr;
+    win::Handle process;
     DWORD pid = 0;
     HWND mainWindow = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "ScenarioSupport.h"
+#include "win/Handle.h"
 
 namespace e2e {
 namespace {
@@ -174,18 +175,16 @@ TEST_F(Scenario, CrashLetsGoOfHeldKeysAndButtons)
     ASSERT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN KD 10 KD 59"; }, 3000)) << target.Describe();
 
     // A thread that starts at an address where nothing is: the program crashes.
-    const HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.Pid());
-    ASSERT_NE(process, nullptr);
-    const HANDLE crash =
-        ::CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(16), nullptr, 0, nullptr);
-    ASSERT_NE(crash, nullptr);
+    const win::Handle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.Pid()));
+    ASSERT_TRUE(process);
+    const win::Handle crash(::CreateRemoteThread(process.Get(), nullptr, 0,
+                                                 reinterpret_cast<LPTHREAD_START_ROUTINE>(16), nullptr, 0, nullptr));
+    ASSERT_TRUE(crash);
     EXPECT_TRUE(program.WaitForExit(15000)) << "the program ended";
     EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN KD 10 KD 59 KU 59 KU 10 LUP"; }, 3000))
         << target.Describe();
     EXPECT_FALSE(::GetAsyncKeyState(VK_SHIFT) & 0x8000);
     EXPECT_FALSE(::GetAsyncKeyState(VK_LBUTTON) & 0x8000);
-    ::CloseHandle(crash);
-    ::CloseHandle(process);
     Kit().devices[0].pressed = 0;
 }
 

@@ -124,5 +124,74 @@ TEST_F(Scenario, AControlSensorPausesAndResumesWhileEveryOtherSensorStaysSilent)
     EXPECT_TRUE(WaitFor([&] { return target.Describe() == "LDOWN LUP"; }, 2000)) << target.Describe();
 }
 
+// A plain window that notes the left button's down and up and the moves
+// with the button held, as a list or a drawing program would see a drag.
+class DragTarget {
+public:
+    DragTarget(int left, int width)
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &Procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KontaktaDragTarget";
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        ::RegisterClassW(&windowClass);  // fails harmlessly for the second window
+        window = ::CreateWindowExW(0, windowClass.lpszClassName, L"Ziehen", WS_POPUP | WS_VISIBLE, left, 200, width,
+                                   200, nullptr, nullptr, windowClass.hInstance, this);
+    }
+    ~DragTarget() { ::DestroyWindow(window); }
+    HWND window = nullptr;
+    POINT down{-1, -1}, up{-1, -1};  // client coordinates
+    int movesWhileDown = 0;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE)
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<DragTarget*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (self) switch (message) {
+            case WM_LBUTTONDOWN: self->down = at; return 0;
+            case WM_MOUSEMOVE:
+                if (wParam & MK_LBUTTON) ++self->movesWhileDown;
+                return 0;
+            case WM_LBUTTONUP: self->up = at; return 0;
+            }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+};
+
+TEST_F(Scenario, ALatchedButtonAndADirectionSensorDragFromOneWindowIntoAnother)
+{
+    SensorActions live = DefaultSensorActions();  // sensor 1: "Links Drücken/Loslassen"
+    live[1].enabled = 1;
+    kontakta::ActionsSettings options;
+    options.pointer = {200, 200, 0};
+    options.sensors[0].latch = true;
+    options.sensors[1].group = int32_t(Group::MovePointer);
+    options.sensors[1].action = int32_t(kontakta::PointerDirection::Right);
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0", .settingsFile = FileWith(live, options)}));
+    DragTarget from(100, 200), to(300, 300);  // side by side: screen x 100..299 and 300..599
+    ::SetForegroundWindow(from.window);
+    ASSERT_TRUE(testsupport::MoveCursor({200, 300}));
+
+    Touch(1, 100);  // latches: the button goes down and stays down
+    ASSERT_TRUE(WaitFor([&] { return from.down.x == 100; }, 2000)) << from.down.x;
+    Touch(2, 1050);  // about 200 px to the right, into the other window
+    testsupport::Pump(200);
+    EXPECT_EQ(from.up.x + to.up.x, -2) << "the switch's releases do not let go";
+    Touch(1, 100);  // the second press drops
+    ASSERT_TRUE(WaitFor([&] { return to.up.x != -1; }, 2000)) << "dropped over the window the pointer is on";
+    EXPECT_EQ(from.up.x, -1);
+    EXPECT_GE(to.up.x + 300 - 200, 120) << "moved about 200 px";
+    EXPECT_LE(to.up.x + 300 - 200, 300);
+    EXPECT_EQ(to.up.y, from.down.y);
+    EXPECT_GE(from.movesWhileDown + to.movesWhileDown, 10) << "Windows and the windows see a drag, not a jump";
+    EXPECT_GE(to.movesWhileDown, 1) << "the button is held as the pointer enters the other window";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,7 +1,11 @@
 // Writes the seed inputs of actions_record_fuzz into the folder it is given:
 // valid tails from our own encoders, so the fuzzer starts past the checksums.
+// With a second folder, the same tails after the block as a save stores it,
+// as whole settings files for the loader's fuzz target (settings_loader_fuzz).
 // Fails if a seed does not decode, so a change of the format cannot leave the
 // fuzzer with seeds it rejects.
+//
+//   actions_record_seed <tails folder> [<settings files folder>]
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,9 +18,14 @@ using namespace kontakta;
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) return 2;
+    if (argc != 2 && argc != 3) return 2;
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
+    const auto write = [](const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return bool(out);
+    };
 
     // Sensors 2 to 8 keep their default block records, as the fuzz target's
     // loader has them; sensor 1 is on in the block, so the block wins for it.
@@ -49,9 +58,20 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "seed %zu does not decode\n", i + 1);
             return 1;
         }
-        std::ofstream out(folder / ("seed-" + std::to_string(i + 1)), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(seeds[i].data()), std::streamsize(seeds[i].size()));
-        if (!out) return 1;
+        if (!write(folder / ("seed-" + std::to_string(i + 1)), seeds[i])) return 1;
+    }
+    if (argc == 2) return 0;
+
+    // The defaults in the block, as the loader's fuzz target starts from
+    // them, stored as a save stores them: the record applies to every sensor.
+    const std::filesystem::path files = argv[2];
+    std::filesystem::create_directories(files);
+    ResetSettingsToDefaults();
+    const SettingsBlock block = StoredSettingsBlock(SerializeSettings(), settings);
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        std::vector<uint8_t> file(block.begin(), block.end());
+        file.insert(file.end(), seeds[i].begin(), seeds[i].end());
+        if (!write(files / ("file-" + std::to_string(i + 1)), file)) return 1;
     }
     return 0;
 }

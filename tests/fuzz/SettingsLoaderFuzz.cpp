@@ -1,10 +1,14 @@
 // libFuzzer target: any bytes as the user's settings file. The loader must
-// never crash or read past a field, and what it accepts must be in range.
+// never crash or read past a field, what it accepts must be in range, and the
+// block a save stores differs from the file only where the range check
+// corrects it. The seeds (settings_loader_seed) are files with the filters'
+// extension and the actions record, so the fuzzer starts past their checksums.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "settings/ActionsRecord.h"
 #include "settings/SettingsFile.h"
 
 using namespace kontakta;
@@ -52,7 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Every target ends within its field.
         if (FieldLength(record.path, pathLength) >= pathLength) std::abort();
     }
-    const SettingsBlock block = SerializeSettings();
+    // The later options are in range; a sensor with a later action is on in
+    // memory as the record says, but the block a save stores holds it off.
+    const ActionsSettings options = actionOptions.Get();
+    if (ClampPointerSpeeds(options.pointer) != options.pointer) std::abort();
+    if (ClampWheelTiming(options.wheel) != options.wheel) std::abort();
+    for (const SensorExtras& extras : options.sensors) {
+        if (extras.group == blockGroup) continue;
+        if (extras.group < blockGroupCount || extras.group >= groupCount) std::abort();
+        if (extras.action < 0 || extras.action >= ActionCount(extras.group)) std::abort();
+    }
+    const SettingsBlock block = StoredSettingsBlock(SerializeSettings(), options);
     if (std::memcmp(block.data(), data, size < block.size() ? size : block.size()) != 0 && size >= 8) {
         // Only the checked fields may differ from the file: the groups and
         // mouse actions, and the last unit of a target, which becomes its

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "E2eSupport.h"
+#include "win/Handle.h"
 
 namespace installertest {
 
@@ -23,17 +24,11 @@ std::wstring Environment(const wchar_t* name)
 // The 64-bit view, as the setup writes it; this test program is 64-bit too.
 constexpr REGSAM view = KEY_WOW64_64KEY;
 
-struct Key {
-    HKEY handle = nullptr;
-    ~Key()
-    {
-        if (handle) ::RegCloseKey(handle);
-    }
-};
+using Key = win::RegistryKey;
 
 bool Open(HKEY root, const std::wstring& path, REGSAM access, Key& key)
 {
-    return ::RegOpenKeyExW(root, path.c_str(), 0, access | view, &key.handle) == ERROR_SUCCESS;
+    return ::RegOpenKeyExW(root, path.c_str(), 0, access | view, key.Put()) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -61,48 +56,43 @@ std::optional<DWORD> RunProcessToEnd(const std::wstring& commandLine, DWORD mill
     std::wstring line = commandLine;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup, &info))
+    win::ProcessInformation info;
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup, info.Put()))
         return std::nullopt;
-    ::CloseHandle(info.hThread);
+    info.CloseThread();
     const bool ended =
-        e2e::WaitFor([&] { return ::WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, milliseconds);
+        e2e::WaitFor([&] { return ::WaitForSingleObject(info.Process(), 0) == WAIT_OBJECT_0; }, milliseconds);
     DWORD code = 0;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hProcess);
+    ::GetExitCodeProcess(info.Process(), &code);
     if (!ended) return std::nullopt;
     return code;
 }
 
 std::optional<DWORD> RunToEnd(const std::wstring& commandLine, DWORD milliseconds)
 {
-    const HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+    const win::Handle job(::CreateJobObjectW(nullptr, nullptr));
     if (!job) return std::nullopt;
     std::wstring line = commandLine;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
+    win::ProcessInformation info;
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, L"C:\\", &startup,
-                          &info)) {
-        ::CloseHandle(job);
+                          info.Put()))
         return std::nullopt;
-    }
-    ::AssignProcessToJobObject(job, info.hProcess);
-    ::ResumeThread(info.hThread);
-    ::CloseHandle(info.hThread);
+    ::AssignProcessToJobObject(job.Get(), info.Process());
+    ::ResumeThread(info.Thread());
+    info.CloseThread();
     const bool ended = e2e::WaitFor(
         [&] {
             JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-            if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
-                                             nullptr))
-                return ::WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+            if (!::QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
+                                             sizeof accounting, nullptr))
+                return ::WaitForSingleObject(info.Process(), 0) == WAIT_OBJECT_0;
             return accounting.ActiveProcesses == 0;
         },
         milliseconds);
     DWORD code = 0;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hProcess);
-    ::CloseHandle(job);
+    ::GetExitCodeProcess(info.Process(), &code);
     if (!ended) return std::nullopt;
     return code;
 }
@@ -119,10 +109,10 @@ std::optional<std::string> ReadRaw(HKEY root, const std::wstring& key, const std
     if (!Open(root, key, KEY_QUERY_VALUE, opened)) return std::nullopt;
     DWORD type = 0;
     DWORD bytes = 0;
-    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     std::string data(bytes, '\0');
-    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                            &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     data.resize(bytes);
@@ -134,7 +124,7 @@ std::optional<DWORD> ValueType(HKEY root, const std::wstring& key, const std::ws
     Key opened;
     if (!Open(root, key, KEY_QUERY_VALUE, opened)) return std::nullopt;
     DWORD type = 0;
-    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
         return std::nullopt;
     return type;
 }
@@ -145,11 +135,11 @@ std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const
     if (!Open(root, key, KEY_QUERY_VALUE, opened)) return std::nullopt;
     DWORD type = 0;
     DWORD bytes = 0;
-    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
     std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
                            &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     text.resize(wcsnlen(text.c_str(), bytes / sizeof(wchar_t)));
@@ -163,7 +153,7 @@ std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const std::w
     DWORD type = 0;
     DWORD number = 0;
     DWORD bytes = sizeof number;
-    if (::RegQueryValueExW(opened.handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes) !=
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes) !=
             ERROR_SUCCESS ||
         type != REG_DWORD)
         return std::nullopt;
@@ -173,10 +163,10 @@ std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const std::w
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes)
 {
     Key created;
-    if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &created.handle, nullptr) !=
+    if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, created.Put(), nullptr) !=
         ERROR_SUCCESS)
         return false;
-    return ::RegSetValueExW(created.handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes) ==
+    return ::RegSetValueExW(created.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes) ==
            ERROR_SUCCESS;
 }
 
@@ -188,7 +178,7 @@ bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name, c
 void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name)
 {
     Key opened;
-    if (Open(root, key, KEY_SET_VALUE, opened)) ::RegDeleteValueW(opened.handle, name.c_str());
+    if (Open(root, key, KEY_SET_VALUE, opened)) ::RegDeleteValueW(opened.Get(), name.c_str());
 }
 
 void DeleteKeyTree(HKEY root, const std::wstring& key) { ::RegDeleteTreeW(root, key.c_str()); }
@@ -208,11 +198,10 @@ std::optional<FILETIME> LastWriteTime(const std::wstring& path)
 
 bool SetLastWriteTime(const std::wstring& path, const FILETIME& time)
 {
-    const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const BOOL set = ::SetFileTime(file, nullptr, nullptr, &time);
-    ::CloseHandle(file);
+    const win::File file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    const BOOL set = ::SetFileTime(file.Get(), nullptr, nullptr, &time);
     return set != FALSE;
 }
 

@@ -3,6 +3,7 @@
 // the user's settings kept, a program that cannot be closed, and the
 // per-user step that Active Setup runs at logon.
 #include "InstallerScenarioSupport.h"
+#include "win/Handle.h"
 
 using namespace installertest;
 
@@ -70,11 +71,10 @@ TEST_F(Installer, UpdateOverARunningConfiguredInstallationKeepsTheUsersSettings)
         for (HWND window : e2e::WindowsOf(pid, true))
             ADD_FAILURE() << "a window shows: " << Narrow(e2e::TitleOf(window));
     EXPECT_TRUE(e2e::WaitFor([] { return e2e::TrayTipShown(readableTip); }, 3000));
-    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
-    ASSERT_NE(process, nullptr);
+    const win::Handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    ASSERT_TRUE(process);
     ::PostMessageW(again, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(e2e::WaitFor([&] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 15000));
-    ::CloseHandle(process);
+    EXPECT_TRUE(e2e::WaitFor([&] { return ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; }, 15000));
     EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
 }
 
@@ -125,12 +125,11 @@ void CloseRestartedKontakta(HWND previous)
         << "Kontakta was not started again";
     DWORD pid = 0;
     ::GetWindowThreadProcessId(again, &pid);
-    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
-    ASSERT_NE(process, nullptr);
+    const win::Handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    ASSERT_TRUE(process);
     e2e::WaitFor([&] { return e2e::TrayTipShown(readableTip); }, 10000);  // past its start-up
     ::PostMessageW(again, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(e2e::WaitFor([&] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 15000));
-    ::CloseHandle(process);
+    EXPECT_TRUE(e2e::WaitFor([&] { return ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; }, 15000));
 }
 
 // The carer is in the middle of a change when the update comes: the sheet

@@ -237,7 +237,7 @@ TEST(ActionsRecord, Decode_ShouldHoldValuesToTheirRanges_AndDropEntriesNamingNoA
     uint8_t* payload = record.data() + actionsRecordHeaderSize;
     std::memset(payload, 0, 10);   // speeds and wheel all 0
     payload[12 + 0 * 12 + 4] = 9;  // sensor 1: no such group
-    payload[12 + 4 * 12 + 5] = 2;  // sensor 5: no such control action
+    payload[12 + 4 * 12 + 5] = uint8_t(controlActionCount);  // sensor 5: no such control action
     payload[12 + 3 * 12 + 7] = 17;  // sensor 4: no such modifier
     const uint32_t crc = Crc32(payload, actionsRecordPayloadSize);
     for (int i = 0; i < 4; ++i) record[12 + i] = uint8_t(crc >> (8 * i));

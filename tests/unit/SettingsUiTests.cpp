@@ -6,6 +6,7 @@
 
 #include "SensorRecords.h"
 #include "texts/Texts.h"
+#include "ui/EditorChoices.h"
 #include "ui/KeyCapture.h"
 #include "ui/Relayout.h"
 #include "ui/SensorRows.h"
@@ -180,6 +181,141 @@ TEST(SensorRows, BadValuesAndUnterminatedTextsStayInsideTheRecord)
     std::fill(std::begin(fullPath.keyText), std::end(fullPath.keyText), u'k');
     EXPECT_EQ(Describe(fullPath),
               Row(u"Datei/Aktion ausführen", std::u16string(pathLength, u'p'), RowLook::Disabled, 0));
+}
+
+Row DescribeWith(SensorAction record, const kontakta::SensorExtras& extras)
+{
+    const RowView row = DescribeRow(record, extras);
+    return {row.groupText, row.actionText, row.look, record.enabled};
+}
+
+kontakta::SensorExtras Later(kontakta::Group group, int32_t action)
+{
+    kontakta::SensorExtras extras;
+    extras.group = int32_t(group);
+    extras.action = action;
+    return extras;
+}
+
+TEST(SensorRows, LaterGroupsShowTheirActionInWordsAndAreNeverMissing)
+{
+    // The block record under a later group may hold a keyboard group without
+    // a key: the row is still on, and the record stays switched on.
+    SensorAction emptyKey = KeyRecord(0, false, false, false, false);
+    EXPECT_EQ(DescribeWith(emptyKey, Later(kontakta::Group::MovePointer, int32_t(kontakta::PointerDirection::UpLeft))),
+              Row(u"Mauszeiger bewegen", u"nach links oben", RowLook::Enabled, 1));
+    emptyKey.enabled = 0;
+    EXPECT_EQ(DescribeWith(emptyKey, Later(kontakta::Group::Wheel, int32_t(kontakta::WheelDirection::Right))),
+              Row(u"Mausrad", u"nach rechts", RowLook::Disabled, 0));
+    EXPECT_EQ(DescribeWith(RunFileRecord(1), Later(kontakta::Group::Control, 0)),
+              Row(u"Kontakta steuern", u"Sensoren pausieren / fortsetzen", RowLook::Enabled, 1));
+    EXPECT_EQ(DescribeWith(RunFileRecord(1), Later(kontakta::Group::Control, 1)),
+              Row(u"Kontakta steuern", u"Alle Tasten loslassen", RowLook::Enabled, 1));
+    EXPECT_EQ(DescribeWith(RunFileRecord(1), Later(kontakta::Group::Wheel, 4)),
+              Row(u"Mausrad", u"", RowLook::Enabled, 1))
+        << "an action outside the list names nothing and reads nothing past it";
+}
+
+TEST(SensorRows, LatchWinAndAModifierAloneAreSaidInTheActionText)
+{
+    kontakta::SensorExtras latched;
+    latched.latch = true;
+    EXPECT_EQ(DescribeWith(MouseRecord(MouseActionKind::RightPressRelease), latched),
+              Row(u"Maustaste", u"Rechts drücken/loslassen (eingerastet)", RowLook::Enabled, 1));
+    EXPECT_EQ(DescribeWith(MouseRecord(MouseActionKind::DoubleClick), latched),
+              Row(u"Maustaste", u"Doppelklick", RowLook::Enabled, 1))
+        << "a click cannot latch";
+
+    SensorAction key = KeyRecord('D', false, false, false, false);
+    CopyToField(key.keyText, keyTextLength, u"D");
+    kontakta::SensorExtras win;
+    win.win = true;
+    EXPECT_EQ(DescribeWith(key, win), Row(u"Tastatur", u"WIN+D", RowLook::Enabled, 1));
+    win.latch = true;
+    EXPECT_EQ(DescribeWith(key, win), Row(u"Tastatur", u"WIN+D (eingerastet)", RowLook::Enabled, 1));
+
+    // A modifier alone is an action without a key: never missing.
+    kontakta::SensorExtras shift;
+    shift.modifierAlone = kontakta::ModifierAlone::Shift;
+    shift.latch = true;
+    EXPECT_EQ(DescribeWith(KeyRecord(0, false, false, false, false), shift),
+              Row(u"Tastatur", u"UMSCHALT (eingerastet)", RowLook::Enabled, 1));
+    EXPECT_EQ(DescribeWith(KeyRecord(0, false, false, false, false), latched),
+              Row(u"Tastatur", u"###### KEINE TASTE AUSGEWÄHLT ######", RowLook::Missing, 0))
+        << "a latch alone is no key";
+}
+
+TEST(EditorChoices, ExtrasFollowTheChosenGroupAndDropWhatItCannotUse)
+{
+    kontakta::SensorExtras before;
+    before.latch = before.win = true;
+    before.modifierAlone = kontakta::ModifierAlone::Alt;
+    kontakta::EditorChoices choices;
+    choices.mouseAction = int32_t(MouseActionKind::LeftPressRelease);
+    choices.mouseLatch = choices.keyLatch = choices.win = true;
+    choices.modifierAlone = kontakta::ModifierAlone::Win;
+    choices.pointerDirection = int32_t(kontakta::PointerDirection::DownRight);
+    choices.wheelDirection = int32_t(kontakta::WheelDirection::Down);
+    choices.controlAction = int32_t(kontakta::ControlAction::ReleaseAll);
+
+    // The mouse group latches a press/release only; WIN and the modifier go,
+    // so a sensor changed to a mouse action is not held off in the block.
+    kontakta::SensorExtras mouse;
+    mouse.latch = true;
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), mouse);
+    choices.mouseAction = int32_t(MouseActionKind::LeftClick);
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), kontakta::SensorExtras{});
+
+    choices.group = int32_t(kontakta::Group::Keyboard);
+    kontakta::SensorExtras key;
+    key.latch = true;
+    key.modifierAlone = kontakta::ModifierAlone::Win;
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), key) << "no WIN beside a modifier alone";
+    choices.modifierAlone = kontakta::ModifierAlone::None;
+    key.modifierAlone = kontakta::ModifierAlone::None;
+    key.win = true;
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), key);
+
+    choices.group = int32_t(kontakta::Group::RunFile);
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), kontakta::SensorExtras{});
+
+    choices.group = int32_t(kontakta::Group::MovePointer);
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), Later(kontakta::Group::MovePointer, 7));
+    choices.group = int32_t(kontakta::Group::Wheel);
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), Later(kontakta::Group::Wheel, 1));
+    choices.group = int32_t(kontakta::Group::Control);
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), Later(kontakta::Group::Control, 1));
+
+    // Nothing selected in a later panel: the action it had in that group, else the first.
+    choices.controlAction = -1;
+    EXPECT_EQ(kontakta::ExtrasOf(choices, Later(kontakta::Group::Control, 1)), Later(kontakta::Group::Control, 1));
+    EXPECT_EQ(kontakta::ExtrasOf(choices, Later(kontakta::Group::Wheel, 3)), Later(kontakta::Group::Control, 0));
+    choices.group = 6;
+    EXPECT_EQ(kontakta::ExtrasOf(choices, before), kontakta::SensorExtras{}) << "no group of ours";
+}
+
+TEST(EditorChoices, FieldNumbersAreHeldToTheirRangeAndAFieldWithoutOneKeepsTheValue)
+{
+    EXPECT_EQ(kontakta::FieldNumber(u"120", 5, 500), 120u);
+    EXPECT_EQ(kontakta::FieldNumber(u"0", 5, 500), 5u);
+    EXPECT_EQ(kontakta::FieldNumber(u"9999", 50, 3000), 3000u);
+    EXPECT_EQ(kontakta::FieldNumber(u"00000000000000000000042", 0, 5000), 42u);
+    EXPECT_EQ(kontakta::FieldNumber(u"99999999999999999999999", 0, 5000), 5000u) << "no overflow";
+    EXPECT_EQ(kontakta::FieldNumber(u"", 5, 500), std::nullopt);
+    EXPECT_EQ(kontakta::FieldNumber(u"1.5", 5, 500), std::nullopt);
+    EXPECT_EQ(kontakta::FieldNumber(u"-7", 0, 500), std::nullopt);
+    for (int entry = 0; entry < 6; ++entry) {
+        const kontakta::KeyExtra extra = kontakta::KeyExtraOf(entry);
+        EXPECT_EQ(kontakta::KeyExtraEntry(extra.win, extra.modifierAlone), entry) << "the list round trip";
+    }
+    EXPECT_EQ(kontakta::KeyExtraOf(3).modifierAlone, kontakta::ModifierAlone::Ctrl);
+    EXPECT_EQ(std::u16string(texts::keyExtraNames[3]), u"nur STRG");
+    EXPECT_EQ(kontakta::KeyExtraEntry(true, kontakta::ModifierAlone::Alt), 4) << "a modifier alone has no WIN";
+    EXPECT_FALSE(kontakta::KeyExtraOf(6).win || kontakta::KeyExtraOf(-1).win);
+    EXPECT_EQ(kontakta::KeyActionText(u"TAB", true, kontakta::ModifierAlone::None), u"WIN+TAB");
+    EXPECT_EQ(kontakta::KeyActionText(u"STRG+ALT+TAB", true, kontakta::ModifierAlone::None), u"STRG+ALT+WIN+TAB");
+    EXPECT_EQ(kontakta::KeyActionText(u"TAB", true, kontakta::ModifierAlone::Ctrl), u"STRG");
+    EXPECT_EQ(kontakta::KeyActionText(u"", false, kontakta::ModifierAlone(9)), u"") << "no name past the list";
 }
 
 TEST(SensorRows, ColoursAndRowsOfTheSixInputBox)

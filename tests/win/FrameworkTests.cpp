@@ -194,7 +194,8 @@ TEST_F(Framework, Reflection_ShouldGiveAControlsAnswerBackThroughItsDialog)
 
     // A colour request returns the brush itself, the documented exception to
     // DWLP_MSGRESULT; a notification's answer comes through DWLP_MSGRESULT.
-    const HDC dc = ::GetDC(dialogWindow);
+    const win::WindowDC windowDc(dialogWindow);
+    const HDC dc = windowDc.Get();
     EXPECT_EQ(::SendMessageW(dialogWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                              reinterpret_cast<LPARAM>(frame.GetSafeHwnd())),
               reinterpret_cast<LRESULT>(brush.Get()));
@@ -205,7 +206,6 @@ TEST_F(Framework, Reflection_ShouldGiveAControlsAnswerBackThroughItsDialog)
     EXPECT_NE(::SendMessageW(dialogWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                              reinterpret_cast<LPARAM>(frame.GetSafeHwnd())),
               reinterpret_cast<LRESULT>(brush.Get()));
-    ::ReleaseDC(dialogWindow, dc);
     EXPECT_EQ(NewExceptions(), 0);
 }
 

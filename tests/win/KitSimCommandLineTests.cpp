@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "KitSimTestSupport.h"
+#include "win/Handle.h"
 
 namespace kitsimtest {
 namespace {
@@ -23,43 +24,37 @@ CommandResult RunKitSim(const std::wstring& arguments)
 {
     CommandResult result;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    win::Handle readEnd;
+    win::Handle writeEnd;
+    if (!::CreatePipe(readEnd.Put(), writeEnd.Put(), &inherit, 0)) return result;
+    ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = writeEnd.Get();
+    win::ProcessInformation process;
     std::wstring commandLine = L"\"" + KitSimPath() + L"\" " + arguments;
     const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                          nullptr, nullptr, &startup, &process);
-    ::CloseHandle(writeEnd);
-    if (!started) {
-        ::CloseHandle(readEnd);
-        return result;
-    }
+                                          nullptr, nullptr, &startup, process.Put());
+    writeEnd.Reset();  // the child's copy is the only writer left: the pipe ends with it
+    if (!started) return result;
     auto drain = [&] {
         DWORD available = 0;
-        while (::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        while (::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
             char buffer[4096];
             DWORD got = 0;
-            if (!::ReadFile(readEnd, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || !got) break;
+            if (!::ReadFile(readEnd.Get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || !got) break;
             result.output.append(buffer, got);
         }
     };
     PumpUntil([&] {
         drain();
-        return ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        return ::WaitForSingleObject(process.Process(), 0) == WAIT_OBJECT_0;
     }, 30000);
     drain();
-    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
-    if (result.exitCode == STILL_ACTIVE) ::TerminateProcess(process.hProcess, 99);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    ::CloseHandle(readEnd);
+    ::GetExitCodeProcess(process.Process(), &result.exitCode);
+    if (result.exitCode == STILL_ACTIVE) ::TerminateProcess(process.Process(), 99);
     return result;
 }
 
@@ -176,15 +171,13 @@ TEST_F(KitSimCommandLine, ServeRunsUntilItIsEnded)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    win::ProcessInformation process;
     std::wstring commandLine = L"\"" + KitSimPath() + L"\" serve";
     ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                 nullptr, &startup, &process));
-    EXPECT_EQ(::WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT));
-    ::TerminateProcess(process.hProcess, 0);
-    ::WaitForSingleObject(process.hProcess, 5000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+                                 nullptr, &startup, process.Put()));
+    EXPECT_EQ(::WaitForSingleObject(process.Process(), 1500), static_cast<DWORD>(WAIT_TIMEOUT));
+    ::TerminateProcess(process.Process(), 0);
+    ::WaitForSingleObject(process.Process(), 5000);
     EXPECT_EQ(control.plugged.load(), 1u) << "serve changes nothing";
     EXPECT_EQ(control.opens.load(), 0u);
 }

@@ -8,18 +8,23 @@
 #include <cwchar>
 #include <string>
 
+#include "win/Handle.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"kontakta_marker.txt";
     const std::wstring partial = path + L"." + std::to_wstring(::GetCurrentProcessId());
-    const HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
-    const wchar_t* line = ::GetCommandLineW();
-    DWORD written = 0;
-    const BOOL wrote = ::WriteFile(file, line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)), &written, nullptr);
-    ::CloseHandle(file);
+    BOOL wrote = FALSE;
+    {
+        // Closed before the rename: a file still open for writing cannot be moved.
+        const win::File file(::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (!file) return 1;
+        const wchar_t* line = ::GetCommandLineW();
+        DWORD written = 0;
+        wrote = ::WriteFile(file.Get(), line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)), &written, nullptr);
+    }
     if (!wrote || !::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         ::DeleteFileW(partial.c_str());
         return 1;

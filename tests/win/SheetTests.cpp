@@ -210,16 +210,15 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
                    "the contact static");
             RECT box{};
             ::GetClientRect(contact, &box);
-            const HDC contactDc = ::GetDC(contact);
-            const HGDIOBJ oldFont =
-                ::SelectObject(contactDc, reinterpret_cast<HFONT>(::SendMessageW(contact, WM_GETFONT, 0, 0)));
+            const win::WindowDC contactWindowDc(contact);
+            const HDC contactDc = contactWindowDc.Get();
+            const win::SelectGuard contactFont(contactDc,
+                                               reinterpret_cast<HFONT>(::SendMessageW(contact, WM_GETFONT, 0, 0)));
             TEXTMETRICW metrics{};
             ::GetTextMetricsW(contactDc, &metrics);
             RECT needed{0, 0, box.right, 0};
             const std::wstring contactText = win::GetText(contact);
             ::DrawTextW(contactDc, contactText.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-            ::SelectObject(contactDc, oldFont);
-            ::ReleaseDC(contact, contactDc);
             expect(needed.right <= box.right && needed.bottom <= box.bottom && needed.bottom <= 2 * metrics.tmHeight,
                    "the contact lines need " + std::to_string(needed.right) + " x " + std::to_string(needed.bottom) +
                        " in a box of " + std::to_string(box.right) + " x " + std::to_string(box.bottom));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "KitSimTestSupport.h"
+#include "win/Handle.h"
 
 namespace kitsimtest {
 namespace {
@@ -20,16 +21,13 @@ public:
         startup.cb = sizeof startup;
         std::wstring commandLine = L"\"" + KitSimPath() + L"\"";
         if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &process))
+                              process.Put()))
             return;
         PumpUntil([this] { return (window = FindOwnWindow()) != nullptr; }, 20000);
     }
     ~VirtualBoxProcess()
     {
-        if (!process.hProcess) return;
-        if (!Close()) ::TerminateProcess(process.hProcess, 99);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+        if (process && !Close()) ::TerminateProcess(process.Process(), 99);
     }
     VirtualBoxProcess(const VirtualBoxProcess&) = delete;
     VirtualBoxProcess& operator=(const VirtualBoxProcess&) = delete;
@@ -40,12 +38,12 @@ public:
     // Asks the window to close; true when the process ended with exit code 0.
     bool Close()
     {
-        if (::WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(process.Process(), 0) != WAIT_OBJECT_0) {
             if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
-            PumpUntil([this] { return ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 10000);
+            PumpUntil([this] { return ::WaitForSingleObject(process.Process(), 0) == WAIT_OBJECT_0; }, 10000);
         }
         DWORD exitCode = STILL_ACTIVE;
-        ::GetExitCodeProcess(process.hProcess, &exitCode);
+        ::GetExitCodeProcess(process.Process(), &exitCode);
         return exitCode == 0;
     }
 
@@ -55,7 +53,7 @@ private:
         struct Search {
             DWORD processId;
             HWND found;
-        } search{process.dwProcessId, nullptr};
+        } search{process.ProcessId(), nullptr};
         ::EnumWindows(
             [](HWND candidate, LPARAM parameter) -> BOOL {
                 auto* state = reinterpret_cast<Search*>(parameter);
@@ -74,7 +72,7 @@ private:
         return search.found;
     }
 
-    PROCESS_INFORMATION process{};
+    win::ProcessInformation process;
     HWND window = nullptr;
 };
 

@@ -1,10 +1,12 @@
 // Writes the installed default settings file "o_settings.dat": the settings
 // block exactly as the program's defaults make it, byte for byte as the
-// program would save it. Built and run on the build machine.
+// program would save it (the block as a save stores it; the defaults have no
+// later options, so nothing follows it). Built and run on the build machine.
 //
 //   make_default_settings <output file>
 #include <cstdio>
 
+#include "settings/ActionsRecord.h"
 #include "settings/SettingsBlock.h"
 
 using namespace kontakta;
@@ -16,7 +18,7 @@ int main(int argc, char** argv)
         return 2;
     }
     ResetSettingsToDefaults();
-    const SettingsBlock block = SerializeSettings();
+    const SettingsBlock block = kontakta::StoredSettingsBlock(SerializeSettings(), actionOptions.Get());
     std::FILE* file = std::fopen(argv[1], "wb");
     if (!file) {
         std::perror(argv[1]);

@@ -5,7 +5,8 @@
 //
 //   demodriver page N      show page N (0 "Allgemein", 1 "Test und Filter", 2 "Info")
 //   demodriver edit N      open the editor of sensor N (1 to 8)
-//   demodriver group G     choose group G (0 mouse, 1 key, 2 run-file) in the editor
+//   demodriver group G     choose group G (0 mouse, 1 key, 2 run-file, 3 pointer,
+//                          4 wheel, 5 control) in the editor
 //   demodriver cancel      close the editor without changing anything
 // Exit code 0 when the window was found, 1 otherwise.
 #include <windows.h>

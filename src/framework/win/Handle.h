@@ -98,6 +98,8 @@ public:
     HANDLE Thread() const { return info.hThread; }
     DWORD ProcessId() const { return info.dwProcessId; }
     explicit operator bool() const { return info.hProcess != nullptr; }
+    // The process's handle, handed on: this one no longer closes it.
+    Handle TakeProcess() { return Handle(std::exchange(info.hProcess, nullptr)); }
     // The thread's handle is seldom needed after the start.
     void CloseThread()
     {
