@@ -85,6 +85,11 @@ SettingsBlock StoredSettingsBlock(const SettingsBlock& live, const ActionsSettin
 std::vector<uint8_t> EncodeActionsRecord(const ActionsSettings& raw, const SensorActions& live)
 {
     if (raw == ActionsSettings{}) return {};
+    return EncodeActionsRecordAlways(raw, live);
+}
+
+std::vector<uint8_t> EncodeActionsRecordAlways(const ActionsSettings& raw, const SensorActions& live)
+{
     const PointerSpeeds pointer = ClampPointerSpeeds(raw.pointer);
     const WheelTiming wheel = ClampWheelTiming(raw.wheel);
     std::vector<uint8_t> payload;

@@ -76,6 +76,10 @@ SensorActions BlockRecords(const SettingsBlock& block);
 // its default, so a file without later options stays as an older Kontakta
 // writes it.
 std::vector<uint8_t> EncodeActionsRecord(const ActionsSettings& settings, const SensorActions& live);
+// The same, also when every option has its default: for a file where a
+// later record follows this one, so that an older Kontakta that knows this
+// record finds it in its place and can update it.
+std::vector<uint8_t> EncodeActionsRecordAlways(const ActionsSettings& settings, const SensorActions& live);
 
 struct DecodedActions {
     ActionsSettings settings;

@@ -155,6 +155,63 @@ std::u16string FileDialogFilter()
     return filter;
 }
 
+std::u16string ExportFileFilter()
+{
+    std::u16string filter = Fill(u"%s|*.kontakta|Alle Dateien (*.*)|*.*||", {exportFileFilterName});
+    std::replace(filter.begin(), filter.end(), u'|', u'\0');
+    return filter;
+}
+
+std::u16string ImportCannotRead(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' konnte nicht gelesen werden. Es wurde nichts übernommen.", {file});
+}
+
+std::u16string ImportNotExportFile(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' enthält keine %s-Einstellungen. Es wurde nichts übernommen.", {file, programName});
+}
+
+std::u16string ImportDamaged(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' ist beschädigt. Es wurde nichts übernommen.", {file});
+}
+
+std::u16string ImportCutShort(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' ist unvollständig: Sie endet, bevor alle Einstellungen gelesen sind. Es wurde "
+                u"nichts übernommen.",
+                {file});
+}
+
+std::u16string ImportLaterVersion(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' stammt von einer neueren %s-Version und kann von dieser Version nicht gelesen "
+                u"werden. Es wurde nichts übernommen.",
+                {file, programName});
+}
+
+std::u16string ImportTooLarge(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' ist größer als jede Datei mit %s-Einstellungen. Es wurde nichts übernommen.",
+                {file, programName});
+}
+
+std::u16string ProfileNameTooLong(size_t maximum)
+{
+    return Fill(u"Der Name ist zu lang: Es sind höchstens %d Zeichen möglich.", {Decimal(int64_t(maximum))});
+}
+
+std::u16string TooManyProfiles(size_t maximum)
+{
+    return Fill(u"Es sind höchstens %d Profile möglich.", {Decimal(int64_t(maximum))});
+}
+
+std::u16string TooManyPrograms(size_t maximum)
+{
+    return Fill(u"Ein Profil kann höchstens %d Programme nennen.", {Decimal(int64_t(maximum))});
+}
+
 std::u16string PathTooLong(size_t maximum)
 {
     const uint64_t limit = std::min<uint64_t>(maximum, INT64_MAX);

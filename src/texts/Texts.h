@@ -167,6 +167,32 @@ std::u16string FileDialogFilter();
 // "Der Pfad ist zu lang: Es sind höchstens %d Zeichen möglich."
 std::u16string PathTooLong(size_t maximum);
 
+// Profiles and their export. Each message about a file names it.
+constexpr const char16_t* exportFileFilterName = u"Kontakta-Einstellungen (*.kontakta)";
+// "Kontakta-Einstellungen (*.kontakta)|*.kontakta|Alle Dateien (*.*)|*.*||"
+// with each '|' a zero unit, as OPENFILENAMEW's lpstrFilter takes it.
+std::u16string ExportFileFilter();
+std::u16string ImportCannotRead(const std::u16string& file);
+std::u16string ImportNotExportFile(const std::u16string& file);
+std::u16string ImportDamaged(const std::u16string& file);
+std::u16string ImportCutShort(const std::u16string& file);
+std::u16string ImportLaterVersion(const std::u16string& file);
+std::u16string ImportTooLarge(const std::u16string& file);
+constexpr const char16_t* profileNameEmpty = u"Bitte geben Sie einen Namen für das Profil ein.";
+std::u16string ProfileNameTooLong(size_t maximum);
+constexpr const char16_t* profileNameControl =
+    u"Der Name darf keine Steuerzeichen (wie Zeilenumbrüche oder Tabulatoren) enthalten.";
+constexpr const char16_t* profileNameTaken = u"Ein Profil mit diesem Namen gibt es schon.";
+std::u16string TooManyProfiles(size_t maximum);
+constexpr const char16_t* lastProfile = u"Das letzte Profil kann nicht gelöscht werden.";
+constexpr const char16_t* noSuchProfile = u"Dieses Profil gibt es nicht mehr.";
+constexpr const char16_t* profileAlreadyFirst = u"Das Profil steht schon an erster Stelle.";
+constexpr const char16_t* profileAlreadyLast = u"Das Profil steht schon an letzter Stelle.";
+constexpr const char16_t* programInvalid =
+    u"Bitte geben Sie den Dateinamen eines Programms ohne Ordner ein, zum Beispiel \"winword.exe\".";
+constexpr const char16_t* programRepeated = u"Dieses Programm steht schon in der Liste.";
+std::u16string TooManyPrograms(size_t maximum);
+
 // Replaces each "%s" or "%d" of `pattern`, in order, with the next argument;
 // "%%" gives a percent sign. Missing arguments leave the rest empty.
 std::u16string Fill(const std::u16string& pattern, std::initializer_list<std::u16string> arguments);
