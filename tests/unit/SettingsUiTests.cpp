@@ -1,3 +1,5 @@
+// The sensor rows of the settings sheet, the choices of the action editor
+// and the texts of both.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,134 +9,12 @@
 #include "SensorRecords.h"
 #include "texts/Texts.h"
 #include "ui/EditorChoices.h"
-#include "ui/KeyCapture.h"
-#include "ui/Relayout.h"
+#include "ui/KeyCapture.h"  // CopyToField
 #include "ui/SensorRows.h"
 
 using namespace kontakta;
 
 namespace {
-
-constexpr uint8_t vkShift = 0x10, vkControl = 0x11, vkMenu = 0x12;
-
-std::u16string KeyTextOf(const SensorAction& record)
-{
-    return std::u16string(record.keyText, FieldLength(record.keyText, keyTextLength));
-}
-
-void HoldAllModifiers(KeyCapture& field)
-{
-    for (uint8_t modifier : {vkControl, vkShift, vkMenu}) EXPECT_FALSE(field.KeyDown(modifier, u"Mod"));
-}
-
-TEST(KeyCapture, ModifiersAloneCaptureNothingAndStoreLeavesTheRecord)
-{
-    KeyCapture field;
-    HoldAllModifiers(field);
-    EXPECT_FALSE(field.HasCapture());
-    EXPECT_TRUE(field.CtrlDown() && field.ShiftDown() && field.AltDown());
-
-    SensorAction record = KeyRecord(0x70, false, true, false, true);
-    CopyToField(record.keyText, keyTextLength, u"SHIFT+F1");
-    const SensorAction before = record;
-    EXPECT_FALSE(field.StoreInto(record));
-    EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
-}
-
-TEST(KeyCapture, PrefixesAlwaysInTheOrderStrgShiftAltWhateverThePressOrder)
-{
-    KeyCapture field;
-    field.KeyDown(vkMenu, u"");
-    field.KeyDown(vkShift, u"");
-    field.KeyDown(vkControl, u"");
-    EXPECT_TRUE(field.KeyDown(0x41, u"A"));
-    EXPECT_EQ(field.Text(), u"STRG+SHIFT+ALT+A");
-    EXPECT_EQ(field.Key(), 0x41);
-    EXPECT_TRUE(field.Ctrl() && field.Shift() && field.Alt());
-
-    EXPECT_EQ(CaptureText(false, true, false, u"F4"), u"SHIFT+F4");
-    EXPECT_EQ(CaptureText(true, false, true, u""), u"STRG+ALT+Non-Standard-KeyCode");
-}
-
-TEST(KeyCapture, AltReleaseClearsCtrlTooOtherReleasesOnlyTheirOwn)
-{
-    KeyCapture field;
-    HoldAllModifiers(field);
-    field.KeyUp(vkMenu);
-    field.KeyUp(0x41);  // any other release changes nothing
-    EXPECT_TRUE(!field.AltDown() && !field.CtrlDown() && field.ShiftDown());
-
-    field.KeyDown(vkControl, u"");
-    field.KeyUp(vkShift);
-    EXPECT_TRUE(field.CtrlDown() && !field.ShiftDown());
-    field.KeyDown(0x73, u"F4");
-    EXPECT_EQ(field.Text(), u"STRG+F4");
-    EXPECT_TRUE(field.Ctrl() && !field.Shift() && !field.Alt());
-    field.KeyUp(vkControl);
-    EXPECT_FALSE(field.CtrlDown());
-    EXPECT_TRUE(field.Ctrl()) << "a release does not change the capture";
-}
-
-TEST(KeyCapture, AltTabCapturesKey9WithAltOnlyAndALaterKeyReplacesIt)
-{
-    KeyCapture field;
-    HoldAllModifiers(field);
-    field.CaptureAltTab();
-    EXPECT_TRUE(field.HasCapture() && !field.Ctrl() && !field.Shift() && field.Alt());
-    EXPECT_EQ(field.Text(), u"ALT+TABULATOR");
-    EXPECT_EQ(field.Key(), 9);
-    EXPECT_FALSE(field.CtrlDown() || field.ShiftDown() || field.AltDown());
-
-    EXPECT_TRUE(field.KeyDown(0x42, u"B"));
-    EXPECT_TRUE(field.Text() == u"B" && field.Key() == 0x42 && !field.Alt());
-
-    field.KeyDown(vkShift, u"");
-    field.ClearCapture();
-    EXPECT_FALSE(field.HasCapture());
-    EXPECT_TRUE(field.ShiftDown()) << "starting over keeps the tracked modifiers";
-}
-
-TEST(KeyCapture, StoreWritesTheKeyAndCutsTheTextAt49Units)
-{
-    KeyCapture field;
-    field.KeyDown(vkControl, u"");
-    field.KeyDown(0x70, std::u16string(60, u'x'));
-    SensorAction record = KeyRecord(0x41, false, true, true, true);
-    std::fill(std::begin(record.keyText), std::end(record.keyText), u'Q');
-    record.path[0] = u'p';
-    ASSERT_TRUE(field.StoreInto(record));
-    EXPECT_EQ(KeyTextOf(record), u"STRG+" + std::u16string(44, u'x'));
-    EXPECT_EQ(record.keyText[keyTextLength - 1], u'\0');
-    EXPECT_EQ(record.virtualKey, 0x70);
-    EXPECT_TRUE(record.ctrl == 1 && record.shift == 0 && record.alt == 0);
-    EXPECT_TRUE(record.autoRepeat == 1 && record.path[0] == u'p') << "only the key fields change";
-
-    field.KeyDown(0x71, u"F2");
-    field.StoreInto(record);
-    EXPECT_EQ(KeyTextOf(record), u"STRG+F2");
-    for (size_t i = 7; i < keyTextLength; ++i) EXPECT_EQ(record.keyText[i], u'\0') << i;
-}
-
-TEST(CopyToField, CutsAtWidthMinusOneAndSaysSo)
-{
-    char16_t field[4] = {u'a', u'b', u'c', u'd'};
-    EXPECT_TRUE(CopyToField(field, 4, u"xyz"));
-    EXPECT_FALSE(CopyToField(field, 4, u"wxyz"));
-    EXPECT_EQ(std::u16string(field, 4), std::u16string(u"wxy\0", 4));
-    EXPECT_FALSE(CopyToField(field, 0, u"a"));
-    EXPECT_EQ(field[0], u'w') << "a field of width 0 receives nothing";
-}
-
-TEST(KeyCapture, HookTakesOnlyTabWithAlt)
-{
-    EXPECT_TRUE(IsAltTabEvent(0, 0x104, 9, 0x20));
-    EXPECT_TRUE(IsAltTabEvent(0, 0x100, 9, 0x20));
-    EXPECT_TRUE(IsAltTabEvent(0, 0x104, 9, 0)) << "Wine: system key-down without the ALT flag";
-    EXPECT_FALSE(IsAltTabEvent(0, 0x100, 9, 0)) << "TAB alone moves the focus";
-    EXPECT_FALSE(IsAltTabEvent(0, 0x105, 9, 0x20)) << "key-up";
-    EXPECT_FALSE(IsAltTabEvent(0, 0x104, 0x73, 0x20)) << "ALT+F4 reaches the field";
-    EXPECT_FALSE(IsAltTabEvent(3, 0x104, 9, 0x20)) << "not HC_ACTION";
-}
 
 // Group text, action text, look, and the record's `enabled` afterwards.
 using Row = std::tuple<std::u16string, std::u16string, RowLook, int>;
@@ -342,94 +222,6 @@ TEST(SensorRows, RowsFollowTheBoxThatIsOpenOrWasOpenLast)
     EXPECT_EQ(kinds.Note(0), 2) << "the six-input box is gone: its rows stay";
     EXPECT_EQ(kinds.Note(1), 1) << "another box is open";
     EXPECT_EQ(kinds.Note(0), 1);
-}
-
-using relayout::Metrics;
-using relayout::Rect;
-using Edges = std::tuple<int, int, int, int>;
-
-constexpr Metrics oldFont{6, 13}, newFont{7, 16};
-
-Edges Window(const Rect& window, int width, int height, Metrics from, Metrics to)
-{
-    const Rect r = relayout::ScaleWindow(window, width, height, from, to);
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-Edges Child(const Rect& child, Metrics from, Metrics to, bool keepsSize = false, int width = 0, int height = 0)
-{
-    const Rect r = relayout::ScaleChild(child, from, to, keepsSize, width, height);
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-TEST(Relayout, WindowGrowsAndShrinksAroundItsCentreKeepingItsFrame)
-{
-    const Rect window{100, 50, 508, 380};  // client 400 x 300, frame 8 x 30
-    // 400 × 7 / 6 = 466, 300 × 16 / 13 = 369; left 100 − 66 / 2, top 50 − 69 / 2.
-    EXPECT_EQ(Window(window, 400, 300, oldFont, newFont), Edges(67, 16, 541, 415));
-    // 400 × 5 / 6 = 333, 300 × 11 / 13 = 253; −67 / 2 = −33 and −47 / 2 = −23, toward zero.
-    EXPECT_EQ(Window(window, 400, 300, oldFont, {5, 11}), Edges(133, 73, 474, 356));
-    EXPECT_EQ(Window(window, 400, 300, {0, 13}, newFont), Edges(100, 50, 508, 380));
-    EXPECT_EQ(Window(window, 400, 300, oldFont, {7, 0}), Edges(100, 50, 508, 380));
-}
-
-TEST(Relayout, ChildrenScaleWithTruncationTowardZero)
-{
-    // −7 × 7 / 6 = −8 and −5 × 16 / 13 = −6 (rounding down would give −9 and −7).
-    EXPECT_EQ(Child({-7, -5, 20, 14}, oldFont, newFont), Edges(-8, -6, 23, 17));
-    // A combo box: the caller passes the dropped-down rectangle's right and
-    // bottom, so the list height is scaled with the field.
-    EXPECT_EQ(Child({258, 12, 414, 150}, oldFont, newFont), Edges(301, 14, 483, 184));
-    // The bitmap keeps its 75 × 38 pixels at the scaled corner.
-    EXPECT_EQ(Child({12, 12, 90, 45}, oldFont, newFont, true, 75, 38), Edges(14, 14, 89, 52));
-    EXPECT_EQ(Child({12, 12, 90, 45}, {6, -1}, newFont, true, 75, 38), Edges(12, 12, 90, 45));
-    // 1.5e9 × 2 does not fit 32 bits; the result does.
-    EXPECT_EQ(Child({1500000000, -1500000000, 1500000003, 3}, {3, 3}, {2, 2}),
-              Edges(1000000000, -1000000000, 1000000002, 2));
-}
-
-TEST(Relayout, OnlyStaticPicturesKeepTheirSize)
-{
-    EXPECT_TRUE(relayout::KeepsSize(u"Static", 0x5000000E));  // SS_BITMAP
-    EXPECT_TRUE(relayout::KeepsSize(u"STATIC", 0x03));        // SS_ICON
-    EXPECT_TRUE(relayout::KeepsSize(u"static", 0x0F));        // SS_ENHMETAFILE
-    EXPECT_TRUE(relayout::KeepsSize(u"Static", 0x0E | 0x200)) << "SS_CENTERIMAGE does not change the kind";
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x50000002)) << "right-aligned text is scaled";
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x50000001)) << "centred text is scaled";
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x0C)) << "SS_LEFTNOWORDWRAP text is scaled";
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x07)) << "a frame is scaled";
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x1E)) << "0x1E is no picture kind";
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x1000));     // SS_SUNKEN left text
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0));
-    EXPECT_FALSE(relayout::KeepsSize(u"Button", 0x0E));
-    EXPECT_FALSE(relayout::KeepsSize(u"Statics", 0x0E));
-}
-
-TEST(Relayout, SheetGetsASmallerFontUntilItFitsItsWorkAreaAndIsMovedInside)
-{
-    const Rect work{0, 0, 1024, 728};
-    EXPECT_EQ(relayout::NextFontHeight(27, {100, 0, 1124, 728}, work), 0) << "as large as the work area fits";
-    // 1000 pixels tall in 728: 27 × 728 / 1000 = 19 (the width would allow 27 × 1024 / 900 = 30).
-    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 900, 1000}, work), 19);
-    // Too wide: 27 × 1024 / 2048 = 13.
-    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 2048, 700}, work), 13);
-    // Just one pixel too tall: still at least one pixel smaller.
-    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 800, 729}, work), 26);
-    // Never below the smallest font; at it, the search ends.
-    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 800, 100000}, work), relayout::minimumFontHeight);
-    EXPECT_EQ(relayout::NextFontHeight(relayout::minimumFontHeight, {0, 0, 800, 100000}, work), 0);
-    EXPECT_EQ(relayout::NextFontHeight(27, {0, 0, 800, 900}, {0, 0, 0, 0}), relayout::minimumFontHeight);
-
-    const auto inside = [&](const Rect& window) {
-        const Rect r = relayout::KeepInside(window, {0, 40, 1024, 768});
-        return Edges(r.left, r.top, r.right, r.bottom);
-    };
-    EXPECT_EQ(inside({10, 50, 510, 450}), Edges(10, 50, 510, 450)) << "inside: stays";
-    EXPECT_EQ(inside({800, 600, 1300, 1000}), Edges(524, 368, 1024, 768)) << "past the right and bottom";
-    EXPECT_EQ(inside({-30, 0, 470, 400}), Edges(0, 40, 500, 440)) << "past the left and top";
-    EXPECT_EQ(inside({-50, -50, 1100, 900}), Edges(0, 40, 1150, 990)) << "too large: caption and left edge inside";
-    EXPECT_TRUE(relayout::Fits({0, 40, 1024, 768}, {0, 40, 1024, 768}));
-    EXPECT_FALSE(relayout::Fits({0, 39, 1024, 768}, {0, 40, 1024, 768}));
 }
 
 TEST(SettingsTexts, EditorPanelsCaptureAndFileDialog)

@@ -1,7 +1,6 @@
 // The settings sheet as a carer meets it: its pages, status line and buttons,
 // the sensor rows acting on the live settings, the file written by OK only.
-// Each scenario runs the real sheet modally; a thread timer of the test's own
-// thread drives it step by step, as the sheet's message loop dispatches it.
+// Each scenario runs the real sheet modally (see SheetFixture.h).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "SheetFixture.h"
 #include "SensorRecords.h"
 #include "TestSupport.h"
 #include "sensors/SensorAction.h"
@@ -24,64 +24,6 @@
 using namespace kontakta;
 
 namespace {
-
-class FakeServices : public SheetServices {
-public:
-    bool BoxUnreadable() override { return unreadable; }
-    int32_t DeviceKindNow() override { return kind; }
-    int32_t RowsDeviceKind() override { return lastOpen.Note(kind); }
-    bool SaveSettings() override
-    {
-        ++saves;
-        return saveSucceeds;
-    }
-    std::u16string SettingsFileName() override { return u"C:\\settings.dat"; }
-
-    bool unreadable = false;
-    int32_t kind = 1;
-    int saves = 0;
-    bool saveSucceeds = true;
-    LastOpenKind lastOpen;
-};
-
-// Runs `steps` in order while a modal loop of this thread runs: every 50 ms
-// the current step is called until it returns true. A step that opens a modal
-// window must post what opens it, so that the steps go on inside that window's
-// loop. Gives up after `timeout` milliseconds.
-class Script {
-public:
-    explicit Script(std::vector<std::function<bool()>> steps, DWORD timeout = 20000) : steps(std::move(steps))
-    {
-        current = this;
-        deadline = ::GetTickCount() + timeout;
-        timer = ::SetTimer(nullptr, 0, 50, &Script::Tick);
-    }
-    ~Script()
-    {
-        ::KillTimer(nullptr, timer);
-        current = nullptr;
-    }
-    bool Finished() const { return next == steps.size(); }
-    size_t StepReached() const { return next; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        Script* self = current;
-        if (!self || self->busy || self->Finished()) return;
-        self->busy = true;
-        if (self->steps[self->next]()) ++self->next;
-        else if (::GetTickCount() > self->deadline) self->next = self->steps.size() + 1;  // gives up
-        self->busy = false;
-    }
-    static Script* current;
-    std::vector<std::function<bool()>> steps;
-    size_t next = 0;
-    bool busy = false;
-    DWORD deadline = 0;
-    UINT_PTR timer = 0;
-};
-Script* Script::current = nullptr;
 
 RECT RectIn(HWND parent, HWND child)
 {
@@ -97,8 +39,6 @@ bool Inside(const RECT& inner, const RECT& outer)
            inner.bottom <= outer.bottom;
 }
 
-std::wstring Text(HWND dialog, int id) { return win::GetItemText(dialog, id); }
-
 SensorAction RunFileRecord(const char16_t* path)
 {
     SensorAction record = DefaultSensorAction(2);
@@ -106,41 +46,6 @@ SensorAction RunFileRecord(const char16_t* path)
     for (size_t i = 0; path[i]; ++i) record.path[i] = path[i];
     return record;
 }
-
-HWND ThreadWindowTitled(const std::wstring& title)
-{
-    HWND found = nullptr;
-    struct Search {
-        const std::wstring* title;
-        HWND* found;
-    } search{&title, &found};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (!::IsWindowVisible(window) || win::GetText(window) != *s->title) return TRUE;
-            *s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return found;
-}
-
-class SettingsSheet : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetSettingsToDefaults();
-        exceptionsBefore = win::ReportedExceptionCount();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(win::ReportedExceptionCount(), exceptionsBefore) << "an exception reached a window procedure";
-        ResetSettingsToDefaults();
-    }
-    long exceptionsBefore = 0;
-    FakeServices services;
-};
 
 TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
 {
@@ -282,134 +187,6 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
     EXPECT_EQ(services.saves, 1);
     EXPECT_EQ(sensorActions.Get(2).enabled, 1) << "stored as ticked";
     EXPECT_EQ(beepOnPress, 0);
-}
-
-TEST_F(SettingsSheet, TheEditorOfARowWritesOnOkOnlyAndAFailedSaveOfOkOrApplyKeepsTheSheetOpen)
-{
-    sensorActions.Set(2, KeyRecord(0x41, true, false, false, false));  // sensor 3, switched off, no key text
-    SensorAction keyed = KeyRecord(0x42, false, false, false, false);
-    keyed.keyText[0] = u'B';
-    sensorActions.Set(3, keyed);  // sensor 4, switched off
-    services.saveSucceeds = false;
-    // A six-input box was open and is gone when the sheet opens.
-    services.lastOpen.Note(2);
-    services.kind = 0;
-    services.unreadable = true;
-
-    CSetup sheet(L"Kontakta - Konfigurationsmwenü", services);
-    HWND sheetWindow = nullptr;
-    HWND pageWindow = nullptr;
-    HWND editor = nullptr;
-    HWND box = nullptr;
-    const SensorAction before = sensorActions.Get(3);
-    const auto messageNamesTheFile = [&] {
-        std::wstring message;
-        for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-            message += win::GetText(child) + L"|";
-        return message.find(L"C:\\settings.dat") != std::wstring::npos;
-    };
-    Script script({
-        [&] { return (sheetWindow = sheet.GetSafeHwnd()) && (pageWindow = sheet.GeneralPage().GetSafeHwnd()); },
-        [&] {
-            for (int id : {1047, 1048, 1006, 1007})
-                EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(pageWindow, id))) << "rows of the box open last: " << id;
-            // Apply (hidden here) reports a failed save as OK does.
-            return ::PostMessageW(sheetWindow, WM_COMMAND, 12321, 0);
-        },
-        [&] { return (box = ThreadWindowTitled(L"Kontakta")) != nullptr; },
-        [&] {
-            EXPECT_TRUE(messageNamesTheFile()) << "Apply's message names the file";
-            return ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        },
-        [&] { return !::IsWindow(box); },
-        [&] { return ::PostMessageW(::GetDlgItem(pageWindow, 1003), BM_CLICK, 0, 0); },  // edit sensor 4
-        [&] { return (editor = ThreadWindowTitled(L"Aktion für Sensor 4 bearbeiten")) != nullptr; },
-        [&] { return !::IsWindowEnabled(sheetWindow) && ::PostMessageW(editor, WM_COMMAND, IDCANCEL, 0); },
-        [&] { return !::IsWindow(editor) && ::IsWindowEnabled(sheetWindow); },
-        [&] {
-            const SensorAction after = sensorActions.Get(3);
-            EXPECT_EQ(memcmp(&before, &after, sizeof before), 0) << "Cancel changes nothing";
-            return ::PostMessageW(::GetDlgItem(pageWindow, 1003), BM_CLICK, 0, 0);
-        },
-        [&] { return (editor = ThreadWindowTitled(L"Aktion für Sensor 4 bearbeiten")) != nullptr; },
-        [&] { return ::PostMessageW(editor, WM_COMMAND, IDOK, 0); },
-        [&] { return !::IsWindow(editor); },
-        [&] {
-            EXPECT_EQ(sensorActions.Get(3).enabled, 1) << "OK switches the sensor on";
-            EXPECT_TRUE(::IsDlgButtonChecked(pageWindow, 1044));
-            return ::PostMessageW(::GetDlgItem(pageWindow, 1002), BM_CLICK, 0, 0);  // sensor 3: no key
-        },
-        [&] { return (editor = ThreadWindowTitled(L"Aktion für Sensor 3 bearbeiten")) != nullptr; },
-        [&] { return ::PostMessageW(editor, WM_COMMAND, IDOK, 0); },
-        [&] { return !::IsWindow(editor); },
-        [&] {
-            EXPECT_EQ(sensorActions.Get(2).enabled, 0) << "OK without a key leaves the sensor off";
-            return ::PostMessageW(sheetWindow, WM_COMMAND, IDOK, 0);
-        },
-        [&] { return (box = ThreadWindowTitled(L"Kontakta")) != nullptr; },
-        [&] {
-            EXPECT_TRUE(messageNamesTheFile()) << "the message names the file";
-            return ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        },
-        [&] { return !::IsWindow(box); },
-        [&] {
-            EXPECT_TRUE(::IsWindow(sheetWindow)) << "a failed save keeps the sheet open";
-            return ::PostMessageW(sheetWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
-        },
-    });
-    sheet.DoModal(nullptr);
-    EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-    EXPECT_EQ(services.saves, 2) << "Apply and OK tried; the close box saves nothing";
-}
-
-TEST_F(SettingsSheet, TheTestPageFollowsTheSwitchesSetsTheFiltersAndHoldsActionsBackOnlyWhileShown)
-{
-    sensorActivity.ResetCounters();
-    sensorFilters.Reset();
-    CSetup sheet(L"Kontakta - Konfigurationsmwenü", services);
-    CSetup_Test& page = sheet.TestPage();
-    HWND sheetWindow = nullptr;
-    HWND pageWindow = nullptr;
-    Script script({
-        [&] { return (sheetWindow = sheet.GetSafeHwnd()) != nullptr; },
-        [&] {
-            sheet.SetActivePage(1);
-            pageWindow = page.GetSafeHwnd();
-            sensorActivity.PublishSwitches(0b10);  // sensor 2 pressed, as the polling thread says
-            sensorActivity.CountPress(1);
-            sensorActivity.CountIgnoredTouch(1);
-            sensorActivity.CountIgnoredTouch(1);
-            return true;
-        },
-        [&] { return Text(pageWindow, 1252) == L"1 / 2"; },
-        [&] {
-            EXPECT_EQ(page.Lamp(2).BackColor(), RGB(0, 200, 0)) << "the lamp of a pressed switch";
-            EXPECT_EQ(page.Lamp(1).BackColor(), ::GetSysColor(COLOR_BTNFACE));
-            sensorActivity.PublishSwitches(0);
-            // A time typed into a field acts at once; leaving the field shows
-            // it held to its range.
-            ::SetDlgItemTextW(pageWindow, 1211, L"150");
-            EXPECT_EQ(sensorFilters.Get(0).holdMilliseconds, 150u);
-            ::SetDlgItemTextW(pageWindow, 1231, L"9999");
-            EXPECT_EQ(sensorFilters.Get(0).lockoutMilliseconds, 5000u);
-            ::SendMessageW(pageWindow, WM_COMMAND, MAKEWPARAM(1231, EN_KILLFOCUS), 0);
-            EXPECT_EQ(Text(pageWindow, 1231), L"5000");
-            ::SendMessageW(::GetDlgItem(pageWindow, 1260), BM_CLICK, 0, 0);
-            EXPECT_TRUE(actionsSuspended.load()) << "ticked while the page is shown";
-            sheet.SetActivePage(0);
-            EXPECT_FALSE(actionsSuspended.load()) << "another page: the actions run again";
-            sheet.SetActivePage(1);
-            EXPECT_TRUE(actionsSuspended.load());
-            return true;
-        },
-        [&] { return page.Lamp(2).BackColor() == ::GetSysColor(COLOR_BTNFACE); },
-        [&] { return ::PostMessageW(sheetWindow, WM_SYSCOMMAND, SC_CLOSE, 0); },
-    });
-    sheet.DoModal(nullptr);
-    EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-    EXPECT_FALSE(actionsSuspended.load()) << "a closed sheet holds nothing back";
-    EXPECT_EQ(services.saves, 0);
-    sensorFilters.Reset();
 }
 
 }  // namespace
