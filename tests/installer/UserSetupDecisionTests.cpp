@@ -9,20 +9,20 @@ using namespace usersetup;
 
 namespace {
 
-TEST(DecideUpdateCode, ShouldAskForTheDefaults_WhenTheUserHasNoSettingsFile)
+TEST(DecideUpdateCode, AsksForTheDefaultsWhenTheUserHasNoSettingsFile)
 {
     EXPECT_EQ(DecideUpdateCode(SettingsFile::Missing, false), UpdateCodeChange::WriteOne);
     // A "0" would leave the program without a file to start with.
     EXPECT_EQ(DecideUpdateCode(SettingsFile::Missing, true), UpdateCodeChange::WriteOne);
 }
 
-TEST(DecideUpdateCode, ShouldProtectTheFile_WhenTheUserHasOne)
+TEST(DecideUpdateCode, ProtectsTheFileWhenTheUserHasOne)
 {
     EXPECT_EQ(DecideUpdateCode(SettingsFile::Present, false), UpdateCodeChange::WriteZero);
     EXPECT_EQ(DecideUpdateCode(SettingsFile::Present, true), UpdateCodeChange::Leave);
 }
 
-TEST(DecideUpdateCode, ShouldWriteNothing_WhenTheFileCannotBeAskedAbout)
+TEST(DecideUpdateCode, WritesNothingWhenTheFileCannotBeAskedAbout)
 {
     EXPECT_EQ(DecideUpdateCode(SettingsFile::Unknown, false), UpdateCodeChange::GiveUp);
     EXPECT_EQ(DecideUpdateCode(SettingsFile::Unknown, true), UpdateCodeChange::GiveUp);

@@ -132,7 +132,7 @@ Loaded Load(const std::vector<uint8_t>& file)
 
 }  // namespace
 
-TEST(ActionsRecord, File_ShouldKeepFiltersActionsAndSpeeds_WhenTheCurrentReleaseSavedItBetween)
+TEST(ActionsRecord, FileKeepsFiltersActionsAndSpeedsWhenTheCurrentReleaseSavedItBetween)
 {
     Configuration config;
     const std::vector<uint8_t> file = config.Save(plainFile);
@@ -163,7 +163,7 @@ TEST(ActionsRecord, File_ShouldKeepFiltersActionsAndSpeeds_WhenTheCurrentRelease
     EXPECT_EQ(again.size(), file.size());
 }
 
-TEST(ActionsRecord, BlockRecord_ShouldWin_WhenTheCurrentReleaseChangedTheSensorSince)
+TEST(ActionsRecord, BlockRecordWinsWhenTheCurrentReleaseChangedTheSensorSince)
 {
     const Configuration config;
     const std::vector<uint8_t> file = config.Save(plainFile);
@@ -180,7 +180,7 @@ TEST(ActionsRecord, BlockRecord_ShouldWin_WhenTheCurrentReleaseChangedTheSensorS
     EXPECT_EQ(loaded.settings.pointer, config.settings.pointer);
 }
 
-TEST(ActionsRecord, Load_ShouldGiveNoNewActionsAndLoseNothingElse_WhenTheRecordIsShortDamagedOrLater)
+TEST(ActionsRecord, LoadGivesNoNewActionsAndLosesNothingElseWhenTheRecordIsShortDamagedOrLater)
 {
     Configuration config;
     config.filters.filters[7] = {300, 0};
@@ -207,7 +207,7 @@ TEST(ActionsRecord, Load_ShouldGiveNoNewActionsAndLoseNothingElse_WhenTheRecordI
     }
 }
 
-TEST(ActionsRecord, Save_ShouldKeepWhatItDoesNotKnow_AndWriteOnlyTheBlock_WhenNothingFollowsIt)
+TEST(ActionsRecord, SaveKeepsWhatItDoesNotKnowAndWritesOnlyTheBlockWhenNothingFollowsIt)
 {
     const Configuration config;
     const SettingsBlock block = BlockOf(DefaultSensorActions());
@@ -230,7 +230,7 @@ TEST(ActionsRecord, Save_ShouldKeepWhatItDoesNotKnow_AndWriteOnlyTheBlock_WhenNo
         << "no later options any more: the old record goes, the filters' record and the rest stay";
 }
 
-TEST(ActionsRecord, Decode_ShouldHoldValuesToTheirRanges_AndDropEntriesNamingNoAction)
+TEST(ActionsRecord, DecodeHoldsValuesToTheirRangesAndDropsEntriesNamingNoAction)
 {
     Configuration config;
     std::vector<uint8_t> record = EncodeActionsRecord(config.settings, config.live);

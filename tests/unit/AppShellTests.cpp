@@ -19,14 +19,14 @@ namespace {
 using session::Steps;
 using session::StepsFor;
 
-TEST(SessionEvents, EndOfSession_ShouldOnlySaveAndLetGo_UntilTheEndIsConfirmed)
+TEST(SessionEvents, EndOfSessionOnlySavesAndLetsGoUntilTheEndIsConfirmed)
 {
     EXPECT_EQ(StepsFor(session::queryEndSessionMessage, 0), (Steps{.saveSettings = true, .releaseHeldInputs = true}));
     EXPECT_EQ(StepsFor(session::endSessionMessage, 1), (Steps{.tearDown = true}));
     EXPECT_EQ(StepsFor(session::endSessionMessage, 0), Steps{}) << "a cancelled end leaves everything running";
 }
 
-TEST(SessionEvents, BackgroundSession_ShouldLetGoAndCloseTheBox_AndOpenItWhenConnectedAgain)
+TEST(SessionEvents, BackgroundSessionLetsGoAndClosesTheBoxAndOpensItWhenConnectedAgain)
 {
     for (uint64_t code : {session::consoleDisconnect, session::remoteDisconnect})
         EXPECT_EQ(StepsFor(session::sessionChangeMessage, code), (Steps{.releaseHeldInputs = true, .closeKit = true}))
@@ -41,14 +41,14 @@ TEST(SessionEvents, BackgroundSession_ShouldLetGoAndCloseTheBox_AndOpenItWhenCon
 
 // The lock and the disconnect are announced after the desktop switched: the
 // releases sent then were refused, and only the way back can deliver them.
-TEST(SessionEvents, Unlock_ShouldSendTheRefusedReleasesAgain_AndNothingElse)
+TEST(SessionEvents, UnlockSendsTheRefusedReleasesAgainAndNothingElse)
 {
     EXPECT_EQ(StepsFor(session::sessionChangeMessage, session::sessionUnlock), (Steps{.retryReleases = true}));
     EXPECT_FALSE(StepsFor(session::sessionChangeMessage, session::sessionLock).retryReleases)
         << "on the lock screen a retry would be refused again";
 }
 
-TEST(SessionEvents, Sleep_ShouldLetGo_AndResumeShouldOpenTheBoxAtOnce)
+TEST(SessionEvents, SleepLetsGoAndResumeOpensTheBoxAtOnce)
 {
     EXPECT_EQ(StepsFor(session::powerBroadcastMessage, session::powerSuspend), (Steps{.releaseHeldInputs = true}));
     for (uint64_t code : {session::powerResumeAutomatic, session::powerResumeSuspend})
@@ -58,7 +58,7 @@ TEST(SessionEvents, Sleep_ShouldLetGo_AndResumeShouldOpenTheBoxAtOnce)
     EXPECT_EQ(StepsFor(0x0111, session::consoleDisconnect), Steps{});
 }
 
-TEST(TrayUpdates, Shell_ShouldBeCalledOnlyOnAChangeOrEveryFewSeconds)
+TEST(TrayUpdates, ShellIsCalledOnlyOnAChangeOrEveryFewSeconds)
 {
     TrayUpdates updates;
     EXPECT_TRUE(updates.Due(TrayState::Readable, 1000)) << "the first tick sets the state over the added icon";
@@ -77,7 +77,7 @@ TEST(TrayUpdates, Shell_ShouldBeCalledOnlyOnAChangeOrEveryFewSeconds)
     EXPECT_EQ(TrayStateOf(true, false), TrayState::Unreadable);
 }
 
-TEST(TrayUpdates, Latched_ShouldShowOnlyWhileReadAndNotPaused_AndEachNewLatchRefreshesTheTip)
+TEST(TrayUpdates, LatchedShowsOnlyWhileReadAndNotPausedAndEachNewLatchRefreshesTheTip)
 {
     EXPECT_EQ(TrayStateOf(false, false, true), TrayState::Latched);
     EXPECT_EQ(TrayStateOf(false, true, true), TrayState::Paused);
@@ -88,7 +88,7 @@ TEST(TrayUpdates, Latched_ShouldShowOnlyWhileReadAndNotPaused_AndEachNewLatchRef
     EXPECT_TRUE(updates.Due(TrayState::Latched, 200, 0b11)) << "another sensor latched: the tip names it";
 }
 
-TEST(LatchedView, Names_ShouldSayWhatIsHeld_InSensorOrder)
+TEST(LatchedView, NamesSayWhatIsHeldInSensorOrder)
 {
     SensorActions records = DefaultSensorActions();
     kontakta::ActionsSettings options;
@@ -108,7 +108,7 @@ TEST(LatchedView, Names_ShouldSayWhatIsHeld_InSensorOrder)
     EXPECT_EQ(IndicatorText(u"", false), u"") << "nothing to show: the indicator hides";
 }
 
-TEST(TrayUpdates, ForgottenIcon_ShouldBeSetAtTheNextTick)
+TEST(TrayUpdates, ForgottenIconIsSetAtTheNextTick)
 {
     TrayUpdates updates;
     updates.Due(TrayState::Unreadable, 0);

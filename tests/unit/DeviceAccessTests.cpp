@@ -268,7 +268,7 @@ TEST_F(DeviceAccessTest, TwoChangesASecondApartGiveOneOpen1500MillisecondsAfterT
 // while it is installed, neither the retry nor a device change does the slow
 // work (the kit's look at the devices, the count of the interfaces); what a
 // device change asked for is done when the hold ends.
-TEST_F(DeviceAccessTest, HeldSlowWork_ShouldWaitForTheEndOfTheHold_AndThenCountAndReopen)
+TEST_F(DeviceAccessTest, HeldSlowWorkWaitsForTheEndOfTheHoldAndThenCountsAndReopens)
 {
     access.Start();
     kit.SetReadFails(0, true);

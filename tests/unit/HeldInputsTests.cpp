@@ -140,7 +140,7 @@ TEST_F(HeldInputsTest, TracksWhatTheExecutorsLeaveDown)
 // Two actions holding SHIFT send one down and one up; a repetition holds
 // nothing of its own; a refused press holds nothing, so the next press sends
 // its down again; letting go of all forgets every holder.
-TEST_F(HeldInputsTest, Holders_ShouldCountPressesNotRepetitions_AndARefusedPressHoldsNothing)
+TEST_F(HeldInputsTest, HoldersCountPressesNotRepetitionsAndARefusedPressHoldsNothing)
 {
     input.acceptKeys = false;
     EXPECT_FALSE(held.SendKey(0x10, true));
@@ -172,7 +172,7 @@ TEST_F(HeldInputsTest, Holders_ShouldCountPressesNotRepetitions_AndARefusedPress
 // The lock screen's notification comes after the desktop switched: the
 // releases sent then are refused. They stay held, "Alle Tasten loslassen"
 // still finds them, and the retry on unlock sends exactly them again.
-TEST_F(HeldInputsTest, RefusedRelease_ShouldStayHeldAndBeSentAgain_WhenRetried)
+TEST_F(HeldInputsTest, RefusedReleaseStaysHeldAndIsSentAgainWhenRetried)
 {
     held.SendKey(0x12, true);
     held.SendKey(0x41, true);
@@ -201,7 +201,7 @@ TEST_F(HeldInputsTest, RefusedRelease_ShouldStayHeldAndBeSentAgain_WhenRetried)
     EXPECT_TRUE(log.Events().empty()) << "sent once they were taken";
 }
 
-TEST_F(HeldInputsTest, Retry_ShouldLeaveWhatWasPressedAgainSince_AndARefusedPressIsNotHeld)
+TEST_F(HeldInputsTest, RetryLeavesWhatWasPressedAgainSinceAndARefusedPressIsNotHeld)
 {
     held.SendKey(0x41, true);
     held.SendKey(0x42, true);

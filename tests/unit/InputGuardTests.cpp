@@ -106,7 +106,7 @@ TEST_F(InputGuardTest, MousePressesAreJudgedByTheWindowUnderTheCursorAndRefusals
 // On the lock screen or a consent prompt SendInput refuses everything, also
 // what would go to an elevated window: that is told as a refusal, and the
 // elevated window is still named once the input is inserted again.
-TEST_F(InputGuardTest, Refusal_ShouldBeToldAsSuch_AndNotSilenceTheMessageAboutAnElevatedWindow)
+TEST_F(InputGuardTest, RefusalIsToldAsSuchAndDoesNotSilenceTheMessageAboutAnElevatedWindow)
 {
     targets.elevated = {7};
     targets.foreground = 7;

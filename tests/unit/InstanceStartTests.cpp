@@ -10,7 +10,7 @@ using instance::Decide;
 using instance::IsRestart;
 using instance::Start;
 
-TEST(InstanceStart, Restart_ShouldBeFound_WhenWindowsAppendsTheArgumentToThePath)
+TEST(InstanceStart, RestartIsFoundWhenWindowsAppendsTheArgumentToThePath)
 {
     EXPECT_TRUE(IsRestart(u"\"C:\\Program Files\\KORVA\\Kontakta\\Kontakta.exe\" /restarted"));
     EXPECT_TRUE(IsRestart(u"C:\\Kontakta\\Kontakta.exe /restarted"));
@@ -18,7 +18,7 @@ TEST(InstanceStart, Restart_ShouldBeFound_WhenWindowsAppendsTheArgumentToThePath
     EXPECT_TRUE(IsRestart(u"Kontakta.exe /other /Restarted"));
 }
 
-TEST(InstanceStart, Restart_ShouldNotBeFound_WhenOnlyThePathOrAnotherArgumentHasIt)
+TEST(InstanceStart, RestartIsNotFoundWhenOnlyThePathOrAnotherArgumentHasIt)
 {
     EXPECT_FALSE(IsRestart(u"\"C:\\Program Files\\KORVA\\Kontakta\\Kontakta.exe\""));
     EXPECT_FALSE(IsRestart(u"\"C:\\x /restarted\\Kontakta.exe\""));
@@ -29,7 +29,7 @@ TEST(InstanceStart, Restart_ShouldNotBeFound_WhenOnlyThePathOrAnotherArgumentHas
     EXPECT_FALSE(IsRestart(u""));
 }
 
-TEST(InstanceStart, SecondInstance_ShouldEndQuietly_OnlyWhenWindowsRestartedIt)
+TEST(InstanceStart, SecondInstanceEndsQuietlyOnlyWhenWindowsRestartedIt)
 {
     EXPECT_EQ(Decide(false, false), Start::RunHere);
     EXPECT_EQ(Decide(false, true), Start::RunHere) << "a restart after a crash runs the program";

@@ -44,7 +44,7 @@ protected:
     uint32_t Latched() const { return state.activity.LatchedSensors(); }
 };
 
-TEST_F(LatchTest, LatchedButton_ShouldHoldOnFirstPressAndLetGoOnSecond_AndClicksNeverLatch)
+TEST_F(LatchTest, LatchedButtonHoldsOnFirstPressAndLetsGoOnSecondAndClicksNeverLatch)
 {
     Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::RightPressRelease));
     Extras(1, true);
@@ -70,7 +70,7 @@ TEST_F(LatchTest, LatchedButton_ShouldHoldOnFirstPressAndLetGoOnSecond_AndClicks
 
 // A latched SHIFT and another sensor's SHIFT+X: SHIFT stays down after X,
 // and a key that two actions hold goes up with the last of them.
-TEST_F(LatchTest, HolderCounts_ShouldKeepLatchedInputDown_WhileOtherSensorsUseIt)
+TEST_F(LatchTest, HolderCountsKeepLatchedInputDownWhileOtherSensorsUseIt)
 {
     Key(1, 0x41);
     Extras(1, true, false, ModifierAlone::Shift);
@@ -99,7 +99,7 @@ TEST_F(LatchTest, HolderCounts_ShouldKeepLatchedInputDown_WhileOtherSensorsUseIt
 
 // WIN as a fourth modifier after SHIFT, a WIN alone that sticks while
 // latched, and a let-go of all in its order: keys, modifiers, buttons.
-TEST_F(LatchTest, WinAndModifierAlone_ShouldSendTheirKeys_AndLetGoInOrder)
+TEST_F(LatchTest, WinAndModifierAloneSendsTheirKeysAndLetsGoInOrder)
 {
     Key(1, 0x44, true);
     Extras(1, false, true);
@@ -130,7 +130,7 @@ TEST_F(LatchTest, WinAndModifierAlone_ShouldSendTheirKeys_AndLetGoInOrder)
 // With auto-repeat a latched key repeats until it is let go or another key
 // action starts; the repetitions hold nothing of their own, so the let-go
 // still sends every up.
-TEST_F(LatchTest, LatchedKeyWithRepeat_ShouldRepeatUntilLetGoOrAnotherKeyAction)
+TEST_F(LatchTest, LatchedKeyWithRepeatRepeatsUntilLetGoOrAnotherKeyAction)
 {
     Key(1, 0x41, true, true);
     Extras(1, true);
@@ -154,7 +154,7 @@ TEST_F(LatchTest, LatchedKeyWithRepeat_ShouldRepeatUntilLetGoOrAnotherKeyAction)
 // Box loss, a sensor switched off or changed in the settings, the pause: each
 // lets go of the latch, with the latch's own record, and the next press
 // latches afresh. While paused no let-go sound: the pause has its own.
-TEST_F(LatchTest, LetGo_ShouldForgetTheLatch_SoTheNextPressLatchesAfresh)
+TEST_F(LatchTest, LetGoForgetsTheLatchSoTheNextPressLatchesAfresh)
 {
     Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::LeftPressRelease));
     Extras(1, true);

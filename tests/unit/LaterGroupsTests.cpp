@@ -81,7 +81,7 @@ protected:
     RecordingControl control{log};
 };
 
-TEST_F(LaterGroups, DirectionSensor_ShouldMoveOnePixelAtOnceThenByItself_UntilReleased)
+TEST_F(LaterGroups, DirectionSensorMovesOnePixelAtOnceThenByItselfUntilReleased)
 {
     ConfigureLater(1, Group::MovePointer, int32_t(kontakta::PointerDirection::Right));
     EXPECT_EQ(CycleAt(0, {1}), (Events{"press sound", "move 101,100"}));
@@ -95,7 +95,7 @@ TEST_F(LaterGroups, DirectionSensor_ShouldMoveOnePixelAtOnceThenByItself_UntilRe
     EXPECT_EQ(AdvanceTo(1100), Events{});
 }
 
-TEST_F(LaterGroups, DirectionSensorsHeldTogether_ShouldCombine_AndOppositeOnesCancel)
+TEST_F(LaterGroups, DirectionSensorsHeldTogetherCombineAndOppositeOnesCancel)
 {
     ConfigureLater(1, Group::MovePointer, int32_t(kontakta::PointerDirection::Right));
     ConfigureLater(2, Group::MovePointer, int32_t(kontakta::PointerDirection::Down));
@@ -111,7 +111,7 @@ TEST_F(LaterGroups, DirectionSensorsHeldTogether_ShouldCombine_AndOppositeOnesCa
     EXPECT_GT(device.at.y, before.y) << "down goes on";
 }
 
-TEST_F(LaterGroups, WheelSensor_ShouldScrollOneNotchAtOnce_AndRepeatAfterTheKeyboardDelay)
+TEST_F(LaterGroups, WheelSensorScrollsOneNotchAtOnceAndRepeatsAfterTheKeyboardDelay)
 {
     settings.delay = 1;  // 500 ms
     ConfigureLater(4, Group::Wheel, int32_t(kontakta::WheelDirection::Down));
@@ -124,7 +124,7 @@ TEST_F(LaterGroups, WheelSensor_ShouldScrollOneNotchAtOnce_AndRepeatAfterTheKeyb
     EXPECT_EQ(CycleAt(1500, {}), Events{});
 }
 
-TEST_F(LaterGroups, WhilePaused_OnlyThePauseSensorShouldAct)
+TEST_F(LaterGroups, OnlyThePauseSensorActsWhilePaused)
 {
     ConfigureLater(1, Group::Control, int32_t(kontakta::ControlAction::PauseOrResume));
     ConfigureLater(2, Group::MovePointer, int32_t(kontakta::PointerDirection::Up));
@@ -141,7 +141,7 @@ TEST_F(LaterGroups, WhilePaused_OnlyThePauseSensorShouldAct)
     EXPECT_EQ(CycleAt(120, {2}), Events{}) << "the test page's suspension holds them back as well";
 }
 
-TEST_F(LaterGroups, ReleaseAllSensor_ShouldLetGoOfWhatOthersHold_AndTheirReleasesSendNothing)
+TEST_F(LaterGroups, ReleaseAllSensorLetsGoOfWhatOthersHoldAndTheirReleasesSendNothing)
 {
     Configure(1, ActionGroup::Keyboard);
     ConfigureLater(2, Group::Control, int32_t(kontakta::ControlAction::ReleaseAll));
@@ -152,7 +152,7 @@ TEST_F(LaterGroups, ReleaseAllSensor_ShouldLetGoOfWhatOthersHold_AndTheirRelease
     EXPECT_EQ(CycleAt(40, {}), Events{});
 }
 
-TEST_F(LaterGroups, SwitchedOffSensorOfALaterGroup_ShouldDoNothing)
+TEST_F(LaterGroups, SwitchedOffSensorOfALaterGroupDoesNothing)
 {
     ConfigureLater(1, Group::Wheel, int32_t(kontakta::WheelDirection::Up));
     SensorAction record = state.records.Get(0);
@@ -161,7 +161,7 @@ TEST_F(LaterGroups, SwitchedOffSensorOfALaterGroup_ShouldDoNothing)
     EXPECT_EQ(CycleAt(0, {1}), Events{});
 }
 
-TEST_F(LaterGroups, PollLoop_ShouldWakeAtTheMotionsPeriodWhileMoving_AndOnlyForCyclesWhenIdle)
+TEST_F(LaterGroups, PollLoopWakesAtTheMotionsPeriodWhileMovingAndOnlyForCyclesWhenIdle)
 {
     ConfigureLater(1, Group::MovePointer, int32_t(kontakta::PointerDirection::Right));
     VirtualPacing pacing;
@@ -182,7 +182,7 @@ TEST_F(LaterGroups, PollLoop_ShouldWakeAtTheMotionsPeriodWhileMoving_AndOnlyForC
 
 namespace {
 
-TEST_F(LaterGroups, PollLoop_ShouldSendAClicksReleaseWhenDue_WithoutSleepingOnThePollingThread)
+TEST_F(LaterGroups, PollLoopSendsAClicksReleaseWhenDueWithoutSleepingOnThePollingThread)
 {
     Configure(1, ActionGroup::Mouse, int32_t(MouseActionKind::LeftClick));
     VirtualPacing pacing;

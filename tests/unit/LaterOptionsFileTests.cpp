@@ -62,7 +62,7 @@ protected:
     std::vector<uint8_t> saved;
 };
 
-TEST_F(LaterOptionsFileTest, Settings_ShouldComeBackWhole_WhenSavedAndLoaded)
+TEST_F(LaterOptionsFileTest, SettingsComeBackWholeWhenSavedAndLoaded)
 {
     EXPECT_EQ(std::memcmp(saved.data() + filtersAt, "KTXE", 4), 0);
     EXPECT_EQ(std::memcmp(saved.data() + recordAt, "KTXA", 4), 0);
@@ -87,7 +87,7 @@ TEST_F(LaterOptionsFileTest, Settings_ShouldComeBackWhole_WhenSavedAndLoaded)
     EXPECT_EQ(storage.files[userFile][FileBytes::Record(2)], 1) << "a right click again, on in the block";
 }
 
-TEST_F(LaterOptionsFileTest, FileOfTheCurrentRelease_ShouldLoadAndSaveAsBefore)
+TEST_F(LaterOptionsFileTest, FileOfTheCurrentReleaseLoadsAndSavesAsBefore)
 {
     FileBytes file;
     file.Byte(FileBytes::Record(3), 1).Int32(FileBytes::Record(3) + 4, 1).Byte(FileBytes::Record(3) + 622, 0x41);
@@ -109,7 +109,7 @@ TEST_F(LaterOptionsFileTest, FileOfTheCurrentRelease_ShouldLoadAndSaveAsBefore)
     EXPECT_EQ(storage.files[userFile].size(), settingsBlockSize);
 }
 
-TEST_F(LaterOptionsFileTest, DamagedOrShortRecord_ShouldGiveTheDefaults_WithTheBlockAndFiltersWhole)
+TEST_F(LaterOptionsFileTest, DamagedOrShortRecordGivesTheDefaultsWithTheBlockAndFiltersWhole)
 {
     std::vector<uint8_t> damaged = saved;
     damaged[recordAt + actionsRecordHeaderSize + 20] ^= 0x40;
@@ -134,7 +134,7 @@ TEST_F(LaterOptionsFileTest, DamagedOrShortRecord_ShouldGiveTheDefaults_WithTheB
 // An older Kontakta saves the block from its memory and keeps both records
 // as they were (it writes its own filters' extension, equal to the old one):
 // here its changes are made in the file's block directly.
-TEST_F(LaterOptionsFileTest, SensorChangedByAnOlderKontakta_ShouldKeepItsBlockRecord_WhileTheOthersKeepTheirs)
+TEST_F(LaterOptionsFileTest, SensorChangedByAnOlderKontaktaKeepsItsBlockRecordWhileTheOthersKeepTheirs)
 {
     std::vector<uint8_t> changed = saved;
     changed[FileBytes::Record(2)] = 1;  // the carer ticked the direction sensor there

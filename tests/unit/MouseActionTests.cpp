@@ -75,7 +75,7 @@ TEST_F(MouseActionTest, RefusedEventBeepsAndTheSequenceGoesOn)
 
 // Injected button events name the physical buttons; for a left-handed user
 // (buttons swapped) "Links" must still be the primary click.
-TEST(PhysicalButtonFlags, SwappedButtons_ShouldExchangeLeftAndRight_AndKeepTheMiddle)
+TEST(PhysicalButtonFlags, SwappedButtonsExchangeLeftAndRightAndKeepTheMiddle)
 {
     using namespace MouseFlags;
     EXPECT_EQ(PhysicalButtonFlags(LeftDown, true), RightDown);
@@ -90,7 +90,7 @@ TEST(PhysicalButtonFlags, SwappedButtons_ShouldExchangeLeftAndRight_AndKeepTheMi
 
 // The setting changed while a sensor held "Links": the release goes to the
 // physical button that the press went to, and no button stays down.
-TEST(PhysicalButtons, Release_ShouldGoToTheButtonOfItsPress_WhenTheSettingChangedMeanwhile)
+TEST(PhysicalButtons, ReleaseGoesToTheButtonOfItsPressWhenTheSettingChangedMeanwhile)
 {
     using namespace MouseFlags;
     PhysicalButtons buttons;
@@ -133,14 +133,14 @@ protected:
     MouseSchedule schedule;
 };
 
-TEST_F(MouseScheduleTest, DoubleClick_ShouldKeepItsTimesWithoutSleeping)
+TEST_F(MouseScheduleTest, DoubleClickKeepsItsTimesWithoutSleeping)
 {
     schedule.Add(Record(int32_t(MouseActionKind::DoubleClick)), true, 0);
     EXPECT_EQ(RunUntil(200), (Events{"mouse 0002 @0", "mouse 0004 @15", "mouse 0002 @120", "mouse 0004 @135"}));
     EXPECT_FALSE(schedule.NextDue());
 }
 
-TEST_F(MouseScheduleTest, LaterEvents_ShouldWaitBehindAClick_AndAClearedScheduleSendsNothing)
+TEST_F(MouseScheduleTest, LaterEventsWaitBehindAClickAndAClearedScheduleSendsNothing)
 {
     schedule.Add(Record(int32_t(MouseActionKind::LeftClick)), true, 0);
     schedule.Add(Record(int32_t(MouseActionKind::RightPressRelease)), true, 20'000);

@@ -33,7 +33,7 @@ Point Last(const std::vector<Point>& positions) { return positions.empty() ? Poi
 
 }  // namespace
 
-TEST(PointerSpeeds, Curve_ShouldRiseEvenlyFromStartToTop_AndHoldEveryValueToItsRange)
+TEST(PointerSpeeds, CurveRisesEvenlyFromStartToTopAndHoldsEveryValueToItsRange)
 {
     const PointerSpeeds defaults;
     EXPECT_EQ(defaults, (PointerSpeeds{50, 600, 1500}));
@@ -50,7 +50,7 @@ TEST(PointerSpeeds, Curve_ShouldRiseEvenlyFromStartToTop_AndHoldEveryValueToItsR
     EXPECT_DOUBLE_EQ(PointerSpeedAt({400, 100, 1000}, 500 * ms), 400) << "a top below the start is the start";
 }
 
-TEST(PointerMover, Press_ShouldMoveOnePixel_AndMoveOnAlongTheCurveOnly_WhenHeldPastTheTapTime)
+TEST(PointerMover, PressMovesOnePixelAndMovesOnAlongTheCurveOnlyWhenHeldPastTheTapTime)
 {
     const std::pair<PointerDirection, Point> taps[] = {
         {PointerDirection::Up, {0, -1}},       {PointerDirection::Down, {0, 1}},
@@ -80,7 +80,7 @@ TEST(PointerMover, Press_ShouldMoveOnePixel_AndMoveOnAlongTheCurveOnly_WhenHeldP
     EXPECT_FALSE(mover.Advance(1310 * ms)) << "the release stops the pointer at once";
 }
 
-TEST(PointerMover, Steps_ShouldBeAtMostAHundredthOfTheSpeed_WhenPollsJitterOrComeLate)
+TEST(PointerMover, StepsAreAtMostAHundredthOfTheSpeedWhenPollsJitterOrComeLate)
 {
     const PointerSpeeds fast{500, 3000, 500};
     PointerMover mover = Mover(fast);
@@ -103,7 +103,7 @@ TEST(PointerMover, Steps_ShouldBeAtMostAHundredthOfTheSpeed_WhenPollsJitterOrCom
     EXPECT_GT(updates, 250) << "every poll of a fast pointer moves it";
 }
 
-TEST(PointerMover, HeldDirections_ShouldCombineAtTheSetSpeed_AndCancel_WhenOpposite)
+TEST(PointerMover, HeldDirectionsCombineAtTheSetSpeedAndCancelWhenOpposite)
 {
     const PointerSpeeds even{100, 100, 0};
     const uint64_t start = TapMicroseconds(even);
@@ -131,7 +131,7 @@ TEST(PointerMover, HeldDirections_ShouldCombineAtTheSetSpeed_AndCancel_WhenOppos
     EXPECT_NEAR(4998 - Last(Drive(twice, start, start + 1000 * ms)).y, 100, 2.0) << "one direction twice: no faster";
 }
 
-TEST(Desktop, Pointer_ShouldSlideAlongTheEdge_WhenNoMonitorIsBeyond)
+TEST(Desktop, PointerSlidesAlongTheEdgeWhenNoMonitorIsBeyond)
 {
     // A large primary monitor, a smaller one at 150% to its right and lower,
     // one above-left at negative coordinates, and a fourth beyond a gap.
@@ -159,7 +159,7 @@ TEST(Desktop, Pointer_ShouldSlideAlongTheEdge_WhenNoMonitorIsBeyond)
     EXPECT_FALSE(mover.Press(1, PointerDirection::Up, slide.back(), 2000 * ms)) << "a tap into the edge moves nothing";
 }
 
-TEST(AbsoluteCoordinates, EveryEdgePixel_ShouldComeBackToItself_ThroughAFlooringOrRoundingInverse)
+TEST(AbsoluteCoordinates, EveryEdgePixelComesBackToItselfThroughAFlooringOrRoundingInverse)
 {
     const PixelRect desktops[] = {
         {0, 0, 1920, 1080},     {0, 0, 1366, 768},  {-2560, -400, 3840, 1440}, {-1920, 0, 1920, 2160},

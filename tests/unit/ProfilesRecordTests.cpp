@@ -108,7 +108,7 @@ void ExpectSameProfiles(const ProfileStore& a, const ProfileStore& b)
 
 }  // namespace
 
-TEST(ProfilesRecord, File_ShouldKeepEveryProfile_WhenTheCurrentReleaseAndTheActionsAwareSaveSavedItBetween)
+TEST(ProfilesRecord, FileKeepsEveryProfileWhenTheCurrentReleaseAndTheActionsAwareSaveSavedItBetween)
 {
     const ProfileStore store = ThreeProfiles();
     const std::vector<uint8_t> file = SettingsFileContentForProfiles(store, plainFile);
@@ -139,7 +139,7 @@ TEST(ProfilesRecord, File_ShouldKeepEveryProfile_WhenTheCurrentReleaseAndTheActi
     EXPECT_EQ(again.size(), file.size());
 }
 
-TEST(ProfilesRecord, ActiveBlock_ShouldWinForTheActiveProfile_WhenTheCurrentReleaseChangedIt)
+TEST(ProfilesRecord, ActiveBlockWinsForTheActiveProfileWhenTheCurrentReleaseChangedIt)
 {
     const ProfileStore store = ThreeProfiles();
     const std::vector<uint8_t> file = SettingsFileContentForProfiles(store, plainFile);
@@ -158,7 +158,7 @@ TEST(ProfilesRecord, ActiveBlock_ShouldWinForTheActiveProfile_WhenTheCurrentRele
     EXPECT_TRUE(loaded.store.At(0).settings == store.At(0).settings) << "the others as they were";
 }
 
-TEST(ProfilesRecord, Load_ShouldGiveOneStandardProfileFromTheBlock_WhenTheRecordIsMissingShortDamagedOrLater)
+TEST(ProfilesRecord, LoadGivesOneStandardProfileFromTheBlockWhenTheRecordIsMissingShortDamagedOrLater)
 {
     const ProfileStore store = ThreeProfiles();
     const std::vector<uint8_t> file = SettingsFileContentForProfiles(store, plainFile);
@@ -191,7 +191,7 @@ TEST(ProfilesRecord, Load_ShouldGiveOneStandardProfileFromTheBlock_WhenTheRecord
     EXPECT_EQ(SettingsFileContentForProfiles(ProfileStore(), plainFile).size(), settingsBlockSize);
 }
 
-TEST(ExportFile, Read_ShouldRefuseEveryBadFileWithItsReason_AndGiveTheTargetsOfAGoodOne)
+TEST(ExportFile, ReadRefusesEveryBadFileWithItsReasonAndGivesTheTargetsOfAGoodOne)
 {
     const ProfileStore store = ThreeProfiles();
     const std::vector<uint8_t> good = EncodeExportFile(store);
@@ -249,7 +249,7 @@ TEST(ExportFile, Read_ShouldRefuseEveryBadFileWithItsReason_AndGiveTheTargetsOfA
     }
 }
 
-TEST(ImportPlan, ShouldReplaceSameNamedAndAdd_LetTheCarerChooseAboveEight_AndChangeNothingOnRefusal)
+TEST(ImportPlan, ReplacesSameNamedAndAddsLetsTheCarerChooseAboveEightAndChangesNothingOnRefusal)
 {
     ProfileStore store = ThreeProfiles();  // Schreiben, Spiel (active), Schule
     std::vector<Profile> imported;

@@ -31,7 +31,7 @@ ProfileStore StoreOf(std::vector<ProfileSettings> settings)
 
 }  // namespace
 
-TEST(ProfileStore, Operations_ShouldRefuseWithTheirReason_AndChangeNothing)
+TEST(ProfileStore, OperationsRefuseWithTheirReasonAndChangeNothing)
 {
     ProfileStore store;
     ASSERT_EQ(store.Count(), 1u);
@@ -70,7 +70,7 @@ TEST(ProfileStore, Operations_ShouldRefuseWithTheirReason_AndChangeNothing)
         EXPECT_FALSE(ProfileResultMessage(r).empty());
 }
 
-TEST(ProfileStore, NewMoveDeleteAndNext_ShouldKeepTheActiveOneAndTheOrder)
+TEST(ProfileStore, NewMoveDeleteAndNextKeepTheActiveOneAndTheOrder)
 {
     ProfileSettings first;
     first.records[3] = KeyRecord(0x41, true, false, false, false);
@@ -101,7 +101,7 @@ TEST(ProfileStore, NewMoveDeleteAndNext_ShouldKeepTheActiveOneAndTheOrder)
     EXPECT_EQ(store.IndexOfId(spiel), 0u);
 }
 
-TEST(ProgramRule, ShouldSwitchAndReturn_WaitWhileBusy_AndLetAManualSwitchWinUntilTheForegroundChanges)
+TEST(ProgramRule, SwitchesAndReturnsWaitsWhileBusyAndLetsAManualSwitchWinUntilTheForegroundChanges)
 {
     ProfileStore store;
     ASSERT_EQ(store.New(u"Schreiben"), ProfileResult::Done);

@@ -31,7 +31,7 @@ ScanResult Press(Scan& scan, uint64_t at) { return scan.Choose(at, at); }
 
 }  // namespace
 
-TEST(Scan, Presses_ShouldStopBothLinesWhereTheyWereHalfAPollEarlier_AndPerformTheLitItemAtTheCrossing)
+TEST(Scan, PressesStopBothLinesWhereTheyWereHalfAPollEarlierAndPerformTheLitItemAtTheCrossing)
 {
     Scan scan;
     scan.Start(t0, ScanOf());
@@ -73,7 +73,7 @@ TEST(Scan, Presses_ShouldStopBothLinesWhereTheyWereHalfAPollEarlier_AndPerformTh
     EXPECT_EQ(Press(scan, t2 + 3 * s).event, Event::None);
 }
 
-TEST(Scan, Lines_ShouldWrapToTheNearEdge_AndEndByThemselvesAfterTwoSweeps_ButNotWhileAPressIsUnderWay)
+TEST(Scan, LinesWrapToTheNearEdgeAndEndByThemselvesAfterTwoSweepsButNotWhileAPressIsUnderWay)
 {
     Scan scan;
     scan.Start(t0, ScanOf());
@@ -98,7 +98,7 @@ TEST(Scan, Lines_ShouldWrapToTheNearEdge_AndEndByThemselvesAfterTwoSweeps_ButNot
     EXPECT_FALSE(scan.Active());
 }
 
-TEST(Scan, HoldTime_ShouldChooseThePositionAtThePressStart_AndNeverBeforeTheLineBegan)
+TEST(Scan, HoldTimeChoosesThePositionAtThePressStartAndNeverBeforeTheLineBegan)
 {
     Scan scan;
     scan.Start(t0, ScanOf());
@@ -116,7 +116,7 @@ TEST(Scan, HoldTime_ShouldChooseThePositionAtThePressStart_AndNeverBeforeTheLine
     EXPECT_EQ(scan.View(t0 + 500 * ms).verticalX, 950) << "495 ms at 1.92 px/ms";
 }
 
-TEST(Scan, Menu_ShouldLightEachItemForTheStepTimeRoundAndRound_AndEndAfterTwoRounds)
+TEST(Scan, MenuLightsEachItemForTheStepTimeRoundAndRoundAndEndsAfterTwoRounds)
 {
     Scan scan;
     scan.Start(t0, ScanOf({primary}, {6000, 1000, false}));
@@ -140,7 +140,7 @@ TEST(Scan, Menu_ShouldLightEachItemForTheStepTimeRoundAndRound_AndEndAfterTwoRou
     EXPECT_EQ(chosen.item, ScanItem::LeftClick);
 }
 
-TEST(Scan, Refinement_ShouldSweepATenthOfTheDesktopAtAQuarterOfTheSpeed_KeptInsideTheDesktop)
+TEST(Scan, RefinementSweepsATenthOfTheDesktopAtAQuarterOfTheSpeedKeptInsideTheDesktop)
 {
     const ScanTiming refine{6000, 1500, true};
     Scan scan;
@@ -177,7 +177,7 @@ TEST(Scan, Refinement_ShouldSweepATenthOfTheDesktopAtAQuarterOfTheSpeed_KeptInsi
     EXPECT_EQ(scan.Advance(t0 + 5 * ms + 4800 * ms).event, Event::Ended) << "two passes of the band";
 }
 
-TEST(Scan, Crossing_ShouldBeTheNearestPointOnAMonitor_WhenTheLinesCrossInAGap)
+TEST(Scan, CrossingIsTheNearestPointOnAMonitorWhenTheLinesCrossInAGap)
 {
     Scan scan;
     scan.Start(t0, ScanOf({primary, rightOfIt}));
@@ -188,7 +188,7 @@ TEST(Scan, Crossing_ShouldBeTheNearestPointOnAMonitor_WhenTheLinesCrossInAGap)
     EXPECT_EQ(scan.View(t0 + 6 * s).bounds, (PixelRect{0, 0, 3840, 1440})) << "the lines span every monitor";
 }
 
-TEST(Scan, StepScan_ShouldMoveOnlyOnSteps_AndEndThirtySecondsAfterTheLastPress)
+TEST(Scan, StepScanMovesOnlyOnStepsAndEndsThirtySecondsAfterTheLastPress)
 {
     Scan scan;
     scan.Start(t0, ScanOf({primary}, {6000, 1500, false}, true));
@@ -224,7 +224,7 @@ TEST(Scan, StepScan_ShouldMoveOnlyOnSteps_AndEndThirtySecondsAfterTheLastPress)
     EXPECT_EQ(scan.Advance(t0 + 33 * s).event, Event::Ended);
 }
 
-TEST(Scan, DragAndDrop_ShouldHoldTheDragAcrossScans_OfferDropFirst_AndTravelToTheDropPoint)
+TEST(Scan, DragAndDropHoldsTheDragAcrossScansOffersDropFirstAndTravelsToTheDropPoint)
 {
     Scan scan;
     scan.Start(t0, ScanOf());
@@ -269,7 +269,7 @@ TEST(Scan, DragAndDrop_ShouldHoldTheDragAcrossScans_OfferDropFirst_AndTravelToTh
     EXPECT_EQ(PastDragDistance(desktop, {1919, 1079}, 4, 4), (Point{1915, 1075})) << "inwards at the far corner";
 }
 
-TEST(Scan, Ending_ShouldStopEverything_OnCancelLetGoAndTheMenusOwnItems)
+TEST(Scan, EndingStopsEverythingOnCancelLetGoAndTheMenusOwnItems)
 {
     Scan scan;
     scan.Start(t0, ScanOf({}));
@@ -311,7 +311,7 @@ TEST(Scan, Ending_ShouldStopEverything_OnCancelLetGoAndTheMenusOwnItems)
     }
 }
 
-TEST(ScanPlacement, LinesAndMenu_ShouldStayOnTheDesktopAndTheCrossingsMonitor)
+TEST(ScanPlacement, LinesAndMenuStayOnTheDesktopAndTheCrossingsMonitor)
 {
     const PixelRect bounds{-1280, 0, 1920, 1080};
     EXPECT_EQ(LineRect(bounds, true, -1280), (PixelRect{-1280, 0, -1278, 1080}));

@@ -117,7 +117,7 @@ TEST_F(SensorPollerTest, HeldInputsAreLetGoOnRequestAndWhenTheBoxIsClosedElsewhe
 // Locked: the releases that the lock's let-go sent were refused. The retry
 // (on unlock) ends the key repetition and sends them again; without a refused
 // release a retry does nothing at all.
-TEST_F(SensorPollerTest, RequestedRetry_ShouldSendTheRefusedReleasesAgain_AndEndTheRepetition)
+TEST_F(SensorPollerTest, RequestedRetrySendsTheRefusedReleasesAgainAndEndsTheRepetition)
 {
     state.beepOnPress = 0;
     SensorAction key = KeyRecord('A', false, true, false, true);

@@ -13,7 +13,7 @@ namespace {
 constexpr uint64_t ms = 1000;
 }
 
-TEST(WheelRepeat, Press_ShouldScrollOneNotchAtOnce_ThenTenASecondAfterTheKeyboardDelay_WhenHeld)
+TEST(WheelRepeat, PressScrollsOneNotchAtOnceThenTenASecondAfterTheKeyboardDelayWhenHeld)
 {
     WheelRepeat wheel;
     const uint32_t keyboardDelay = RepeatDelayMilliseconds(1);  // 500 ms
@@ -39,7 +39,7 @@ TEST(WheelRepeat, Press_ShouldScrollOneNotchAtOnce_ThenTenASecondAfterTheKeyboar
     EXPECT_EQ(ClampWheelTiming({0, 999}), (WheelTiming{0, 30})) << "0 keeps the keyboard delay";
 }
 
-TEST(SensorLatches, Press_ShouldHoldThenLetGo_AndLatchAfresh_WhenLetGoFromElsewhere)
+TEST(SensorLatches, PressHoldsThenLetsGoAndLatchesAfreshWhenLetGoFromElsewhere)
 {
     using Step = SensorLatches::Step;
     SensorLatches latches;
@@ -57,7 +57,7 @@ TEST(SensorLatches, Press_ShouldHoldThenLetGo_AndLatchAfresh_WhenLetGoFromElsewh
     EXPECT_EQ(latches.Press(8), Step::Nothing) << "no such sensor";
 }
 
-TEST(InputHolders, Release_ShouldSendNoUp_WhileAnotherActionStillHoldsTheInput)
+TEST(InputHolders, ReleaseSendsNoUpWhileAnotherActionStillHoldsTheInput)
 {
     constexpr uint8_t shift = 0x10, keyX = 0x58, leftButton = 0x01, ctrl = 0x11;
     InputHolders holders;
@@ -75,7 +75,7 @@ TEST(InputHolders, Release_ShouldSendNoUp_WhileAnotherActionStillHoldsTheInput)
     EXPECT_TRUE(holders.Hold(keyX)) << "after a let-go everything starts afresh";
 }
 
-TEST(PauseRule, MayAct_ShouldAllowOnlyPauseOrResume_WhilePausedOrSuspended)
+TEST(PauseRule, MayActAllowsOnlyPauseOrResumeWhilePausedOrSuspended)
 {
     for (int32_t group = 0; group < groupCount; ++group) {
         for (int32_t action = 0; action < ActionCount(group); ++action) {

@@ -87,7 +87,7 @@ protected:
     long exceptionsBefore = 0;
 };
 
-TEST_F(Framework, Objects_ShouldReceiveNoMessage_AfterWmNcDestroyOrOnceTheyAreGone)
+TEST_F(Framework, ObjectsReceiveNoMessageAfterWmNcDestroyOrOnceTheyAreGone)
 {
     {
         RecordingDialog dialog;
@@ -155,7 +155,7 @@ private:
     win::PropertyPage page{IDD_SETUP_INFO, L"Info"};
 };
 
-TEST_F(Framework, Exceptions_ShouldBeCaughtAndCounted_AtEveryBoundaryOfOurs)
+TEST_F(Framework, ExceptionsAreCaughtAndCountedAtEveryBoundaryOfOurs)
 {
     RecordingDialog dialog;
     ASSERT_TRUE(dialog.Create());
@@ -182,7 +182,7 @@ TEST_F(Framework, Exceptions_ShouldBeCaughtAndCounted_AtEveryBoundaryOfOurs)
     exceptionsBefore = win::ReportedExceptionCount();
 }
 
-TEST_F(Framework, Reflection_ShouldGiveAControlsAnswerBackThroughItsDialog)
+TEST_F(Framework, ReflectionGivesAControlsAnswerBackThroughItsDialog)
 {
     RecordingDialog dialog;
     ASSERT_TRUE(dialog.Create());
@@ -209,7 +209,7 @@ TEST_F(Framework, Reflection_ShouldGiveAControlsAnswerBackThroughItsDialog)
     EXPECT_EQ(NewExceptions(), 0);
 }
 
-TEST_F(Framework, OwnedHandles_ShouldCloseOnceWhenMovedAssignedOrReset)
+TEST_F(Framework, OwnedHandlesCloseOnceWhenMovedAssignedOrReset)
 {
     const auto alive = [](HGDIOBJ object) { return ::GetObjectType(object) != 0; };
     win::Brush first(::CreateSolidBrush(RGB(9, 9, 9)));
@@ -244,7 +244,7 @@ TEST_F(Framework, OwnedHandles_ShouldCloseOnceWhenMovedAssignedOrReset)
     EXPECT_FALSE(none) << "INVALID_HANDLE_VALUE is no file";
 }
 
-TEST_F(Framework, Keyboard_ShouldMoveFromAPanelsFieldToTheDialogsOkAndGiveEnterAndEscToTheDialog)
+TEST_F(Framework, KeyboardMovesFromAPanelsFieldToTheDialogsOkAndGivesEnterAndEscToTheDialog)
 {
     RecordingDialog dialog;
     ASSERT_TRUE(dialog.Create());

@@ -29,7 +29,7 @@ protected:
     Win32Pointer pointer;
 };
 
-TEST_F(PointerAdapter, MovesShouldLandOnTheAskedPixel_WhenItIsAnyEdgePixelOfTheDesktop)
+TEST_F(PointerAdapter, MovesLandOnTheAskedPixelWhenItIsAnyEdgePixelOfTheDesktop)
 {
     const kontakta::Desktop desktop = pointer.ReadDesktop();
     ASSERT_FALSE(desktop.Empty());
@@ -60,7 +60,7 @@ TEST_F(PointerAdapter, MovesShouldLandOnTheAskedPixel_WhenItIsAnyEdgePixelOfTheD
     EXPECT_EQ(wrong, 0) << "of " << pixels.size() << " edge pixels";
 }
 
-TEST_F(PointerAdapter, WheelNotchesShouldReachTheWindowUnderThePointer_WhenTurnedEachWay)
+TEST_F(PointerAdapter, WheelNotchesReachTheWindowUnderThePointerWhenTurnedEachWay)
 {
     testsupport::TargetWindow target;
     ASSERT_TRUE(target.Activate());

@@ -38,7 +38,7 @@ bool Above(HWND upper, HWND lower)
 
 }  // namespace
 
-TEST(ScanOverlay, LinesAndMenu_ShouldStandWhereTheViewSays_WithoutTakingTheFocus_AndLetAClickThrough)
+TEST(ScanOverlay, LinesAndMenuStandWhereTheViewSaysWithoutTakingTheFocusAndLetAClickThrough)
 {
     testsupport::TargetWindow target;
     ASSERT_TRUE(target.Activate());
