@@ -193,5 +193,35 @@ TEST_F(Scenario, ALatchedButtonAndADirectionSensorDragFromOneWindowIntoAnother)
     EXPECT_GE(to.movesWhileDown, 1) << "the button is held as the pointer enters the other window";
 }
 
+// The block, all that an older Kontakta reads, holds a direction sensor off;
+// the actions record gives it back switched on. The saves of OK and of the
+// exit write the file as it was.
+TEST_F(Scenario, APointerSensorOfTheActionsRecordMovesAndOkAndExitKeepItOffInTheBlock)
+{
+    const std::string file = FileWith({{2, Group::MovePointer, int32_t(kontakta::PointerDirection::Right)}});
+    ASSERT_EQ(file[RecordOffset(2)], 0);
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0", .settingsFile = file}));
+    ASSERT_TRUE(testsupport::MoveCursor({300, 300}));
+    Touch(2, 60);
+    testsupport::Pump(200);
+    POINT tapped{};
+    ::GetCursorPos(&tapped);
+    EXPECT_EQ(tapped.x, 301) << "the sensor is on";
+
+    HWND sheet = OpenSheetFromTheIcon(program);
+    ASSERT_NE(sheet, nullptr);
+    PressButton(sheet, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
+    EXPECT_EQ(ReadFile(SettingsPath()), file) << "OK saved it as it was";
+
+    ::PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(15000));
+    const std::string saved = ReadFile(SettingsPath());
+    EXPECT_EQ(saved, file) << "the exit saved it as it was";
+    ASSERT_GT(saved.size(), 5032u);
+    EXPECT_EQ(saved[RecordOffset(2)], 0) << "switched off in the block";
+}
+
 }  // namespace
 }  // namespace e2e
