@@ -229,8 +229,7 @@ int wmain(int argc, wchar_t** argv)
         // press falls at an evenly spread moment of the poll period.
         const double until = testsupport::NowMilliseconds() + 15.0 + (random() % 40000) / 1000.0;
         testsupport::PumpUntil([&] { return testsupport::NowMilliseconds() >= until - 6.0; }, 100);
-        while (testsupport::NowMilliseconds() < until) {
-        }
+        while (testsupport::NowMilliseconds() < until) {}
         target.Clear();
         timedInput.sentAt = 0;
         const double start = testsupport::NowMilliseconds();
@@ -272,8 +271,8 @@ int wmain(int argc, wchar_t** argv)
     const double floorStart = ThreadCpuMilliseconds(waiter);
     const double floorWallStart = testsupport::NowMilliseconds();
     testsupport::Pump(static_cast<DWORD>(seconds) * 1000);
-    const double floorCpu = (ThreadCpuMilliseconds(waiter) - floorStart) * 60000.0 /
-                            (testsupport::NowMilliseconds() - floorWallStart);
+    const double floorCpu =
+        (ThreadCpuMilliseconds(waiter) - floorStart) * 60000.0 / (testsupport::NowMilliseconds() - floorWallStart);
     ::SetEvent(waitOnly.stop);
     ::WaitForSingleObject(waiter, INFINITE);
 
@@ -330,15 +329,16 @@ int wmain(int argc, wchar_t** argv)
     if (moves.empty()) {
         std::printf("Pointer: no move arrived\n");
     } else {
-        std::printf("Pointer, a direction sensor held %.1f s at 50 to 600 px/s over 1.5 s: press to the first move "
-                    "%.1f ms, release to the last move %.1f ms (one poll is 20 ms)\n",
-                    (releasedAt - pressedAt) / 1000.0, moves.front().time - pressedAt,
-                    moves.back().time - releasedAt);
-        std::printf("  moving by itself: %.0f updates a second, gap between updates (ms) median %.1f, p99 %.1f; "
-                    "largest step %d px (a hundredth of the top speed is %.0f px); %d px in all\n",
-                    motionUpdates > 1 ? (motionUpdates - 1) * 1000.0 / (lastMotion - firstMotion) : 0.0,
-                    Percentile(motionGaps, 0.5), Percentile(motionGaps, 0.99), largestStep,
-                    options.pointer.topPixelsPerSecond / 100.0, moves.back().to.x - moves.front().to.x + 1);
+        std::printf(
+            "Pointer, a direction sensor held %.1f s at 50 to 600 px/s over 1.5 s: press to the first move "
+            "%.1f ms, release to the last move %.1f ms (one poll is 20 ms)\n",
+            (releasedAt - pressedAt) / 1000.0, moves.front().time - pressedAt, moves.back().time - releasedAt);
+        std::printf(
+            "  moving by itself: %.0f updates a second, gap between updates (ms) median %.1f, p99 %.1f; "
+            "largest step %d px (a hundredth of the top speed is %.0f px); %d px in all\n",
+            motionUpdates > 1 ? (motionUpdates - 1) * 1000.0 / (lastMotion - firstMotion) : 0.0,
+            Percentile(motionGaps, 0.5), Percentile(motionGaps, 0.99), largestStep,
+            options.pointer.topPixelsPerSecond / 100.0, moves.back().to.x - moves.front().to.x + 1);
     }
 
     // The work of one cycle itself (read through the stand-in, decode,

@@ -236,14 +236,16 @@ int wmain(int argc, wchar_t** argv)
     const bool balanced = kit.opened == kit.closed && kit.closed == static_cast<int>(control->closes.load());
     if (!balanced) ++failures;
     if (control->callsOnReleasedHandles) ++failures;
-    std::printf("Unplug/replug with sensors held: %d cycles in %.0f s, %d failures; kit sets opened %d, closed %d "
-                "(the stand-in counted %u closes); calls on released handles %u; keys or buttons down at the end: %s\n",
-                replugCycles, replugSeconds, failures, kit.opened, kit.closed, control->closes.load(),
-                control->callsOnReleasedHandles.load(), system.AnythingDown() ? "yes" : "none");
-    std::printf("  back (ms) by the 2 s retry: median %.0f, max %.0f; by a device change: median %.0f, max %.0f; "
-                "by ReopenNow: median %.1f, max %.1f\n",
-                Median(byRetry), Max(byRetry), Median(byDeviceChange), Max(byDeviceChange), Median(byReopenNow),
-                Max(byReopenNow));
+    std::printf(
+        "Unplug/replug with sensors held: %d cycles in %.0f s, %d failures; kit sets opened %d, closed %d "
+        "(the stand-in counted %u closes); calls on released handles %u; keys or buttons down at the end: %s\n",
+        replugCycles, replugSeconds, failures, kit.opened, kit.closed, control->closes.load(),
+        control->callsOnReleasedHandles.load(), system.AnythingDown() ? "yes" : "none");
+    std::printf(
+        "  back (ms) by the 2 s retry: median %.0f, max %.0f; by a device change: median %.0f, max %.0f; "
+        "by ReopenNow: median %.1f, max %.1f\n",
+        Median(byRetry), Max(byRetry), Median(byDeviceChange), Max(byDeviceChange), Median(byReopenNow),
+        Max(byReopenNow));
 
     // Start and stop the polling thread, after random short runs, with a
     // sensor held in half of them; every tenth stop is called again from a
@@ -269,15 +271,17 @@ int wmain(int argc, wchar_t** argv)
         stopTimes.push_back(NowMilliseconds() - stopStart);
         stopAgain = nullptr;
         if (timer) ::KillTimer(nullptr, timer);
-        if (::WaitForSingleObject(manager.ThreadHandle(), 0) != WAIT_OBJECT_0) fail("the thread outlived its stop", cycle);
+        if (::WaitForSingleObject(manager.ThreadHandle(), 0) != WAIT_OBJECT_0)
+            fail("the thread outlived its stop", cycle);
         if (system.AnythingDown()) fail("a key or button was left down after the stop", cycle);
         control->devices[0].pressed = 0;
         watchdog.End();
     }
-    std::printf("Start/stop of the polling thread: %d cycles in %.0f s (%d stops called again from inside the first), "
-                "%d failures; stop (ms): median %.0f, max %.0f\n",
-                startStopCycles, (NowMilliseconds() - startStopStart) / 1000, nestedStops, failures - failuresBefore,
-                Median(stopTimes), Max(stopTimes));
+    std::printf(
+        "Start/stop of the polling thread: %d cycles in %.0f s (%d stops called again from inside the first), "
+        "%d failures; stop (ms): median %.0f, max %.0f\n",
+        startStopCycles, (NowMilliseconds() - startStopStart) / 1000, nestedStops, failures - failuresBefore,
+        Median(stopTimes), Max(stopTimes));
 
     state.startupPending = true;
     actionControl.DestroyWindow();

@@ -90,9 +90,10 @@ int main(int argc, char** argv)
         LLVMFuzzerTestOneInput(bytes.empty() ? &nothing : bytes.data(), bytes.size());
     }
     if (files > 0)
-        std::printf("Settings files from the generator, checked as the fuzz target checks them: %ld in %.0f s, "
-                    "no crash\n",
-                    files, SecondsSince(start));
+        std::printf(
+            "Settings files from the generator, checked as the fuzz target checks them: %ld in %.0f s, "
+            "no crash\n",
+            files, SecondsSince(start));
 
     TestState state;
     state.beepOnPress = 0;
@@ -110,10 +111,13 @@ int main(int argc, char** argv)
     FreeRunning pacing;
 
     std::vector<SensorAction> variants = {
-        KeyRecord('A', true, false, false, true),  KeyRecord('B', false, true, true, false),
+        KeyRecord('A', true, false, false, true),
+        KeyRecord('B', false, true, true, false),
         KeyRecord(VirtualKeys::Tab, false, false, true, true),
-        MouseRecord(MouseActionKind::LeftPressRelease), MouseRecord(MouseActionKind::RightPressRelease),
-        MouseRecord(MouseActionKind::MiddlePressRelease), MouseRecord(MouseActionKind::LeftClick),
+        MouseRecord(MouseActionKind::LeftPressRelease),
+        MouseRecord(MouseActionKind::RightPressRelease),
+        MouseRecord(MouseActionKind::MiddlePressRelease),
+        MouseRecord(MouseActionKind::LeftClick),
         KeyRecord('C', false, false, false, false),
     };
     for (SensorAction& record : variants) record.enabled = 1;
@@ -145,10 +149,11 @@ int main(int argc, char** argv)
     repetition.join();
 
     const bool lost = source.cyclesLeavingSomethingHeld != 0 || system.AnythingDown();
-    std::printf("Sensor edges while another thread rewrote the records: %llu edges, %llu rewrites, %.1f s; "
-                "cycles that left a key or button down: %llu; down at the end: %s\n",
-                static_cast<unsigned long long>(source.edges.load()), static_cast<unsigned long long>(rewrites.load()),
-                SecondsSince(start), static_cast<unsigned long long>(source.cyclesLeavingSomethingHeld.load()),
-                system.AnythingDown() ? system.DownText().c_str() : "none");
+    std::printf(
+        "Sensor edges while another thread rewrote the records: %llu edges, %llu rewrites, %.1f s; "
+        "cycles that left a key or button down: %llu; down at the end: %s\n",
+        static_cast<unsigned long long>(source.edges.load()), static_cast<unsigned long long>(rewrites.load()),
+        SecondsSince(start), static_cast<unsigned long long>(source.cyclesLeavingSomethingHeld.load()),
+        system.AnythingDown() ? system.DownText().c_str() : "none");
     return lost ? 1 : 0;
 }

@@ -8,7 +8,7 @@ KONTAKTA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KONTAKTA_PACKAGES=(
     cmake make g++ googletest
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     wine wine64 fonts-wine fonts-liberation
     xvfb xauth x11-utils xdotool imagemagick
     nsis

@@ -26,4 +26,7 @@ bool AskOkCancel(HWND owner, const std::u16string& text)
                          MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND) == IDOK;
 }
 
-void MessageBoxSink::ShowMessage(const std::u16string& text) { ::ShowMessage(owner ? owner() : nullptr, text); }
+void MessageBoxSink::ShowMessage(const std::u16string& text)
+{
+    ::ShowMessage(owner ? owner() : nullptr, text);
+}

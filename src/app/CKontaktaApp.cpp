@@ -21,8 +21,7 @@ BOOL CKontaktaApp::InitInstance()
     const bool anotherRuns = error == ERROR_ALREADY_EXISTS || (!instanceLock && error == ERROR_ACCESS_DENIED);
     const std::wstring commandLine = ::GetCommandLineW();
     switch (instance::Decide(anotherRuns, instance::IsRestart(win::Utf16(commandLine)))) {
-    case instance::Start::EndQuietly:
-        return TRUE;
+    case instance::Start::EndQuietly: return TRUE;
     case instance::Start::AskRunningForSettings:
         if (const HWND running = FindRunningInstance(name)) {
             // Windows gives the foreground only to the process the user
@@ -34,8 +33,7 @@ BOOL CKontaktaApp::InitInstance()
             ::PostMessageW(running, WM_COMMAND, ID_SETTINGS, 0);
         }
         return TRUE;
-    case instance::Start::RunHere:
-        break;
+    case instance::Start::RunHere: break;
     }
 
     // After a crash or a hang of a program that ran for a minute, Windows

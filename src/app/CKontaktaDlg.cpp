@@ -42,7 +42,10 @@ win::RegistryKey OpenKey(HKEY root, const std::u16string& path)
 
 // Read by the polling thread too (CKontaktaDlg::Current).
 std::atomic<HWND> mainWindow{nullptr};
-HWND MainWindow() { return mainWindow; }
+HWND MainWindow()
+{
+    return mainWindow;
+}
 
 static_assert(session::queryEndSessionMessage == WM_QUERYENDSESSION && session::endSessionMessage == WM_ENDSESSION &&
               session::powerBroadcastMessage == WM_POWERBROADCAST &&
@@ -98,7 +101,7 @@ BOOL CKontaktaDlg::OnInitDialog()
     settingsControl.Create();
     ioControl.Create();  // opens the input box
     lastOpenKind.Note(int32_t(ioControl.deviceKind()));
-    manager.Create();    // starts the polling thread, which idles until the end of start-up
+    manager.Create();  // starts the polling thread, which idles until the end of start-up
     actionControl.Create();
     msgBox.Create();
 
@@ -213,8 +216,10 @@ void CKontaktaDlg::RegisterForSessionNotifications()
     // Early in a logon the Remote Desktop Services may not be running yet and
     // the registration fails; it is tried again every 2 s until it works.
     sessionNotifications = ::WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
-    if (sessionNotifications) KillTimer(SessionTimer);
-    else SetTimer(SessionTimer, 2000);
+    if (sessionNotifications)
+        KillTimer(SessionTimer);
+    else
+        SetTimer(SessionTimer, 2000);
 }
 
 void CKontaktaDlg::ConfirmExit()
@@ -351,23 +356,18 @@ void CKontaktaDlg::OnCancel()
 bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
 {
     switch (id) {
-    case ID_EXIT:
-        ConfirmExit();
-        return true;
-    case ID_SETTINGS:
-        OpenSettingsSheet();
-        return true;
-    case ID_PAUSE_SENSORS:
-        TogglePause();
-        return true;
-    case ID_RELEASE_ALL:
-        manager.ReleaseHeldInputsSoon();
-        return true;
+    case ID_EXIT: ConfirmExit(); return true;
+    case ID_SETTINGS: OpenSettingsSheet(); return true;
+    case ID_PAUSE_SENSORS: TogglePause(); return true;
+    case ID_RELEASE_ALL: manager.ReleaseHeldInputsSoon(); return true;
     }
     return false;
 }
 
-HWND CKontaktaDlg::Current() { return mainWindow; }
+HWND CKontaktaDlg::Current()
+{
+    return mainWindow;
+}
 
 void CKontaktaDlg::TogglePause()
 {
@@ -427,11 +427,8 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     case WM_QUERYDRAGICON:
         // One of the messages whose result a dialog procedure returns directly.
         return reinterpret_cast<INT_PTR>(appIcon);
-    case WM_HELP:
-        return TRUE;  // F1 does nothing
-    case WM_CLOSE:
-        RequestClose();
-        return TRUE;
+    case WM_HELP: return TRUE;  // F1 does nothing
+    case WM_CLOSE: RequestClose(); return TRUE;
     case TrayCallbackMessage:
         OnTrayNotification(wParam, lParam);
         SetMsgResult(1);
@@ -443,12 +440,8 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         return TRUE;
     case WM_ENDSESSION:
     case WM_WTSSESSION_CHANGE:
-    case WM_POWERBROADCAST:
-        CarryOut(session::StepsFor(message, wParam));
-        break;  // the default answers
-    case BringSheetMessage:
-        BringSheetToFront();
-        return TRUE;
+    case WM_POWERBROADCAST: CarryOut(session::StepsFor(message, wParam)); break;  // the default answers
+    case BringSheetMessage: BringSheetToFront(); return TRUE;
     case TogglePauseMessage:
         // A switch user cannot see the icon change: the sound tells which.
         TogglePause();
@@ -469,8 +462,10 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
 void CKontaktaDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
 {
     if (id != trayIconId) return;
-    if (mouseMessage == WM_LBUTTONDOWN) OpenSettingsSheet();
-    else if (mouseMessage == WM_RBUTTONDOWN) ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen, sensorsPaused);
+    if (mouseMessage == WM_LBUTTONDOWN)
+        OpenSettingsSheet();
+    else if (mouseMessage == WM_RBUTTONDOWN)
+        ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen, sensorsPaused);
 }
 
 void CKontaktaDlg::PaintMinimised()

@@ -54,7 +54,10 @@ void CMsgBox::ShowText(const std::u16string& text)
     }
 }
 
-std::wstring CMsgBox::ShownText() const { return textControl ? win::GetText(textControl) : std::wstring(); }
+std::wstring CMsgBox::ShownText() const
+{
+    return textControl ? win::GetText(textControl) : std::wstring();
+}
 
 INT_PTR CMsgBox::OnMessage(UINT message, WPARAM, LPARAM, bool& handled)
 {

@@ -2,7 +2,6 @@
 
 #include "res/resource.h"
 
-
 CStartPicture::CStartPicture() : win::Dialog(IDD_START_PICTURE) {}
 
 void CStartPicture::ShowStatus(const std::wstring& text)

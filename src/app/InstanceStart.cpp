@@ -6,9 +6,15 @@ namespace instance {
 
 namespace {
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsSpace(char16_t c)
+{
+    return c == u' ' || c == u'\t';
+}
 
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; }
+char16_t Lower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
+}
 
 bool SameIgnoringCase(std::u16string_view a, std::u16string_view b)
 {

@@ -22,18 +22,15 @@ LRESULT CALLBACK LatchIndicator::Procedure(HWND window, UINT message, WPARAM wPa
     }
     auto* self = reinterpret_cast<LatchIndicator*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;  // a click never activates it
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;  // the click goes to the window under it
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;  // a click never activates it
+    case WM_NCHITTEST: return HTTRANSPARENT;      // the click goes to the window under it
     case WM_PAINT:
         if (self) {
             self->Paint();
             return 0;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
@@ -79,7 +76,8 @@ void LatchIndicator::Show(const std::u16string& text)
         const win::WindowDC dc(window);
         if (dc) {
             dpi = ::GetDeviceCaps(dc.Get(), LOGPIXELSY);
-            const win::SelectGuard select(dc.Get(), font ? static_cast<HGDIOBJ>(font.Get()) : ::GetStockObject(DEFAULT_GUI_FONT));
+            const win::SelectGuard select(dc.Get(),
+                                          font ? static_cast<HGDIOBJ>(font.Get()) : ::GetStockObject(DEFAULT_GUI_FONT));
             ::DrawTextW(dc.Get(), shown.c_str(), int(shown.size()), &textRect, textFormat | DT_CALCRECT);
         }
     }
@@ -89,8 +87,7 @@ void LatchIndicator::Show(const std::u16string& text)
     RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int edge = MulDiv(margin, dpi, 96);
-    ::SetWindowPos(window, HWND_TOPMOST, work.right - edge - width, work.top + edge, width, height,
-                   SWP_NOACTIVATE);
+    ::SetWindowPos(window, HWND_TOPMOST, work.right - edge - width, work.top + edge, width, height, SWP_NOACTIVATE);
     ::InvalidateRect(window, nullptr, TRUE);
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
 }

@@ -9,27 +9,18 @@ std::u16string LatchedInputName(const SensorAction& record, const kontakta::Sens
     using kontakta::ModifierAlone;
     if (record.actionGroup == int32_t(ActionGroup::Mouse)) {
         switch (MouseActionKind(record.mouseAction)) {
-        case MouseActionKind::LeftPressRelease:
-            return texts::latchedLeft;
-        case MouseActionKind::MiddlePressRelease:
-            return texts::latchedMiddle;
-        case MouseActionKind::RightPressRelease:
-            return texts::latchedRight;
-        default:
-            return {};
+        case MouseActionKind::LeftPressRelease: return texts::latchedLeft;
+        case MouseActionKind::MiddlePressRelease: return texts::latchedMiddle;
+        case MouseActionKind::RightPressRelease: return texts::latchedRight;
+        default: return {};
         }
     }
     switch (extras.modifierAlone) {
-    case ModifierAlone::Shift:
-        return texts::modifierShift;
-    case ModifierAlone::Ctrl:
-        return texts::modifierCtrl;
-    case ModifierAlone::Alt:
-        return texts::modifierAlt;
-    case ModifierAlone::Win:
-        return texts::modifierWin;
-    default:
-        break;
+    case ModifierAlone::Shift: return texts::modifierShift;
+    case ModifierAlone::Ctrl: return texts::modifierCtrl;
+    case ModifierAlone::Alt: return texts::modifierAlt;
+    case ModifierAlone::Win: return texts::modifierWin;
+    default: break;
     }
     std::u16string text(record.keyText, FieldLength(record.keyText, keyTextLength));
     if (!extras.win) return text;

@@ -51,12 +51,15 @@ public:
 extern ActionContext actions;
 // The program's process-wide records, filters, activity and flags, handed to
 // the polling and the device access here and nowhere else.
-const SharedState shared{sensorActions, sensorFilters,  sensorActivity, beepOnPress,     readFailed,
+const SharedState shared{sensorActions,  sensorFilters, sensorActivity,   beepOnPress,  readFailed,
                          startupPending, sensorsPaused, actionsSuspended, actionOptions};
 // The key capture field's low-level hook lives on the user-interface thread,
 // where the device access does its slow work: that work waits while the hook
 // is installed.
-bool KeyCaptureHookInstalled() { return CKeyActionEdit::InstalledHookCount() > 0; }
+bool KeyCaptureHookInstalled()
+{
+    return CKeyActionEdit::InstalledHookCount() > 0;
+}
 }  // namespace
 
 Win32SettingsStorage settingsStorage;
@@ -70,8 +73,12 @@ namespace {
 // stops it (waiting at most two seconds for a shell that is stuck, after the
 // polling thread has ended), and a stopped worker reports nothing more.
 Win32ShellWorker shell(&ShellOwner, msgBox);
-ActionContext actions{heldInputs, sounds, clock, actionControl.Repeat(), shell, shell, &pointerActions, &mainWindowControl};
-HWND ShellOwner() { return actionControl.WindowForOtherThreads(); }
+ActionContext actions{heldInputs, sounds, clock,           actionControl.Repeat(),
+                      shell,      shell,  &pointerActions, &mainWindowControl};
+HWND ShellOwner()
+{
+    return actionControl.WindowForOtherThreads();
+}
 }  // namespace
 
 CKontaktaApp theApp;

@@ -20,16 +20,16 @@ bool HighContrast()
 }
 
 struct Colours {
-    COLORREF light, dark;            // the line's two pixels
-    COLORREF menuBack, menuText;     // the menu
-    COLORREF litBack, litText;       // its lit item
+    COLORREF light, dark;         // the line's two pixels
+    COLORREF menuBack, menuText;  // the menu
+    COLORREF litBack, litText;    // its lit item
 };
 
 Colours CurrentColours()
 {
     // In high contrast the user's chosen system colours, as everywhere else.
     if (HighContrast())
-        return {::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_WINDOW),   ::GetSysColor(COLOR_WINDOW),
+        return {::GetSysColor(COLOR_HIGHLIGHT),  ::GetSysColor(COLOR_WINDOW),    ::GetSysColor(COLOR_WINDOW),
                 ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT)};
     return {RGB(255, 255, 255), RGB(0, 0, 0), RGB(32, 32, 32), RGB(255, 255, 255), RGB(255, 214, 0), RGB(0, 0, 0)};
 }
@@ -41,7 +41,8 @@ int MonitorDpi(POINT point)
     using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const DpiForMonitor function = [] {
         const HMODULE shcore = ::LoadLibraryW(L"shcore.dll");  // kept for the program's life
-        return shcore ? reinterpret_cast<DpiForMonitor>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
+        return shcore ? reinterpret_cast<DpiForMonitor>(
+                            reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
                       : nullptr;
     }();
     if (function) {
@@ -54,7 +55,10 @@ int MonitorDpi(POINT point)
     return screen ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
 }
 
-RECT ToRect(const kontakta::PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const kontakta::PixelRect& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 }  // namespace
 
@@ -66,12 +70,9 @@ LRESULT CALLBACK ScanOverlay::Procedure(HWND window, UINT message, WPARAM wParam
     }
     auto* self = reinterpret_cast<ScanOverlay*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;  // a click never activates it
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;  // the click goes to the window under it
-    case WM_ERASEBKGND:
-        return 1;  // WM_PAINT fills every pixel
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;  // a click never activates it
+    case WM_NCHITTEST: return HTTRANSPARENT;      // the click goes to the window under it
+    case WM_ERASEBKGND: return 1;                 // WM_PAINT fills every pixel
     case WM_PAINT:
         if (self) {
             PAINTSTRUCT paint{};
@@ -85,11 +86,8 @@ LRESULT CALLBACK ScanOverlay::Procedure(HWND window, UINT message, WPARAM wParam
             return 0;
         }
         break;
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
+    case WM_NCDESTROY: ::SetWindowLongPtrW(window, GWLP_USERDATA, 0); break;
+    default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
@@ -131,8 +129,8 @@ void ScanOverlay::PlaceLine(HWND window, bool visible, const RECT& rect, RECT& p
         return;
     }
     if (::IsWindowVisible(window) && ::EqualRect(&rect, &placed)) return;
-    const bool resized = rect.right - rect.left != placed.right - placed.left ||
-                         rect.bottom - rect.top != placed.bottom - placed.top;
+    const bool resized =
+        rect.right - rect.left != placed.right - placed.left || rect.bottom - rect.top != placed.bottom - placed.top;
     placed = rect;
     ::SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -182,7 +180,8 @@ void ScanOverlay::PlaceMenu(const kontakta::ScanView& view)
     {
         const win::WindowDC dc(menu);
         if (dc) {
-            const win::SelectGuard select(dc.Get(), font ? static_cast<HGDIOBJ>(font.Get()) : ::GetStockObject(DEFAULT_GUI_FONT));
+            const win::SelectGuard select(dc.Get(),
+                                          font ? static_cast<HGDIOBJ>(font.Get()) : ::GetStockObject(DEFAULT_GUI_FONT));
             for (const kontakta::ScanItem item : view.items) {
                 const std::wstring name = win::Wide(kontakta::ScanItemName(item));
                 RECT measured{0, 0, 0, 0};

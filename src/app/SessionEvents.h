@@ -17,15 +17,15 @@ constexpr uint32_t endSessionMessage = 0x0016;       // WM_ENDSESSION
 constexpr uint32_t powerBroadcastMessage = 0x0218;   // WM_POWERBROADCAST
 constexpr uint32_t sessionChangeMessage = 0x02B1;    // WM_WTSSESSION_CHANGE
 
-constexpr uint64_t consoleConnect = 0x1;        // WTS_CONSOLE_CONNECT
-constexpr uint64_t consoleDisconnect = 0x2;     // WTS_CONSOLE_DISCONNECT
-constexpr uint64_t remoteConnect = 0x3;         // WTS_REMOTE_CONNECT
-constexpr uint64_t remoteDisconnect = 0x4;      // WTS_REMOTE_DISCONNECT
-constexpr uint64_t sessionLock = 0x7;           // WTS_SESSION_LOCK
-constexpr uint64_t sessionUnlock = 0x8;         // WTS_SESSION_UNLOCK
-constexpr uint64_t powerSuspend = 0x4;          // PBT_APMSUSPEND
-constexpr uint64_t powerResumeSuspend = 0x7;    // PBT_APMRESUMESUSPEND
-constexpr uint64_t powerResumeAutomatic = 0x12; // PBT_APMRESUMEAUTOMATIC
+constexpr uint64_t consoleConnect = 0x1;         // WTS_CONSOLE_CONNECT
+constexpr uint64_t consoleDisconnect = 0x2;      // WTS_CONSOLE_DISCONNECT
+constexpr uint64_t remoteConnect = 0x3;          // WTS_REMOTE_CONNECT
+constexpr uint64_t remoteDisconnect = 0x4;       // WTS_REMOTE_DISCONNECT
+constexpr uint64_t sessionLock = 0x7;            // WTS_SESSION_LOCK
+constexpr uint64_t sessionUnlock = 0x8;          // WTS_SESSION_UNLOCK
+constexpr uint64_t powerSuspend = 0x4;           // PBT_APMSUSPEND
+constexpr uint64_t powerResumeSuspend = 0x7;     // PBT_APMRESUMESUSPEND
+constexpr uint64_t powerResumeAutomatic = 0x12;  // PBT_APMRESUMEAUTOMATIC
 
 // The steps for one message, carried out in the order of the fields.
 struct Steps {

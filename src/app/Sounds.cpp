@@ -11,7 +11,10 @@ void PlayPressSound()
     ::PlaySoundW(L"Beep", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
 }
 
-void ErrorBeep() { ::Beep(800, 100); }
+void ErrorBeep()
+{
+    ::Beep(800, 100);
+}
 
 void PlayPauseSound(bool paused)
 {
@@ -19,6 +22,12 @@ void PlayPauseSound(bool paused)
 }
 // SND_ASYNC: the call returns at once; a sound that still plays is ended by
 // the next one, so a latch's sound replaces the press sound it follows.
-void PlayLatchSound() { ::PlaySoundW(L"Latch", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC); }
+void PlayLatchSound()
+{
+    ::PlaySoundW(L"Latch", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
+}
 
-void PlayUnlatchSound() { ::PlaySoundW(L"Unlatch", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC); }
+void PlayUnlatchSound()
+{
+    ::PlaySoundW(L"Unlatch", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
+}

@@ -44,7 +44,8 @@ enum class WheelDirection : int32_t {
     Right = 3,
 };
 constexpr int32_t wheelDirectionCount = 4;
-static_assert(sizeof(texts::pointerDirectionNames) / sizeof(*texts::pointerDirectionNames) == size_t(pointerDirectionCount));
+static_assert(sizeof(texts::pointerDirectionNames) / sizeof(*texts::pointerDirectionNames) ==
+              size_t(pointerDirectionCount));
 static_assert(sizeof(texts::wheelDirectionNames) / sizeof(*texts::wheelDirectionNames) == size_t(wheelDirectionCount));
 
 enum class ControlAction : int32_t {

@@ -20,7 +20,10 @@ void CActionControl::PerformKeyAction(const SensorAction& record, bool pressed)
     repeat.PerformKeyAction(record, pressed);
 }
 
-void CActionControl::StopRepeat() { repeat.Stop(); }
+void CActionControl::StopRepeat()
+{
+    repeat.Stop();
+}
 
 BOOL CActionControl::DestroyWindow()
 {
@@ -34,7 +37,10 @@ BOOL CActionControl::OnInitDialog()
     return FALSE;  // hidden: takes no focus
 }
 
-void CActionControl::OnDestroy() { postTarget = nullptr; }
+void CActionControl::OnDestroy()
+{
+    postTarget = nullptr;
+}
 
 void CActionControl::OnTimer(UINT_PTR id)
 {
@@ -63,15 +69,16 @@ INT_PTR CActionControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
         rateGeneration = generation;
         SetTimer(RepeatRateTimer, milliseconds);
         break;
-    default:
-        handled = false;
-        return 0;
+    default: handled = false; return 0;
     }
     handled = true;
     return TRUE;
 }
 
-void CActionControl::StopRepeatTimers() { Post(WM_STOP_REPEAT_TIMERS, 0, 0); }
+void CActionControl::StopRepeatTimers()
+{
+    Post(WM_STOP_REPEAT_TIMERS, 0, 0);
+}
 
 void CActionControl::StartDelayTimer(uint32_t milliseconds, uint32_t generation)
 {

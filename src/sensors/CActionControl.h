@@ -40,6 +40,6 @@ private:
 
     kontakta::KeyRepeat repeat;
     std::atomic<HWND> postTarget{nullptr};  // the window, for the polling thread
-    uint32_t delayGeneration = 0;  // user-interface thread only
+    uint32_t delayGeneration = 0;           // user-interface thread only
     uint32_t rateGeneration = 0;
 };

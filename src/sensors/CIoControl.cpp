@@ -9,7 +9,10 @@ CIoControl::CIoControl(Kit& kit, InterfaceCounter& counter, std::atomic<bool>& r
 {
 }
 
-void CIoControl::UpdateSlowWorkHold() { access.HoldSlowWork(mustWait && mustWait()); }
+void CIoControl::UpdateSlowWorkHold()
+{
+    access.HoldSlowWork(mustWait && mustWait());
+}
 
 BOOL CIoControl::OnInitDialog()
 {

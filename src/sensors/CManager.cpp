@@ -37,8 +37,8 @@ public:
         LARGE_INTEGER frequency;
         ::QueryPerformanceFrequency(&frequency);
         ticksPerSecond = frequency.QuadPart;
-        timer.Reset(::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                             TIMER_ALL_ACCESS));
+        timer.Reset(
+            ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
         if (timer) {
             kind = CManager::Pacing::HighResolutionTimer;
             return;
@@ -93,12 +93,16 @@ private:
 }  // namespace
 
 CManager::CManager(SensorSource& source, ActionContext& actions, const SharedState& shared)
-    : win::Dialog(IDD_HIDDEN_WINDOW), stopEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+    : win::Dialog(IDD_HIDDEN_WINDOW),
+      stopEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       poller(source, actions, shared)
 {
 }
 
-CManager::~CManager() { StopPolling(); }
+CManager::~CManager()
+{
+    StopPolling();
+}
 
 BOOL CManager::OnInitDialog()
 {
@@ -132,8 +136,7 @@ void CManager::StopPolling()
         WaitForEventWithMessages(thread.Get());
         break;
     case State::NotStarted:
-    case State::Stopped:
-        break;
+    case State::Stopped: break;
     }
 }
 

@@ -57,7 +57,7 @@ private:
 
     static unsigned __stdcall SensorPollThread(void* parameter);
 
-    win::Handle stopEvent;  // auto-reset: asks the thread to end
+    win::Handle stopEvent;            // auto-reset: asks the thread to end
     State state = State::NotStarted;  // user-interface thread only
     win::Handle thread;
     kontakta::SensorPoller poller;

@@ -24,7 +24,10 @@ void Release(KitHandle& handle, Kit& kit)
 
 }  // namespace
 
-const char16_t* DeviceKindName(DeviceKind kind) { return texts::DeviceName(int32_t(kind)); }
+const char16_t* DeviceKindName(DeviceKind kind)
+{
+    return texts::DeviceName(int32_t(kind));
+}
 
 DeviceAccess::DeviceAccess(Kit& kit, InterfaceCounter& counter, OneShotTimer& reopenTimer, OneShotTimer& retryTimer,
                            std::atomic<bool>& readFailed)
@@ -74,8 +77,10 @@ bool DeviceAccess::OpenDevice()
         if (!kit.Read(candidate.handle, value)) continue;
         idCode = static_cast<uint8_t>(~value & 0x0F);
         if (candidate.productId != boxProductId) continue;
-        if (idCode == idCodeEightInputs) chosenKind = DeviceKind::EightInputs;
-        else if (idCode == idCodeSixInputs) chosenKind = DeviceKind::SixInputs;
+        if (idCode == idCodeEightInputs)
+            chosenKind = DeviceKind::EightInputs;
+        else if (idCode == idCodeSixInputs)
+            chosenKind = DeviceKind::SixInputs;
         if (chosenKind != DeviceKind::None) chosen = candidate;
     }
 

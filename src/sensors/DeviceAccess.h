@@ -40,13 +40,13 @@ constexpr uint32_t retryMilliseconds = 2000;
 class Kit {
 public:
     virtual ~Kit() = default;
-    virtual bool Loaded() const = 0;                                    // the library is there, with every call
-    virtual uintptr_t OpenDevices() = 0;                                // opens all devices: the open set
-    virtual void CloseDevices(uintptr_t set) = 0;                       // closes the set and its device handles
-    virtual uint32_t DeviceCount() = 0;                                 // devices in the open set, numbered from 1
-    virtual uintptr_t DeviceHandle(uint32_t number) = 0;                // belongs to the open set
+    virtual bool Loaded() const = 0;                      // the library is there, with every call
+    virtual uintptr_t OpenDevices() = 0;                  // opens all devices: the open set
+    virtual void CloseDevices(uintptr_t set) = 0;         // closes the set and its device handles
+    virtual uint32_t DeviceCount() = 0;                   // devices in the open set, numbered from 1
+    virtual uintptr_t DeviceHandle(uint32_t number) = 0;  // belongs to the open set
     virtual uint16_t ProductId(uintptr_t device) = 0;
-    virtual bool Read(uintptr_t device, uint32_t& value) = 0;           // the device's current input value
+    virtual bool Read(uintptr_t device, uint32_t& value) = 0;  // the device's current input value
     virtual void SerialNumber(uintptr_t device, char16_t (&serial)[9]) = 0;
     virtual void Write(uintptr_t device, uint32_t pipe, const uint8_t* report, uint32_t length) = 0;
 };

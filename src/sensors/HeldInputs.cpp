@@ -26,8 +26,8 @@ struct Button {
 };
 
 constexpr Button allButtons[] = {
-    {MouseFlags::LeftDown, MouseFlags::LeftUp, 0x01},    // VK_LBUTTON
-    {MouseFlags::RightDown, MouseFlags::RightUp, 0x02},  // VK_RBUTTON
+    {MouseFlags::LeftDown, MouseFlags::LeftUp, 0x01},      // VK_LBUTTON
+    {MouseFlags::RightDown, MouseFlags::RightUp, 0x02},    // VK_RBUTTON
     {MouseFlags::MiddleDown, MouseFlags::MiddleUp, 0x04},  // VK_MBUTTON
 };
 
@@ -42,8 +42,10 @@ bool HeldInputs::SendMouseButton(uint32_t flags)
     uint32_t firstHolds = 0;  // downs that are the first holder's
     for (const Button& button : allButtons) {
         if (flags & button.down) {
-            if (holders.Hold(button.virtualKey)) firstHolds |= button.down;
-            else sending &= ~button.down;
+            if (holders.Hold(button.virtualKey))
+                firstHolds |= button.down;
+            else
+                sending &= ~button.down;
         }
         if ((flags & button.up) && !holders.Release(button.virtualKey)) sending &= ~button.up;
     }
@@ -90,7 +92,10 @@ bool HeldInputs::SendKey(uint8_t virtualKey, bool down)
     return SendKeyNoted(virtualKey, false);
 }
 
-bool HeldInputs::RepeatKey(uint8_t virtualKey) { return SendKeyNoted(virtualKey, true); }
+bool HeldInputs::RepeatKey(uint8_t virtualKey)
+{
+    return SendKeyNoted(virtualKey, true);
+}
 
 bool HeldInputs::SendKeyNoted(uint8_t virtualKey, bool down)
 {
@@ -175,7 +180,10 @@ bool HeldInputs::IsKeyHeld(uint8_t virtualKey) const
     return (keys[virtualKey / 64].load() >> (virtualKey % 64)) & 1;
 }
 
-bool HeldInputs::IsButtonHeld(uint32_t downFlag) const { return (buttons.load() & downFlag) != 0; }
+bool HeldInputs::IsButtonHeld(uint32_t downFlag) const
+{
+    return (buttons.load() & downFlag) != 0;
+}
 
 bool HeldInputs::AnythingHeld() const
 {

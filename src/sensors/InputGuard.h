@@ -88,9 +88,9 @@ private:
     Sounds& sounds;
     FailureMessages& messages;
     std::mutex lock;
-    std::vector<Check> checks;     // the answers of the last moments, by process
-    std::vector<uint32_t> told;    // processes the message was said for, oldest first
-    bool refusalTold = false;      // the refusal was told, and nothing was inserted since
+    std::vector<Check> checks;   // the answers of the last moments, by process
+    std::vector<uint32_t> told;  // processes the message was said for, oldest first
+    bool refusalTold = false;    // the refusal was told, and nothing was inserted since
     bool beeped = false;
     uint64_t lastBeep = 0;
 };

@@ -8,16 +8,11 @@ uint8_t ModifierAloneKey(kontakta::ModifierAlone alone)
 {
     using kontakta::ModifierAlone;
     switch (alone) {
-    case ModifierAlone::Shift:
-        return VirtualKeys::Shift;
-    case ModifierAlone::Ctrl:
-        return VirtualKeys::Control;
-    case ModifierAlone::Alt:
-        return VirtualKeys::Alt;
-    case ModifierAlone::Win:
-        return VirtualKeys::LeftWin;
-    default:
-        return 0;
+    case ModifierAlone::Shift: return VirtualKeys::Shift;
+    case ModifierAlone::Ctrl: return VirtualKeys::Control;
+    case ModifierAlone::Alt: return VirtualKeys::Alt;
+    case ModifierAlone::Win: return VirtualKeys::LeftWin;
+    default: return 0;
     }
 }
 

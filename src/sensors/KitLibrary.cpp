@@ -59,7 +59,10 @@ void KitLibrary::CloseDevices(uintptr_t set)
     if (loaded) close(reinterpret_cast<Handle>(set));
 }
 
-uint32_t KitLibrary::DeviceCount() { return loaded ? count() : 0; }
+uint32_t KitLibrary::DeviceCount()
+{
+    return loaded ? count() : 0;
+}
 
 uintptr_t KitLibrary::DeviceHandle(uint32_t number)
 {

@@ -30,14 +30,14 @@ public:
 
 private:
     using Handle = void*;
-    using OpenFunction = Handle (*)();                                // ordinal 1
-    using CloseFunction = void (*)(Handle);                           // ordinal 2
+    using OpenFunction = Handle (*)();                                   // ordinal 1
+    using CloseFunction = void (*)(Handle);                              // ordinal 2
     using WriteFunction = ULONG (*)(Handle, ULONG, const char*, ULONG);  // ordinal 4
-    using ReadFunction = BOOL (*)(Handle, DWORD*);                    // ordinal 5
-    using CountFunction = ULONG (*)();                                // ordinal 8
-    using DeviceFunction = Handle (*)(ULONG);                         // ordinal 9
-    using ProductIdFunction = ULONG (*)(Handle);                      // ordinal 11
-    using SerialFunction = BOOL (*)(Handle, wchar_t*);                // ordinal 12
+    using ReadFunction = BOOL (*)(Handle, DWORD*);                       // ordinal 5
+    using CountFunction = ULONG (*)();                                   // ordinal 8
+    using DeviceFunction = Handle (*)(ULONG);                            // ordinal 9
+    using ProductIdFunction = ULONG (*)(Handle);                         // ordinal 11
+    using SerialFunction = BOOL (*)(Handle, wchar_t*);                   // ordinal 12
 
     const wchar_t* fileName;
     win::Module module;

@@ -16,14 +16,11 @@ ButtonFlags ButtonOf(MouseActionKind kind)
     switch (kind) {
     case MouseActionKind::LeftPressRelease:
     case MouseActionKind::LeftClick:
-    case MouseActionKind::DoubleClick:
-        return {MouseFlags::LeftDown, MouseFlags::LeftUp};
+    case MouseActionKind::DoubleClick: return {MouseFlags::LeftDown, MouseFlags::LeftUp};
     case MouseActionKind::MiddleClick:
-    case MouseActionKind::MiddlePressRelease:
-        return {MouseFlags::MiddleDown, MouseFlags::MiddleUp};
+    case MouseActionKind::MiddlePressRelease: return {MouseFlags::MiddleDown, MouseFlags::MiddleUp};
     case MouseActionKind::RightClick:
-    case MouseActionKind::RightPressRelease:
-        return {MouseFlags::RightDown, MouseFlags::RightUp};
+    case MouseActionKind::RightPressRelease: return {MouseFlags::RightDown, MouseFlags::RightUp};
     }
     return {0, 0};
 }
@@ -38,8 +35,7 @@ std::vector<MouseStep> MouseActionSteps(const SensorAction& record, bool pressed
     switch (kind) {
     case MouseActionKind::LeftPressRelease:
     case MouseActionKind::MiddlePressRelease:
-    case MouseActionKind::RightPressRelease:
-        return {{0, pressed ? button.down : button.up}};
+    case MouseActionKind::RightPressRelease: return {{0, pressed ? button.down : button.up}};
     case MouseActionKind::LeftClick:
     case MouseActionKind::MiddleClick:
     case MouseActionKind::RightClick:
@@ -61,8 +57,7 @@ void SendMouseInput(uint32_t flags, InputSink& input, Sounds& sounds, Clock& clo
     clock.Sleep(mouseEventGap);
 }
 
-void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& input, Sounds& sounds,
-                        Clock& clock)
+void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& input, Sounds& sounds, Clock& clock)
 {
     bool first = true;
     for (const MouseStep& step : MouseActionSteps(record, pressed)) {
@@ -116,9 +111,10 @@ uint32_t PhysicalButtons::Map(uint32_t flags, bool buttonsSwapped)
         uint32_t down;
         uint32_t up;
     };
-    uint32_t result = flags & ~(MouseFlags::LeftDown | MouseFlags::LeftUp | MouseFlags::RightDown | MouseFlags::RightUp);
-    for (const Button button : {Button{MouseFlags::LeftDown, MouseFlags::LeftUp},
-                                Button{MouseFlags::RightDown, MouseFlags::RightUp}}) {
+    uint32_t result =
+        flags & ~(MouseFlags::LeftDown | MouseFlags::LeftUp | MouseFlags::RightDown | MouseFlags::RightUp);
+    for (const Button button :
+         {Button{MouseFlags::LeftDown, MouseFlags::LeftUp}, Button{MouseFlags::RightDown, MouseFlags::RightUp}}) {
         const uint32_t own = flags & (button.down | button.up);
         if (own == 0) continue;
         bool swapped = buttonsSwapped;
@@ -130,8 +126,10 @@ uint32_t PhysicalButtons::Map(uint32_t flags, bool buttonsSwapped)
             pressedSwapped.fetch_and(~button.down);
         } else {
             pressed.fetch_or(button.down);
-            if (swapped) pressedSwapped.fetch_or(button.down);
-            else pressedSwapped.fetch_and(~button.down);
+            if (swapped)
+                pressedSwapped.fetch_or(button.down);
+            else
+                pressedSwapped.fetch_and(~button.down);
         }
     }
     return result;

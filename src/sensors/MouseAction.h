@@ -37,8 +37,7 @@ void SendMouseInput(uint32_t flags, InputSink& input, Sounds& sounds, Clock& clo
 // Performs the record's mouse action at once, waiting its gaps through
 // `clock`. For a thread that may wait; the polling thread schedules them
 // (MouseSchedule).
-void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& input, Sounds& sounds,
-                        Clock& clock);
+void PerformMouseAction(const SensorAction& record, bool pressed, InputSink& input, Sounds& sounds, Clock& clock);
 
 // The polling thread's button events on its own clock (microseconds): the
 // gaps of a click are waited out by the schedule, not slept, so the poll and

@@ -24,7 +24,8 @@ public:
     // Sensor `sensor` (0 to 7) counted a press at `now` (microseconds) with
     // `extras` of the pointer or the wheel group; `options` give the speeds
     // and the wheel's timing. Anything else does nothing.
-    void Press(int sensor, const kontakta::SensorExtras& extras, const kontakta::ActionsSettings& options, uint64_t now);
+    void Press(int sensor, const kontakta::SensorExtras& extras, const kontakta::ActionsSettings& options,
+               uint64_t now);
     // The sensor's press ended.
     void Release(int sensor);
     // Moves the pointer and turns the wheels as far as `now` asks.

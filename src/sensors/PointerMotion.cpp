@@ -110,8 +110,8 @@ Point Desktop::Reach(Point from, Point to) const
 {
     if (monitors.empty()) return to;
     const Point start = Nearest(from);
-    const auto home = std::find_if(monitors.begin(), monitors.end(),
-                                   [start](const PixelRect& r) { return r.Contains(start); });
+    const auto home =
+        std::find_if(monitors.begin(), monitors.end(), [start](const PixelRect& r) { return r.Contains(start); });
     // The home monitor first, so that of two equally near points the pointer
     // keeps to the monitor it is on.
     Point best = ClampInto(*home, to);
@@ -151,22 +151,14 @@ namespace {
 Point UnitStep(PointerDirection direction)
 {
     switch (direction) {
-    case PointerDirection::Up:
-        return {0, -1};
-    case PointerDirection::Down:
-        return {0, 1};
-    case PointerDirection::Left:
-        return {-1, 0};
-    case PointerDirection::Right:
-        return {1, 0};
-    case PointerDirection::UpLeft:
-        return {-1, -1};
-    case PointerDirection::UpRight:
-        return {1, -1};
-    case PointerDirection::DownLeft:
-        return {-1, 1};
-    case PointerDirection::DownRight:
-        return {1, 1};
+    case PointerDirection::Up: return {0, -1};
+    case PointerDirection::Down: return {0, 1};
+    case PointerDirection::Left: return {-1, 0};
+    case PointerDirection::Right: return {1, 0};
+    case PointerDirection::UpLeft: return {-1, -1};
+    case PointerDirection::UpRight: return {1, -1};
+    case PointerDirection::DownLeft: return {-1, 1};
+    case PointerDirection::DownRight: return {1, 1};
     }
     return {0, 0};
 }
@@ -223,7 +215,10 @@ void PointerMover::Release(int sensor)
     if (sensor >= 0 && sensor < int(held.size())) held[size_t(sensor)].reset();
 }
 
-void PointerMover::ReleaseAll() { held.fill(std::nullopt); }
+void PointerMover::ReleaseAll()
+{
+    held.fill(std::nullopt);
+}
 
 std::optional<uint64_t> PointerMover::NextUpdateAt() const
 {

@@ -22,8 +22,8 @@ namespace kontakta {
 
 // One setting for every direction sensor.
 struct PointerSpeeds {
-    uint32_t startPixelsPerSecond = 50;       // 5 to 500
-    uint32_t topPixelsPerSecond = 600;        // 50 to 3000
+    uint32_t startPixelsPerSecond = 50;        // 5 to 500
+    uint32_t topPixelsPerSecond = 600;         // 50 to 3000
     uint32_t accelerationMilliseconds = 1500;  // 0 to 5000: from start to top speed
     bool operator==(const PointerSpeeds&) const = default;
 };
@@ -155,10 +155,10 @@ private:
     PointerSpeeds speeds;
     Desktop desktop;
     std::array<std::optional<PointerDirection>, 8> held{};
-    uint64_t heldSince = 0;     // the first press of the current hold
-    uint64_t lastUpdate = 0;    // the time the position was last advanced to
-    double x = 0, y = 0;        // the exact position, with its fraction
-    Point reported;             // the last position given to the caller
+    uint64_t heldSince = 0;   // the first press of the current hold
+    uint64_t lastUpdate = 0;  // the time the position was last advanced to
+    double x = 0, y = 0;      // the exact position, with its fraction
+    Point reported;           // the last position given to the caller
 
     Point Place(Point target);
 };

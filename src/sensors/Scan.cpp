@@ -66,8 +66,8 @@ Point PastDragDistance(const Desktop& desktop, Point at, int32_t dragWidth, int3
     // its size leaves it. The whole size is moved, so that a rounding of the
     // centre does not keep the pointer inside.
     const int32_t dx = std::max(dragWidth, 1), dy = std::max(dragHeight, 1);
-    for (const Point candidate : {Point{at.x + dx, at.y + dy}, Point{at.x - dx, at.y + dy},
-                                  Point{at.x + dx, at.y - dy}, Point{at.x - dx, at.y - dy}})
+    for (const Point candidate : {Point{at.x + dx, at.y + dy}, Point{at.x - dx, at.y + dy}, Point{at.x + dx, at.y - dy},
+                                  Point{at.x - dx, at.y - dy}})
         if (desktop.Contains(candidate)) return candidate;
     return desktop.Nearest({at.x + dx, at.y + dy});
 }
@@ -85,7 +85,10 @@ std::vector<Point> DropPath(Point from, Point to)
     return path;
 }
 
-uint64_t Scan::SweepMicroseconds() const { return uint64_t(setup.timing.sweepMilliseconds) * 1000; }
+uint64_t Scan::SweepMicroseconds() const
+{
+    return uint64_t(setup.timing.sweepMilliseconds) * 1000;
+}
 
 uint64_t Scan::StepQuantum() const
 {
@@ -287,9 +290,7 @@ ScanView Scan::View(uint64_t now) const
     view.active = true;
     view.bounds = setup.desktop.Bounds();
     switch (phase) {
-    case Phase::Vertical:
-        view.verticalX = LinePosition(Elapsed(now));
-        break;
+    case Phase::Vertical: view.verticalX = LinePosition(Elapsed(now)); break;
     case Phase::Horizontal:
         view.verticalX = stoppedX;
         view.horizontalY = LinePosition(Elapsed(now));
@@ -315,7 +316,10 @@ void Scan::End()
     items.clear();
 }
 
-void Scan::Cancel() { End(); }
+void Scan::Cancel()
+{
+    End();
+}
 
 bool Scan::LetGo()
 {

@@ -84,10 +84,10 @@ struct ScanView {
     std::optional<int32_t> verticalX;    // the vertical line's pixel column
     std::optional<int32_t> horizontalY;  // the horizontal line's pixel row
     bool menu = false;
-    Point crossing;            // the menu stands next to it
-    PixelRect monitor;         // the crossing's monitor: the menu is kept on it
+    Point crossing;     // the menu stands next to it
+    PixelRect monitor;  // the crossing's monitor: the menu is kept on it
     std::vector<ScanItem> items;
-    int32_t lit = -1;          // the index of the lit item in `items`
+    int32_t lit = -1;  // the index of the lit item in `items`
     bool operator==(const ScanView&) const = default;
 };
 
@@ -169,14 +169,14 @@ private:
     // The moving part of a phase: a line sweeping `extent` pixels from
     // `start`, at the full speed or a quarter of it.
     struct Sweep {
-        int32_t start = 0;       // the near edge (not "near": a macro of windows.h)
-        int32_t extent = 1;     // the pixels it passes (the band, or the whole desktop)
-        int32_t full = 1;       // the desktop's extent on that axis: sets the speed
-        int32_t slowdown = 1;   // 1, or fineSlowdown for the refinement
+        int32_t start = 0;     // the near edge (not "near": a macro of windows.h)
+        int32_t extent = 1;    // the pixels it passes (the band, or the whole desktop)
+        int32_t full = 1;      // the desktop's extent on that axis: sets the speed
+        int32_t slowdown = 1;  // 1, or fineSlowdown for the refinement
     };
 
     Phase phase = Phase::Idle;
-    bool fine = false;          // the refinement of the current line
+    bool fine = false;  // the refinement of the current line
     ScanSetup setup;
     Sweep sweep;
     uint64_t phaseStart = 0;

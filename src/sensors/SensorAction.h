@@ -32,22 +32,22 @@ enum class MouseActionKind : int32_t {
 constexpr int sensorCount = 8;
 constexpr int actionGroupCount = 3;
 constexpr int mouseActionCount = 7;
-constexpr size_t pathLength = 255;     // UTF-16 units, terminator included
-constexpr size_t keyTextLength = 50;   // UTF-16 units, terminator included
+constexpr size_t pathLength = 255;    // UTF-16 units, terminator included
+constexpr size_t keyTextLength = 50;  // UTF-16 units, terminator included
 
 struct SensorAction {
-    uint8_t enabled;             // nonzero: the sensor runs its action
-    uint8_t padding1[3];         // kept as loaded, never read
-    int32_t actionGroup;         // an ActionGroup value
-    int32_t mouseAction;         // a MouseActionKind value (Mouse group only)
-    char16_t path[pathLength];   // target to open (RunFile group only)
+    uint8_t enabled;                  // nonzero: the sensor runs its action
+    uint8_t padding1[3];              // kept as loaded, never read
+    int32_t actionGroup;              // an ActionGroup value
+    int32_t mouseAction;              // a MouseActionKind value (Mouse group only)
+    char16_t path[pathLength];        // target to open (RunFile group only)
     char16_t keyText[keyTextLength];  // display text of the key combination
-    uint8_t virtualKey;          // Windows virtual-key code
-    uint8_t ctrl;                // hold CTRL with the key
-    uint8_t shift;               // hold SHIFT with the key
-    uint8_t alt;                 // hold ALT with the key
-    uint8_t autoRepeat;          // repeat the key while the sensor is held
-    uint8_t padding2;            // kept as loaded, never read
+    uint8_t virtualKey;               // Windows virtual-key code
+    uint8_t ctrl;                     // hold CTRL with the key
+    uint8_t shift;                    // hold SHIFT with the key
+    uint8_t alt;                      // hold ALT with the key
+    uint8_t autoRepeat;               // repeat the key while the sensor is held
+    uint8_t padding2;                 // kept as loaded, never read
 };
 
 static_assert(sizeof(SensorAction) == 628, "the settings file stores 628-byte records");

@@ -8,7 +8,10 @@ constinit std::atomic<bool> actionsSuspended{false};
 constinit std::atomic<bool> sensorsPaused{false};
 
 namespace {
-bool Valid(int index) { return index >= 0 && index < sensorCount; }
+bool Valid(int index)
+{
+    return index >= 0 && index < sensorCount;
+}
 }  // namespace
 
 FilterTimes FilterTable::Get(int index) const
@@ -37,7 +40,10 @@ void FilterTable::SetAll(const std::array<FilterTimes, sensorCount>& all)
     for (int index = 0; index < sensorCount; ++index) Set(index, all[size_t(index)]);
 }
 
-void FilterTable::Reset() { SetAll({}); }
+void FilterTable::Reset()
+{
+    SetAll({});
+}
 
 void SensorActivity::CountPress(int index)
 {
@@ -49,11 +55,20 @@ void SensorActivity::CountIgnoredTouch(int index)
     if (Valid(index)) ++ignored[size_t(index)];
 }
 
-bool SensorActivity::SwitchPressed(int index) const { return Valid(index) && (switches.load() >> index) & 1u; }
+bool SensorActivity::SwitchPressed(int index) const
+{
+    return Valid(index) && (switches.load() >> index) & 1u;
+}
 
-uint32_t SensorActivity::Presses(int index) const { return Valid(index) ? presses[size_t(index)].load() : 0; }
+uint32_t SensorActivity::Presses(int index) const
+{
+    return Valid(index) ? presses[size_t(index)].load() : 0;
+}
 
-uint32_t SensorActivity::IgnoredTouches(int index) const { return Valid(index) ? ignored[size_t(index)].load() : 0; }
+uint32_t SensorActivity::IgnoredTouches(int index) const
+{
+    return Valid(index) ? ignored[size_t(index)].load() : 0;
+}
 
 void SensorActivity::ResetCounters()
 {

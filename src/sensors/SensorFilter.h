@@ -49,9 +49,9 @@ public:
 private:
     enum class State {
         Released,
-        Waiting,   // held, not yet for the hold time
-        Counted,   // held, and the press counted
-        Ignored,   // held, but it started in the lockout: must be let go first
+        Waiting,  // held, not yet for the hold time
+        Counted,  // held, and the press counted
+        Ignored,  // held, but it started in the lockout: must be let go first
     };
     State state = State::Released;
     uint64_t pressStart = 0;

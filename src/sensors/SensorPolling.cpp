@@ -19,14 +19,16 @@ std::optional<SensorStates> DecodeSensors(uint32_t value, DeviceKind kind)
     case DeviceKind::SixInputs:
         for (int sensor = 1; sensor <= 6; ++sensor) states[sensor - 1] = (active >> (14 - sensor)) & 1;
         return states;
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
 namespace {
 
-KeyExtras KeyExtrasOf(const kontakta::SensorExtras& extras) { return {extras.win, extras.modifierAlone}; }
+KeyExtras KeyExtrasOf(const kontakta::SensorExtras& extras)
+{
+    return {extras.win, extras.modifierAlone};
+}
 
 bool SameRecord(const SensorAction& a, const SensorAction& b)
 {
@@ -44,10 +46,8 @@ bool LatchesInput(const SensorAction& record, const kontakta::SensorExtras& extr
         return record.mouseAction == int32_t(MouseActionKind::LeftPressRelease) ||
                record.mouseAction == int32_t(MouseActionKind::MiddlePressRelease) ||
                record.mouseAction == int32_t(MouseActionKind::RightPressRelease);
-    case ActionGroup::Keyboard:
-        return true;
-    default:
-        return false;
+    case ActionGroup::Keyboard: return true;
+    default: return false;
     }
 }
 
@@ -63,9 +63,7 @@ void DispatchSensorEdge(const SensorAction& record, bool pressed, bool pressSoun
     case ActionGroup::RunFile:
         if (pressed) PerformRunFileAction(record, actions.shell, actions.messages);
         break;
-    case ActionGroup::Keyboard:
-        actions.keys.PerformKeyAction(record, pressed, keyExtras);
-        break;
+    case ActionGroup::Keyboard: actions.keys.PerformKeyAction(record, pressed, keyExtras); break;
     }
 }
 
@@ -134,7 +132,8 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
             pressedExtras[static_cast<size_t>(index)] = extras;
             if (extras.group == kontakta::blockGroup)
                 DispatchSensorEdge(record, true, pressSound, actions, clicks, nowMicroseconds, KeyExtrasOf(extras));
-            else PressLaterGroup(index, extras, options, pressSound, nowMicroseconds);
+            else
+                PressLaterGroup(index, extras, options, pressSound, nowMicroseconds);
             break;
         }
         case SensorFilter::Event::Release:
@@ -145,16 +144,14 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
                 pressRecord.reset();
                 const kontakta::SensorExtras& extras = pressedExtras[static_cast<size_t>(index)];
                 if (extras.group == kontakta::blockGroup)
-                    DispatchSensorEdge(record, false, pressSound, actions, clicks, nowMicroseconds, KeyExtrasOf(extras));
+                    DispatchSensorEdge(record, false, pressSound, actions, clicks, nowMicroseconds,
+                                       KeyExtrasOf(extras));
                 else if (actions.pointer)
                     actions.pointer->Release(index);
             }
             break;
-        case SensorFilter::Event::IgnoredTouch:
-            shared.activity.CountIgnoredTouch(index);
-            break;
-        case SensorFilter::Event::None:
-            break;
+        case SensorFilter::Event::IgnoredTouch: shared.activity.CountIgnoredTouch(index); break;
+        case SensorFilter::Event::None: break;
         }
     }
     lastSensorState = *states;
@@ -172,7 +169,8 @@ void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extr
     switch (Group(extras.group)) {
     case Group::MovePointer:
     case Group::Wheel:
-        if (actions.pointer) actions.pointer->Press(index, extras, options, uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
+        if (actions.pointer)
+            actions.pointer->Press(index, extras, options, uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
         break;
     case Group::Control:
         if (pauseToggle) {
@@ -181,8 +179,7 @@ void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extr
             LetGo();
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -232,8 +229,8 @@ void SensorPoller::LetGoStaleLatches(bool actionsHeldBack)
         if (!latches.Latched(index) || !latchedWith[size_t(index)]) continue;
         const SensorAction record = shared.records.Get(index);
         const kontakta::SensorExtras extras = shared.options.Get().sensors[size_t(index)];
-        const bool unchanged = record.enabled && SameRecord(record, *latchedWith[size_t(index)]) &&
-                               extras == latchedExtras[size_t(index)];
+        const bool unchanged =
+            record.enabled && SameRecord(record, *latchedWith[size_t(index)]) && extras == latchedExtras[size_t(index)];
         if (actionsHeldBack || !unchanged) Unlatch(index, !shared.sensorsPaused);
     }
 }

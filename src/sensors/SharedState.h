@@ -24,7 +24,7 @@ struct SharedState {
     const std::atomic<bool>& startupPending;      // the main window has not finished starting
     const std::atomic<bool>& sensorsPaused;       // the tray's pause
     const std::atomic<bool>& actionsSuspended;    // the test page holds the actions back
-    const kontakta::ActionOptionsTable& options;   // what the sensors have beyond their records
+    const kontakta::ActionOptionsTable& options;  // what the sensors have beyond their records
 };
 
 }  // namespace kontakta

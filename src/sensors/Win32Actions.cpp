@@ -58,7 +58,10 @@ bool Win32Input::SendKey(uint8_t virtualKey, bool down)
     return inserted;
 }
 
-void Win32Clock::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+void Win32Clock::Sleep(uint32_t milliseconds)
+{
+    ::Sleep(milliseconds);
+}
 
 bool Win32KeyboardSettings::GetKeyboardDelay(uint32_t& delay)
 {
@@ -113,7 +116,10 @@ uint32_t Win32InputTargets::ProcessUnderCursor()
     return ProcessOf(::WindowFromPoint(cursor));
 }
 
-uint32_t Win32InputTargets::ForegroundProcess() { return ProcessOf(::GetForegroundWindow()); }
+uint32_t Win32InputTargets::ForegroundProcess()
+{
+    return ProcessOf(::GetForegroundWindow());
+}
 
 bool Win32InputTargets::RunsAboveUs(uint32_t process)
 {
@@ -136,7 +142,10 @@ bool Win32InputTargets::RunsAboveUs(uint32_t process)
     return level > own.level;
 }
 
-uint64_t Win32InputTargets::NowMilliseconds() { return ::GetTickCount64(); }
+uint64_t Win32InputTargets::NowMilliseconds()
+{
+    return ::GetTickCount64();
+}
 
 Win32Shell::Win32Shell(OwnerWindow owner) : owner(owner) {}
 
@@ -151,7 +160,8 @@ bool Win32Shell::OpenTarget(const std::u16string& path)
 
 struct Win32ShellWorker::Work {
     Work(Win32Shell::OwnerWindow owner, FailureMessages& messages)
-        : shell(owner), wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+        : shell(owner),
+          wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
           queue(shell, messages, [event = wake.Get()] { ::SetEvent(event); })
     {
     }
@@ -165,14 +175,20 @@ Win32ShellWorker::Win32ShellWorker(Win32Shell::OwnerWindow owner, FailureMessage
 {
 }
 
-Win32ShellWorker::~Win32ShellWorker() { Stop(stopWaitMilliseconds); }
+Win32ShellWorker::~Win32ShellWorker()
+{
+    Stop(stopWaitMilliseconds);
+}
 
 bool Win32ShellWorker::OpenTarget(const std::u16string& path)
 {
     return StartThread() && work->queue.OpenTarget(path);
 }
 
-void Win32ShellWorker::ShowFailure(const std::u16string& text) { work->queue.ShowFailure(text); }
+void Win32ShellWorker::ShowFailure(const std::u16string& text)
+{
+    work->queue.ShowFailure(text);
+}
 
 bool Win32ShellWorker::StartThread()
 {
@@ -226,8 +242,7 @@ unsigned __stdcall Win32ShellWorker::Run(void* parameter)
     // objects; it wants a single-threaded apartment, without OLE1 DDE.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     for (;;) {
-        while (work.queue.OpenNext()) {
-        }
+        while (work.queue.OpenNext()) {}
         if (work.queue.Stopped()) break;
         // A thread of a single-threaded apartment dispatches its messages
         // while it waits: the shell may finish a request asynchronously on

@@ -96,8 +96,7 @@ bool Win32Pointer::TurnWheel(kontakta::WheelDirection direction)
     switch (direction) {
     case kontakta::WheelDirection::Up: return SendMouse(MOUSEEVENTF_WHEEL, 0, 0, WHEEL_DELTA);
     case kontakta::WheelDirection::Down: return SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
-    case kontakta::WheelDirection::Left:
-        return SendMouse(MOUSEEVENTF_HWHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
+    case kontakta::WheelDirection::Left: return SendMouse(MOUSEEVENTF_HWHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
     case kontakta::WheelDirection::Right: return SendMouse(MOUSEEVENTF_HWHEEL, 0, 0, WHEEL_DELTA);
     }
     return false;

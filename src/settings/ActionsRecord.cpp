@@ -12,7 +12,10 @@ constexpr uint8_t noGroup = 0xFF;
 constexpr uint8_t flagOn = 0x01, flagLatch = 0x02, flagWin = 0x04;
 constexpr uint32_t optionIndicator = 0x0001;
 
-void Put8(std::vector<uint8_t>& bytes, uint32_t value) { bytes.push_back(static_cast<uint8_t>(value)); }
+void Put8(std::vector<uint8_t>& bytes, uint32_t value)
+{
+    bytes.push_back(static_cast<uint8_t>(value));
+}
 void Put16(std::vector<uint8_t>& bytes, uint32_t value)
 {
     Put8(bytes, value);
@@ -23,8 +26,14 @@ void Put32(std::vector<uint8_t>& bytes, uint32_t value)
     Put16(bytes, value & 0xFFFF);
     Put16(bytes, value >> 16);
 }
-uint32_t Get16(const uint8_t* bytes) { return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8; }
-uint32_t Get32(const uint8_t* bytes) { return Get16(bytes) | Get16(bytes + 2) << 16; }
+uint32_t Get16(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
+}
+uint32_t Get32(const uint8_t* bytes)
+{
+    return Get16(bytes) | Get16(bytes + 2) << 16;
+}
 
 bool HasMagic(const uint8_t* bytes, size_t length)
 {
@@ -108,8 +117,8 @@ std::vector<uint8_t> EncodeActionsRecordAlways(const ActionsSettings& raw, const
         Put32(payload, BlockChecksum(StoredBlockRecord(live[sensor], extras)));
         Put8(payload, extras.group == blockGroup ? noGroup : uint32_t(extras.group));
         Put8(payload, extras.group == blockGroup ? 0 : uint32_t(extras.action));
-        Put8(payload, (live[sensor].enabled ? flagOn : 0) | (extras.latch ? flagLatch : 0) |
-                          (extras.win ? flagWin : 0));
+        Put8(payload,
+             (live[sensor].enabled ? flagOn : 0) | (extras.latch ? flagLatch : 0) | (extras.win ? flagWin : 0));
         Put8(payload, uint32_t(extras.modifierAlone));
         Put32(payload, 0);
     }

@@ -3,5 +3,7 @@
 #include "res/resource.h"
 #include "sensors/SensorAction.h"
 
-
-CSettingsControl::CSettingsControl() : win::Dialog(IDD_HIDDEN_WINDOW) { ResetSettingsToDefaults(); }
+CSettingsControl::CSettingsControl() : win::Dialog(IDD_HIDDEN_WINDOW)
+{
+    ResetSettingsToDefaults();
+}

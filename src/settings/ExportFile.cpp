@@ -23,8 +23,14 @@ void Put32(std::vector<uint8_t>& bytes, uint32_t value)
     Put16(bytes, value & 0xFFFF);
     Put16(bytes, value >> 16);
 }
-uint32_t Get16(const uint8_t* bytes) { return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8; }
-uint32_t Get32(const uint8_t* bytes) { return Get16(bytes) | Get16(bytes + 2) << 16; }
+uint32_t Get16(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
+}
+uint32_t Get32(const uint8_t* bytes)
+{
+    return Get16(bytes) | Get16(bytes + 2) << 16;
+}
 
 ImportReading Refused(ImportError error)
 {
@@ -94,8 +100,8 @@ ImportReading ReadExportFile(const uint8_t* bytes, size_t length)
             const SensorAction& record = settings.records[s];
             const size_t units = FieldLength(record.path, pathLength);
             if (units == 0) continue;
-            const bool runs = record.enabled &&
-                              EffectiveGroup(record, settings.actions.sensors[s]) == int32_t(Group::RunFile);
+            const bool runs =
+                record.enabled && EffectiveGroup(record, settings.actions.sensors[s]) == int32_t(Group::RunFile);
             reading.targets.push_back({p, int(s + 1), std::u16string(record.path, units), runs});
         }
     }
@@ -155,8 +161,10 @@ std::vector<bool> SuggestedChoice(const ImportPlan& plan, const ProfileStore& st
     std::vector<bool> chosen(plan.steps.size(), false);
     size_t count = store.Count();
     for (size_t i = 0; i < plan.steps.size(); ++i) {
-        if (plan.steps[i].replaces) chosen[i] = true;
-        else if (count < maxProfiles) chosen[i] = true, ++count;
+        if (plan.steps[i].replaces)
+            chosen[i] = true;
+        else if (count < maxProfiles)
+            chosen[i] = true, ++count;
     }
     return chosen;
 }

@@ -13,7 +13,7 @@ char16_t FoldUnit(char16_t c)
 {
     if (c >= u'A' && c <= u'Z') return char16_t(c + 32);
     if (c < 0xC0) return c;
-    if (c <= 0xDE && c != 0xD7) return char16_t(c + 32);  // Latin-1 capitals, not the multiplication sign
+    if (c <= 0xDE && c != 0xD7) return char16_t(c + 32);   // Latin-1 capitals, not the multiplication sign
     if (c >= 0x100 && c <= 0x137) return char16_t(c | 1);  // Latin Extended-A: capital even, small odd
     if (c >= 0x139 && c <= 0x148) return char16_t((c & 1) ? c + 1 : c);
     if (c >= 0x14A && c <= 0x177) return char16_t(c | 1);
@@ -25,7 +25,10 @@ char16_t FoldUnit(char16_t c)
     return c;
 }
 
-bool IsControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029; }
+bool IsControl(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
 
 bool RecordsEqual(const SensorActions& a, const SensorActions& b)
 {
@@ -207,8 +210,10 @@ ProfileResult ProfileStore::MoveUp(size_t index)
     if (index == 0) return ProfileResult::AlreadyFirst;
     std::swap(profiles[index], profiles[index - 1]);
     std::swap(ids[index], ids[index - 1]);
-    if (active == index) active = index - 1;
-    else if (active == index - 1) active = index;
+    if (active == index)
+        active = index - 1;
+    else if (active == index - 1)
+        active = index;
     return ProfileResult::Done;
 }
 

@@ -14,7 +14,10 @@ constexpr size_t filtersRecordSize = settingsExtensionHeaderSize + sensorCount *
 constexpr size_t actionsRecordSize = actionsRecordHeaderSize + actionsRecordPayloadSize;
 static_assert(profileSettingsSize == 4 + sizeof(SensorActions) + filtersRecordSize + actionsRecordSize);
 
-void Put8(std::vector<uint8_t>& bytes, uint32_t value) { bytes.push_back(static_cast<uint8_t>(value)); }
+void Put8(std::vector<uint8_t>& bytes, uint32_t value)
+{
+    bytes.push_back(static_cast<uint8_t>(value));
+}
 void Put16(std::vector<uint8_t>& bytes, uint32_t value)
 {
     Put8(bytes, value);
@@ -25,8 +28,14 @@ void Put32(std::vector<uint8_t>& bytes, uint32_t value)
     Put16(bytes, value & 0xFFFF);
     Put16(bytes, value >> 16);
 }
-uint32_t Get16(const uint8_t* bytes) { return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8; }
-uint32_t Get32(const uint8_t* bytes) { return Get16(bytes) | Get16(bytes + 2) << 16; }
+uint32_t Get16(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
+}
+uint32_t Get32(const uint8_t* bytes)
+{
+    return Get16(bytes) | Get16(bytes + 2) << 16;
+}
 
 bool StartsWith(const uint8_t* bytes, size_t length, const char* tag)
 {
@@ -84,7 +93,10 @@ std::optional<ProfileSettings> ReadSettings(const uint8_t* bytes)
     return settings;
 }
 
-uint32_t BlockChecksum(const SettingsBlock& block) { return Crc32(block.data(), block.size()); }
+uint32_t BlockChecksum(const SettingsBlock& block)
+{
+    return Crc32(block.data(), block.size());
+}
 
 }  // namespace
 
@@ -138,8 +150,7 @@ SettingsBlock BlockOfSettings(const ProfileSettings& settings)
 
 std::vector<uint8_t> EncodeProfilesRecord(const ProfileStore& store, const SettingsBlock& block)
 {
-    if (store.Count() == 1 && store.Active().name == standardProfileName && store.Active().programs.empty())
-        return {};
+    if (store.Count() == 1 && store.Active().name == standardProfileName && store.Active().programs.empty()) return {};
     std::vector<uint8_t> payload;
     Put32(payload, BlockChecksum(block));
     Put8(payload, uint32_t(store.Count()));
@@ -264,14 +275,18 @@ std::vector<uint8_t> SettingsFileContentForProfiles(const ProfileStore& store, c
     // or foreign bytes stay, and ours is not written.
     const bool profilesOurs = MayWriteProfilesRecord(after, afterLength);
     const size_t profilesExtent = profilesOurs ? std::min(afterLength, ProfilesRecordExtent(after, afterLength)) : 0;
-    const std::vector<uint8_t> profilesRecord = profilesOurs ? EncodeProfilesRecord(store, block) : std::vector<uint8_t>{};
+    const std::vector<uint8_t> profilesRecord =
+        profilesOurs ? EncodeProfilesRecord(store, block) : std::vector<uint8_t>{};
     const uint8_t* kept = after ? after + profilesExtent : nullptr;
     const size_t keptLength = afterLength - profilesExtent;
 
     std::vector<uint8_t> actionsRecord;
-    if (actionsLater) actionsRecord.assign(rest, rest + actionsExtent);
-    else if (!profilesRecord.empty() || keptLength) actionsRecord = EncodeActionsRecordAlways(active.actions, active.records);
-    else actionsRecord = EncodeActionsRecord(active.actions, active.records);
+    if (actionsLater)
+        actionsRecord.assign(rest, rest + actionsExtent);
+    else if (!profilesRecord.empty() || keptLength)
+        actionsRecord = EncodeActionsRecordAlways(active.actions, active.records);
+    else
+        actionsRecord = EncodeActionsRecord(active.actions, active.records);
 
     const bool anythingFollows = !actionsRecord.empty() || !profilesRecord.empty() || keptLength;
     if (tailLength == 0 && !anythingFollows && filters.filters == SettingsExtension{}.filters) return content;

@@ -52,8 +52,8 @@ int32_t ParseLeadingInteger(const std::u16string& text)
         if (value > int64_t(std::numeric_limits<int32_t>::max()) + 1) break;
     }
     if (negative) value = -value;
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace kontakta

@@ -10,7 +10,10 @@ static_assert(std::endian::native == std::endian::little, "the settings file is 
 
 namespace {
 
-void PutInt32(uint8_t* at, int32_t value) { std::memcpy(at, &value, sizeof value); }
+void PutInt32(uint8_t* at, int32_t value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
 
 int32_t GetInt32(const uint8_t* at)
 {

@@ -21,8 +21,14 @@ void Put32(std::vector<uint8_t>& bytes, uint32_t value)
     Put16(bytes, value >> 16);
 }
 
-uint32_t Get16(const uint8_t* bytes) { return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8; }
-uint32_t Get32(const uint8_t* bytes) { return Get16(bytes) | Get16(bytes + 2) << 16; }
+uint32_t Get16(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
+}
+uint32_t Get32(const uint8_t* bytes)
+{
+    return Get16(bytes) | Get16(bytes + 2) << 16;
+}
 
 bool HasMagic(const uint8_t* tail, size_t length)
 {

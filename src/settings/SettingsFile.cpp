@@ -10,9 +10,15 @@
 
 namespace kontakta {
 
-std::u16string SettingsFilePath() { return UserFilesDirectory + settingsFileName; }
+std::u16string SettingsFilePath()
+{
+    return UserFilesDirectory + settingsFileName;
+}
 
-std::u16string DefaultSettingsFilePath() { return texts::Fill(u"%so_%s", {InstallDirectory, settingsFileName}); }
+std::u16string DefaultSettingsFilePath()
+{
+    return texts::Fill(u"%so_%s", {InstallDirectory, settingsFileName});
+}
 
 std::u16string VersionMessage(int32_t version)
 {
@@ -30,8 +36,7 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
     OverlaySettings(bytes.data(), std::min(bytes.size(), settingsBlockSize));
     const uint8_t* tail = bytes.size() > settingsBlockSize ? bytes.data() + settingsBlockSize : nullptr;
     const size_t tailLength = tail ? bytes.size() - settingsBlockSize : 0;
-    const std::optional<SettingsExtension> extension =
-        tail ? DecodeSettingsExtension(tail, tailLength) : std::nullopt;
+    const std::optional<SettingsExtension> extension = tail ? DecodeSettingsExtension(tail, tailLength) : std::nullopt;
     sensorFilters.SetAll(extension ? extension->filters : SettingsExtension{}.filters);
     // The later options of an earlier file never stay.
     actionOptions.Set({});
@@ -65,13 +70,10 @@ SaveResult SaveSettingsFile(SettingsStorage& storage)
     // The whole old file, for its tail beyond the block.
     std::vector<uint8_t> oldFile;
     switch (storage.ReadStart(path, std::numeric_limits<size_t>::max(), oldFile)) {
-    case SettingsStorage::ReadResult::Read:
-        break;
-    case SettingsStorage::ReadResult::Missing:
-        return SaveResult::FileMissing;
+    case SettingsStorage::ReadResult::Read: break;
+    case SettingsStorage::ReadResult::Missing: return SaveResult::FileMissing;
     case SettingsStorage::ReadResult::CannotOpen:
-    case SettingsStorage::ReadResult::Failed:
-        return SaveResult::FileUnreadable;
+    case SettingsStorage::ReadResult::Failed: return SaveResult::FileUnreadable;
     }
     SettingsExtension extension;
     extension.filters = sensorFilters.GetAll();
@@ -80,6 +82,9 @@ SaveResult SaveSettingsFile(SettingsStorage& storage)
     return storage.WriteWhole(path, content, false) ? SaveResult::Saved : SaveResult::NotReplaced;
 }
 
-bool SaveSettings(SettingsStorage& storage) { return SaveSettingsFile(storage) == SaveResult::Saved; }
+bool SaveSettings(SettingsStorage& storage)
+{
+    return SaveSettingsFile(storage) == SaveResult::Saved;
+}
 
 }  // namespace kontakta

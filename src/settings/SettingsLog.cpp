@@ -5,7 +5,10 @@
 
 namespace kontakta {
 
-std::u16string LogFilePath() { return UserFilesDirectory + logFileName; }
+std::u16string LogFilePath()
+{
+    return UserFilesDirectory + logFileName;
+}
 
 std::u16string LogLine(const LocalTime& time, const std::u16string& text)
 {
@@ -49,17 +52,10 @@ bool SaveSettingsOrLog(SettingsStorage& storage, const LocalTime& now)
     const SaveResult result = SaveSettingsFile(storage);
     std::u16string reason;
     switch (result) {
-    case SaveResult::Saved:
-        return true;
-    case SaveResult::FileMissing:
-        reason = texts::ShutdownSaveFileMissing(SettingsFilePath());
-        break;
-    case SaveResult::FileUnreadable:
-        reason = texts::ShutdownSaveFileUnreadable(SettingsFilePath());
-        break;
-    case SaveResult::NotReplaced:
-        reason = texts::ShutdownSaveNotReplaced(SettingsFilePath());
-        break;
+    case SaveResult::Saved: return true;
+    case SaveResult::FileMissing: reason = texts::ShutdownSaveFileMissing(SettingsFilePath()); break;
+    case SaveResult::FileUnreadable: reason = texts::ShutdownSaveFileUnreadable(SettingsFilePath()); break;
+    case SaveResult::NotReplaced: reason = texts::ShutdownSaveNotReplaced(SettingsFilePath()); break;
     }
     // The log is an aid, not a duty: if it cannot be written either, nothing more can be done.
     const std::u16string logPath = LogFilePath();

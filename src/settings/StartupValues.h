@@ -12,4 +12,3 @@
 extern std::u16string InstallDirectory;
 extern std::u16string UserFilesDirectory;
 extern int32_t UpdateCode;
-

@@ -47,7 +47,10 @@ bool RetryWhileHeld(Attempt attempt)
 
 constexpr DWORD chunk = 1 << 20;  // ReadFile and WriteFile take 32-bit lengths
 
-bool NotThere(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool NotThere(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 SettingsStorage::ReadResult ReadOnce(const std::wstring& path, size_t maxBytes, std::vector<uint8_t>& bytes)
 {
@@ -162,9 +165,9 @@ bool Replace(Win32SettingsStorage::ReplaceFunction replaceFile, const std::wstri
         // shares): a rename over the old file, which keeps at least its
         // attributes. (A read-only file never gets here: ReplaceFileW refuses
         // it with access denied, and so would any writer.)
-        ::SetFileAttributesW(replacement.c_str(), targetAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                                                      FILE_ATTRIBUTE_ARCHIVE |
-                                                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+        ::SetFileAttributesW(replacement.c_str(),
+                             targetAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
         return MoveInPlace(replacement, target);
     default:
         // Any other error: "the replaced and replacement files will retain
@@ -177,8 +180,7 @@ bool Replace(Win32SettingsStorage::ReplaceFunction replaceFile, const std::wstri
 
 bool Win32SettingsStorage::CopyFileOver(const std::u16string& from, const std::u16string& to)
 {
-    return RetryWhileHeld(
-        [&] { return ::CopyFileW(win::Wide(from).c_str(), win::Wide(to).c_str(), FALSE) != FALSE; });
+    return RetryWhileHeld([&] { return ::CopyFileW(win::Wide(from).c_str(), win::Wide(to).c_str(), FALSE) != FALSE; });
 }
 
 SettingsStorage::ReadResult Win32SettingsStorage::ReadStart(const std::u16string& path, size_t maxBytes,
@@ -187,8 +189,7 @@ SettingsStorage::ReadResult Win32SettingsStorage::ReadStart(const std::u16string
     const std::wstring name = win::Wide(path);
     for (int tried = 1;; ++tried) {
         const ReadResult result = ReadOnce(name, maxBytes, bytes);
-        if (result == ReadResult::Read || result == ReadResult::Missing || tried == attempts ||
-            !Held(::GetLastError()))
+        if (result == ReadResult::Read || result == ReadResult::Missing || tried == attempts || !Held(::GetLastError()))
             return result;
         ::Sleep(pause);
     }
@@ -199,13 +200,13 @@ bool Win32SettingsStorage::WriteWhole(const std::u16string& path, const std::vec
     const std::wstring target = win::Wide(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists ? (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 : !mayCreate || !NotThere(::GetLastError()))
-        return false;
+    if (exists ? (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 : !mayCreate || !NotThere(::GetLastError())) return false;
 
     // Beside the file, so that it goes in by a rename on the same volume.
     const std::wstring temporary = target + L".tmp";
-    const bool written = WriteAndFlush(temporary, bytes) &&
-                         (exists ? Replace(replaceFile, target, temporary, attributes) : MoveInPlace(temporary, target));
+    const bool written =
+        WriteAndFlush(temporary, bytes) &&
+        (exists ? Replace(replaceFile, target, temporary, attributes) : MoveInPlace(temporary, target));
     if (!written) ::DeleteFileW(temporary.c_str());
     return written;
 }

@@ -46,38 +46,59 @@ std::u16string TrayTip(bool boxUnreadable)
     return boxUnreadable ? Fill(u"%s - Kein Eingabegerät gefunden!", {mainTitle}) : Fill(u"%s", {mainTitle});
 }
 
-std::u16string SplashStatus() { return Fill(u"%s Version: %s wird gestartet...", {programName, version}); }
+std::u16string SplashStatus()
+{
+    return Fill(u"%s Version: %s wird gestartet...", {programName, version});
+}
 
-std::u16string ExitQuestion() { return Fill(u"%s wirklich beenden?", {programName}); }
+std::u16string ExitQuestion()
+{
+    return Fill(u"%s wirklich beenden?", {programName});
+}
 
-std::u16string SettingsCaption() { return Fill(u"%s - %s", {programName, u"Konfigurationsmwenü"}); }
+std::u16string SettingsCaption()
+{
+    return Fill(u"%s - %s", {programName, u"Konfigurationsmwenü"});
+}
 
-std::u16string InfoVersionText() { return Fill(u"%s Version: %s\nfür Windows ", {programName, version}); }
+std::u16string InfoVersionText()
+{
+    return Fill(u"%s Version: %s\nfür Windows ", {programName, version});
+}
 
 const char16_t* DeviceName(int32_t deviceKind)
 {
     switch (deviceKind) {
-    case 1:
-        return deviceNameEightInputs;
-    case 2:
-        return deviceNameSixInputs;
-    default:
-        return deviceNameNone;
+    case 1: return deviceNameEightInputs;
+    case 2: return deviceNameSixInputs;
+    default: return deviceNameNone;
     }
 }
 
-std::u16string OpenFailure(const std::u16string& path) { return Fill(u"'%s' konnte nicht geöffnet werden!", {path}); }
+std::u16string OpenFailure(const std::u16string& path)
+{
+    return Fill(u"'%s' konnte nicht geöffnet werden!", {path});
+}
 
 std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches)
 {
     return Fill(u"%d / %d", {Decimal(presses), Decimal(ignoredTouches)});
 }
 
-std::u16string PausedTip() { return Fill(u"%s - pausiert", {mainTitle}); }
+std::u16string PausedTip()
+{
+    return Fill(u"%s - pausiert", {mainTitle});
+}
 
-std::u16string LatchedTip(const std::u16string& held) { return Fill(u"%s - eingerastet: %s", {mainTitle, held}); }
+std::u16string LatchedTip(const std::u16string& held)
+{
+    return Fill(u"%s - eingerastet: %s", {mainTitle, held});
+}
 
-std::u16string IndicatorLatched(const std::u16string& held) { return Fill(u"Eingerastet: %s", {held}); }
+std::u16string IndicatorLatched(const std::u16string& held)
+{
+    return Fill(u"Eingerastet: %s", {held});
+}
 
 std::u16string DeviceStatusText(bool boxUnreadable, int32_t deviceKind)
 {
@@ -96,9 +117,10 @@ std::u16string VersionIncompatible(int32_t version)
 
 std::u16string SaveFailed(const std::u16string& file)
 {
-    return Fill(u"Die Einstellungen konnten nicht in der Datei '%s' gespeichert werden. Bitte versuchen Sie es "
-                u"noch einmal.",
-                {file});
+    return Fill(
+        u"Die Einstellungen konnten nicht in der Datei '%s' gespeichert werden. Bitte versuchen Sie es "
+        u"noch einmal.",
+        {file});
 }
 
 std::u16string ShutdownSaveFileMissing(const std::u16string& file)
@@ -108,21 +130,29 @@ std::u16string ShutdownSaveFileMissing(const std::u16string& file)
 
 std::u16string ShutdownSaveFileUnreadable(const std::u16string& file)
 {
-    return Fill(u"Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' ist gesperrt oder "
-                u"nicht lesbar.",
-                {file});
+    return Fill(
+        u"Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' ist gesperrt oder "
+        u"nicht lesbar.",
+        {file});
 }
 
 std::u16string ShutdownSaveNotReplaced(const std::u16string& file)
 {
-    return Fill(u"Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' konnte nicht ersetzt "
-                u"werden.",
-                {file});
+    return Fill(
+        u"Die Einstellungen wurden beim Beenden nicht gespeichert: Die Datei '%s' konnte nicht ersetzt "
+        u"werden.",
+        {file});
 }
 
-std::u16string MachineKeyPath() { return Fill(u"Software\\KORVA\\%s", {mainTitle}); }
+std::u16string MachineKeyPath()
+{
+    return Fill(u"Software\\KORVA\\%s", {mainTitle});
+}
 
-std::u16string UserKeyPath() { return Fill(u"Software\\%s\\%s", {makerName, programName}); }
+std::u16string UserKeyPath()
+{
+    return Fill(u"Software\\%s\\%s", {makerName, programName});
+}
 
 std::u16string UserFilesDirectoryFor(const std::u16string& documents)
 {
@@ -142,15 +172,15 @@ std::u16string MouseInfoText(int sensorNumber)
 
 std::u16string RunFileInfoText(int sensorNumber)
 {
-    return Fill(u"Wenn Sie Sensor %d betätigen wird die ausgewählte Aktion gestartet. Es können hier Dateinamen, "
-                u"Internet-Adressen, Email-Adressen und andere Aktionen eingegeben werden.",
-                {Decimal(sensorNumber)});
+    return Fill(
+        u"Wenn Sie Sensor %d betätigen wird die ausgewählte Aktion gestartet. Es können hier Dateinamen, "
+        u"Internet-Adressen, Email-Adressen und andere Aktionen eingegeben werden.",
+        {Decimal(sensorNumber)});
 }
 
 std::u16string FileDialogFilter()
 {
-    std::u16string filter =
-        u"Verknüpfungen (*.lnk)|*.lnk|Ausführbare Dateien (*.exe)|*.exe|Alle Dateien (*.*)|*.*||";
+    std::u16string filter = u"Verknüpfungen (*.lnk)|*.lnk|Ausführbare Dateien (*.exe)|*.exe|Alle Dateien (*.*)|*.*||";
     std::replace(filter.begin(), filter.end(), u'|', u'\0');
     return filter;
 }
@@ -179,16 +209,18 @@ std::u16string ImportDamaged(const std::u16string& file)
 
 std::u16string ImportCutShort(const std::u16string& file)
 {
-    return Fill(u"Die Datei '%s' ist unvollständig: Sie endet, bevor alle Einstellungen gelesen sind. Es wurde "
-                u"nichts übernommen.",
-                {file});
+    return Fill(
+        u"Die Datei '%s' ist unvollständig: Sie endet, bevor alle Einstellungen gelesen sind. Es wurde "
+        u"nichts übernommen.",
+        {file});
 }
 
 std::u16string ImportLaterVersion(const std::u16string& file)
 {
-    return Fill(u"Die Datei '%s' stammt von einer neueren %s-Version und kann von dieser Version nicht gelesen "
-                u"werden. Es wurde nichts übernommen.",
-                {file, programName});
+    return Fill(
+        u"Die Datei '%s' stammt von einer neueren %s-Version und kann von dieser Version nicht gelesen "
+        u"werden. Es wurde nichts übernommen.",
+        {file, programName});
 }
 
 std::u16string ImportTooLarge(const std::u16string& file)

@@ -31,8 +31,13 @@ const char16_t* DeviceName(int32_t deviceKind);
 // their values.
 constexpr const char16_t* actionGroupNames[3] = {u"Maustaste", u"Tastatur", u"Datei/Aktion ausführen"};
 constexpr const char16_t* mouseActionNames[7] = {
-    u"Links drücken/loslassen", u"Links Klick", u"Doppelklick", u"Mitte Klick",
-    u"Mitte drücken/loslassen", u"Rechts Klick", u"Rechts drücken/loslassen",
+    u"Links drücken/loslassen",
+    u"Links Klick",
+    u"Doppelklick",
+    u"Mitte Klick",
+    u"Mitte drücken/loslassen",
+    u"Rechts Klick",
+    u"Rechts drücken/loslassen",
 };
 
 // The groups after those three, in the order of their values (3 to 5), and
@@ -69,10 +74,10 @@ constexpr const char16_t* inputRefused =
 constexpr const char16_t* trayTipAdded = u"Kontakta";
 std::u16string TrayTip(bool boxUnreadable);
 
-std::u16string SplashStatus();          // "Kontakta Version: 3.2 wird gestartet..."
-std::u16string ExitQuestion();          // "Kontakta wirklich beenden?"
-std::u16string SettingsCaption();       // "Kontakta - Konfigurationsmwenü"
-std::u16string InfoVersionText();       // "Kontakta Version: 3.2\nfür Windows "
+std::u16string SplashStatus();     // "Kontakta Version: 3.2 wird gestartet..."
+std::u16string ExitQuestion();     // "Kontakta wirklich beenden?"
+std::u16string SettingsCaption();  // "Kontakta - Konfigurationsmwenü"
+std::u16string InfoVersionText();  // "Kontakta Version: 3.2\nfür Windows "
 // The status line of the settings sheet: which box is connected.
 std::u16string DeviceStatusText(bool boxUnreadable, int32_t deviceKind);
 
@@ -142,7 +147,7 @@ constexpr const char16_t* scanRefine = u"Fein nachführen";
 // The indicator's lines: "Eingerastet: UMSCHALT, Links" and "Kontakta pausiert".
 std::u16string IndicatorLatched(const std::u16string& held);
 constexpr const char16_t* indicatorPaused = u"Kontakta pausiert";
-std::u16string EditorCaption(int sensorNumber);    // "Aktion für Sensor %d bearbeiten"
+std::u16string EditorCaption(int sensorNumber);  // "Aktion für Sensor %d bearbeiten"
 // "Wenn Sie Sensor %d betätigen wird die ausgewählte Maustasten-Aktion ausgeführt."
 std::u16string MouseInfoText(int sensorNumber);
 // "Wenn Sie Sensor %d betätigen wird die ausgewählte Aktion gestartet. Es können ..."

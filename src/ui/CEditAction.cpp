@@ -25,7 +25,10 @@ namespace {
 constexpr int panelCount = kontakta::groupCount;
 }  // namespace
 
-void CEditAction::SetSensor(int number, const SensorAction& record) { SetSensor(number, record, actionOptions.Get()); }
+void CEditAction::SetSensor(int number, const SensorAction& record)
+{
+    SetSensor(number, record, actionOptions.Get());
+}
 
 void CEditAction::SetSensor(int number, const SensorAction& record, const kontakta::ActionsSettings& settings)
 {
@@ -94,20 +97,13 @@ void CEditAction::OnGroupChange()
 win::Dialog* CEditAction::Panel(int group)
 {
     switch (group) {
-    case int(ActionGroup::Mouse):
-        return &mousePanel;
-    case int(ActionGroup::Keyboard):
-        return &keyPanel;
-    case int(ActionGroup::RunFile):
-        return &runFilePanel;
-    case int(kontakta::Group::MovePointer):
-        return &pointerPanel;
-    case int(kontakta::Group::Wheel):
-        return &wheelPanel;
-    case int(kontakta::Group::Control):
-        return &controlPanel;
-    default:
-        return nullptr;
+    case int(ActionGroup::Mouse): return &mousePanel;
+    case int(ActionGroup::Keyboard): return &keyPanel;
+    case int(ActionGroup::RunFile): return &runFilePanel;
+    case int(kontakta::Group::MovePointer): return &pointerPanel;
+    case int(kontakta::Group::Wheel): return &wheelPanel;
+    case int(kontakta::Group::Control): return &controlPanel;
+    default: return nullptr;
     }
 }
 

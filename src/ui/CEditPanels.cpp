@@ -107,11 +107,20 @@ bool CEditMouseAction::OnCommand(WORD id, WORD code, HWND)
     return true;
 }
 
-void CEditMouseAction::EnableLatch() { EnableItem(IDC_MOUSE_LATCH, kontakta::MouseActionLatches(Selection())); }
+void CEditMouseAction::EnableLatch()
+{
+    EnableItem(IDC_MOUSE_LATCH, kontakta::MouseActionLatches(Selection()));
+}
 
-int CEditMouseAction::Selection() const { return ListSelection(*this, IDC_MOUSE_COMBO); }
+int CEditMouseAction::Selection() const
+{
+    return ListSelection(*this, IDC_MOUSE_COMBO);
+}
 
-bool CEditMouseAction::Latched() const { return IsChecked(IDC_MOUSE_LATCH); }
+bool CEditMouseAction::Latched() const
+{
+    return IsChecked(IDC_MOUSE_LATCH);
+}
 
 CEditKeyAction::CEditKeyAction() : win::Dialog(IDD_KEY_PANEL) {}
 
@@ -120,7 +129,8 @@ BOOL CEditKeyAction::OnInitDialog()
     if (!currentEditor) return FALSE;
     const SensorAction& record = currentEditor->WorkingCopy();
     const kontakta::SensorExtras& extras = currentEditor->Extras();
-    FillList(*this, IDC_MODIFIER_COMBO, texts::keyExtraNames, kontakta::KeyExtraEntry(extras.win, extras.modifierAlone));
+    FillList(*this, IDC_MODIFIER_COMBO, texts::keyExtraNames,
+             kontakta::KeyExtraEntry(extras.win, extras.modifierAlone));
     Check(IDC_KEY_LATCH, extras.latch);
     if (keyField.Subclass(hwnd, IDC_KEY_FIELD)) keyField.InitCaptureField(record);
     Check(IDC_REPEAT_CHECK, record.autoRepeat != 0);
@@ -150,9 +160,15 @@ void CEditKeyAction::ShowModifiers()
     if (keyField.GetSafeHwnd()) keyField.ShowWith(WithWin(), AloneModifier());
 }
 
-bool CEditKeyAction::Latched() const { return IsChecked(IDC_KEY_LATCH); }
+bool CEditKeyAction::Latched() const
+{
+    return IsChecked(IDC_KEY_LATCH);
+}
 
-bool CEditKeyAction::WithWin() const { return kontakta::KeyExtraOf(ListSelection(*this, IDC_MODIFIER_COMBO)).win; }
+bool CEditKeyAction::WithWin() const
+{
+    return kontakta::KeyExtraOf(ListSelection(*this, IDC_MODIFIER_COMBO)).win;
+}
 
 kontakta::ModifierAlone CEditKeyAction::AloneModifier() const
 {
@@ -186,7 +202,10 @@ bool CEditRunFileAction::OnCommand(WORD id, WORD code, HWND)
     return true;
 }
 
-std::u16string CEditRunFileAction::PathText() const { return ItemText(IDC_PATH_EDIT); }
+std::u16string CEditRunFileAction::PathText() const
+{
+    return ItemText(IDC_PATH_EDIT);
+}
 
 void CEditRunFileAction::OnBrowse()
 {
@@ -225,13 +244,17 @@ BOOL CEditPointerAction::OnInitDialog()
 
 bool CEditPointerAction::OnCommand(WORD id, WORD code, HWND)
 {
-    const kontakta::PointerSpeeds inForce = currentEditor ? currentEditor->Options().pointer : kontakta::PointerSpeeds{};
+    const kontakta::PointerSpeeds inForce =
+        currentEditor ? currentEditor->Options().pointer : kontakta::PointerSpeeds{};
     return ShowHeldNumber(*this, startSpeedField, id, code, inForce.startPixelsPerSecond) ||
            ShowHeldNumber(*this, topSpeedField, id, code, inForce.topPixelsPerSecond) ||
            ShowHeldNumber(*this, accelerationField, id, code, inForce.accelerationMilliseconds);
 }
 
-int CEditPointerAction::Selection() const { return ListSelection(*this, IDC_DIRECTION_COMBO); }
+int CEditPointerAction::Selection() const
+{
+    return ListSelection(*this, IDC_DIRECTION_COMBO);
+}
 
 kontakta::PointerSpeeds CEditPointerAction::Speeds(const kontakta::PointerSpeeds& kept) const
 {
@@ -266,7 +289,10 @@ bool CEditWheelAction::OnCommand(WORD id, WORD code, HWND)
     return ShowHeldNumber(*this, wheelRateField, id, code, inForce.notchesPerSecond);
 }
 
-int CEditWheelAction::Selection() const { return ListSelection(*this, IDC_WHEEL_COMBO); }
+int CEditWheelAction::Selection() const
+{
+    return ListSelection(*this, IDC_WHEEL_COMBO);
+}
 
 kontakta::WheelTiming CEditWheelAction::Timing(const kontakta::WheelTiming& kept) const
 {
@@ -284,4 +310,7 @@ BOOL CEditControlAction::OnInitDialog()
     return FALSE;
 }
 
-int CEditControlAction::Selection() const { return ListSelection(*this, IDC_CONTROL_COMBO); }
+int CEditControlAction::Selection() const
+{
+    return ListSelection(*this, IDC_CONTROL_COMBO);
+}

@@ -15,9 +15,15 @@ int installedHooks = 0;
 constexpr int keyNameLength = 255;
 }  // namespace
 
-CKeyActionEdit::~CKeyActionEdit() { Release(); }
+CKeyActionEdit::~CKeyActionEdit()
+{
+    Release();
+}
 
-int CKeyActionEdit::InstalledHookCount() { return installedHooks; }
+int CKeyActionEdit::InstalledHookCount()
+{
+    return installedHooks;
+}
 
 void CKeyActionEdit::InitCaptureField(const SensorAction& workingCopy)
 {
@@ -40,7 +46,10 @@ void CKeyActionEdit::ShowWith(bool win, kontakta::ModifierAlone alone)
     ShowCapture();
 }
 
-bool CKeyActionEdit::StoreKey(SensorAction& record) const { return capture.StoreInto(record); }
+bool CKeyActionEdit::StoreKey(SensorAction& record) const
+{
+    return capture.StoreInto(record);
+}
 
 bool CKeyActionEdit::PreTranslate(MSG& message)
 {
@@ -67,11 +76,8 @@ bool CKeyActionEdit::PreTranslate(MSG& message)
         CaptureKeyDown(key, message.lParam);
         return true;
     case WM_KEYUP:
-    case WM_SYSKEYUP:
-        capture.KeyUp(key);
-        return false;
-    default:
-        return false;
+    case WM_SYSKEYUP: capture.KeyUp(key); return false;
+    default: return false;
     }
 }
 
@@ -81,8 +87,8 @@ void CKeyActionEdit::CaptureKeyDown(uint8_t key, LPARAM keyData)
     // (bit 24) of the message, in the language of the keyboard layout.
     wchar_t name[keyNameLength] = {};
     const int length = ::GetKeyNameTextW(static_cast<LONG>(keyData), name, keyNameLength);
-    const std::u16string keyName = length > 0 ? win::Utf16(std::wstring(name, static_cast<size_t>(length)))
-                                              : std::u16string();
+    const std::u16string keyName =
+        length > 0 ? win::Utf16(std::wstring(name, static_cast<size_t>(length))) : std::u16string();
     if (capture.KeyDown(key, keyName)) {
         modifierAlone = kontakta::ModifierAlone::None;  // the key is the action now
         ShowCapture();
@@ -108,8 +114,7 @@ LRESULT CKeyActionEdit::OnReflected(UINT message, WPARAM wParam, LPARAM, bool& h
         OnFieldKillFocus();
         handled = true;
         break;
-    default:
-        break;
+    default: break;
     }
     return 0;
 }
@@ -134,7 +139,10 @@ void CKeyActionEdit::OnFieldKillFocus()
     --installedHooks;
 }
 
-void CKeyActionEdit::OnNcDestroy() { Release(); }
+void CKeyActionEdit::OnNcDestroy()
+{
+    Release();
+}
 
 void CKeyActionEdit::Release()
 {

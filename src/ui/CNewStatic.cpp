@@ -1,6 +1,5 @@
 #include "ui/CNewStatic.h"
 
-
 bool CNewStatic::InitStyle()
 {
     defaultBackColor = ::GetSysColor(COLOR_BTNFACE);

@@ -38,8 +38,10 @@ bool ReadTemplateFont(UINT templateId, std::wstring& face, int& pointSize)
     // Menu and window class: none (0), an ordinal (0xFFFF, n) or a string.
     for (int field = 0; field < 2; ++field) {
         if (p >= end) return false;
-        if (*p == 0) ++p;
-        else if (*p == 0xFFFF) p += 2;
+        if (*p == 0)
+            ++p;
+        else if (*p == 0xFFFF)
+            p += 2;
         else {
             while (p < end && *p) ++p;
             ++p;
@@ -69,7 +71,10 @@ relayout::Metrics MeasureFont(HDC dc, HFONT font)
     return {static_cast<int>(metrics.tmAveCharWidth), static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading)};
 }
 
-relayout::Rect ToRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+relayout::Rect ToRect(const RECT& rect)
+{
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
 // The window class name, at most 31 characters, upper-cased.
 std::u16string UpperClassName(HWND window)
@@ -92,8 +97,7 @@ bool WorkAreaOf(HWND window, relayout::Rect& work)
 
 // The window rectangle that ChangeWindowFont gives `window` for `font`, with
 // the measures of the window's font and of `font`.
-relayout::Rect ScaledWindowRect(HWND window, HFONT font, relayout::Metrics& oldMetrics,
-                                relayout::Metrics& newMetrics)
+relayout::Rect ScaledWindowRect(HWND window, HFONT font, relayout::Metrics& oldMetrics, relayout::Metrics& newMetrics)
 {
     HFONT oldFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
     if (!oldFont) oldFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));

@@ -31,14 +31,16 @@ void CSetup::OnInitDialog()
     ::ShowWindow(::GetDlgItem(hwnd, IDCANCEL), SW_HIDE);
     ::ShowWindow(apply, SW_HIDE);
     const RECT applyRect = ClientRectOf(hwnd, apply);
-    ::MoveWindow(ok, applyRect.left, applyRect.top, applyRect.right - applyRect.left,
-                 applyRect.bottom - applyRect.top, TRUE);
+    ::MoveWindow(ok, applyRect.left, applyRect.top, applyRect.right - applyRect.left, applyRect.bottom - applyRect.top,
+                 TRUE);
 
     // The "Allgemein" page exists by now: the sheet creates its first page
     // before it reports itself initialised.
     RECT page{};
-    if (const HWND general = generalPage.GetSafeHwnd()) page = ClientRectOf(hwnd, general);
-    else page = PageArea();
+    if (const HWND general = generalPage.GetSafeHwnd())
+        page = ClientRectOf(hwnd, general);
+    else
+        page = PageArea();
     const RECT okRect = ClientRectOf(hwnd, ok);
     statusLine = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, page.left, page.bottom + 10,
                                    okRect.left - 10 - page.left, 20, hwnd,

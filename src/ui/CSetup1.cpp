@@ -10,10 +10,22 @@
 using namespace kontakta;
 
 namespace {
-int CheckId(int number) { return IDC_ROW_CHECK_BASE + number; }
-int ButtonId(int number) { return IDC_ROW_BUTTON_BASE + number; }
-int GroupId(int number) { return IDC_ROW_GROUP_BASE + number; }
-int ActionId(int number) { return IDC_ROW_ACTION_BASE + number; }
+int CheckId(int number)
+{
+    return IDC_ROW_CHECK_BASE + number;
+}
+int ButtonId(int number)
+{
+    return IDC_ROW_BUTTON_BASE + number;
+}
+int GroupId(int number)
+{
+    return IDC_ROW_GROUP_BASE + number;
+}
+int ActionId(int number)
+{
+    return IDC_ROW_ACTION_BASE + number;
+}
 }  // namespace
 
 CSetup1::CSetup1(SheetServices& services)

@@ -71,6 +71,7 @@ bool CSetup_Info::OnCommand(WORD, WORD code, HWND)
 {
     // An edit change (0x300), a click or a menu command (0) or an
     // accelerator (1) marks every page of the sheet as modified.
-    if (code == EN_CHANGE || code == BN_CLICKED || code == 1) ::SendMessageW(::GetParent(hwnd), WM_COMMAND, ID_PAGE_MODIFIED, 0);
+    if (code == EN_CHANGE || code == BN_CLICKED || code == 1)
+        ::SendMessageW(::GetParent(hwnd), WM_COMMAND, ID_PAGE_MODIFIED, 0);
     return false;
 }

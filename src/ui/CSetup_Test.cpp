@@ -17,13 +17,31 @@ constexpr uint32_t pressedLampColour = 0x0000C800;  // RGB(0,200,0)
 // reads atomics, so this costs nothing while the sheet is open.
 constexpr UINT lampPeriodMilliseconds = 30;
 
-int LampId(int number) { return IDC_LAMP_BASE + number; }
-int HoldId(int number) { return IDC_HOLD_BASE + number; }
-int LockoutId(int number) { return IDC_LOCKOUT_BASE + number; }
-int CountsId(int number) { return IDC_COUNTS_BASE + number; }
+int LampId(int number)
+{
+    return IDC_LAMP_BASE + number;
+}
+int HoldId(int number)
+{
+    return IDC_HOLD_BASE + number;
+}
+int LockoutId(int number)
+{
+    return IDC_LOCKOUT_BASE + number;
+}
+int CountsId(int number)
+{
+    return IDC_COUNTS_BASE + number;
+}
 
-bool IsHoldId(int id) { return id > IDC_HOLD_BASE && id <= IDC_HOLD_BASE + sensorCount; }
-bool IsLockoutId(int id) { return id > IDC_LOCKOUT_BASE && id <= IDC_LOCKOUT_BASE + sensorCount; }
+bool IsHoldId(int id)
+{
+    return id > IDC_HOLD_BASE && id <= IDC_HOLD_BASE + sensorCount;
+}
+bool IsLockoutId(int id)
+{
+    return id > IDC_LOCKOUT_BASE && id <= IDC_LOCKOUT_BASE + sensorCount;
+}
 }  // namespace
 
 CSetup_Test::CSetup_Test() : win::PropertyPage(IDD_SETUP_TEST, win::Wide(texts::pageTitleTest)) {}
@@ -141,7 +159,10 @@ bool CSetup_Test::OnCommand(WORD id, WORD code, HWND)
     return false;
 }
 
-void CSetup_Test::UpdateSuspension() { actionsSuspended = active && IsChecked(IDC_SUSPEND_CHECK); }
+void CSetup_Test::UpdateSuspension()
+{
+    actionsSuspended = active && IsChecked(IDC_SUSPEND_CHECK);
+}
 
 void CSetup_Test::OnSetActive()
 {

@@ -42,7 +42,7 @@ private:
     void UpdateSuspension();
 
     std::array<CNewStatic, sensorCount> lamps;
-    std::array<int, sensorCount> shownLamp{};      // -1 unknown, 0 released, 1 pressed
+    std::array<int, sensorCount> shownLamp{};  // -1 unknown, 0 released, 1 pressed
     std::array<uint64_t, sensorCount> shownCounts{};
     bool active = false;
     bool filling = false;

@@ -11,10 +11,8 @@ bool MouseActionLatches(int32_t mouseAction)
     switch (mouseAction) {
     case int32_t(MouseActionKind::LeftPressRelease):
     case int32_t(MouseActionKind::MiddlePressRelease):
-    case int32_t(MouseActionKind::RightPressRelease):
-        return true;
-    default:
-        return false;
+    case int32_t(MouseActionKind::RightPressRelease): return true;
+    default: return false;
     }
 }
 
@@ -22,23 +20,20 @@ SensorExtras ExtrasOf(const EditorChoices& choices, const SensorExtras& before)
 {
     SensorExtras extras;  // no later group, no latch, no modifier
     switch (Group(choices.group)) {
-    case Group::Mouse:
-        extras.latch = choices.mouseLatch && MouseActionLatches(choices.mouseAction);
-        return extras;
+    case Group::Mouse: extras.latch = choices.mouseLatch && MouseActionLatches(choices.mouseAction); return extras;
     case Group::Keyboard:
         extras.latch = choices.keyLatch;
         extras.modifierAlone = choices.modifierAlone;
         // A modifier alone is the whole action: no WIN beside it.
         extras.win = choices.win && choices.modifierAlone == ModifierAlone::None;
         return extras;
-    case Group::RunFile:
-        return extras;
+    case Group::RunFile: return extras;
     case Group::MovePointer:
     case Group::Wheel:
     case Group::Control: {
         const int32_t selected = choices.group == int32_t(Group::MovePointer) ? choices.pointerDirection
                                  : choices.group == int32_t(Group::Wheel)     ? choices.wheelDirection
-                                                                               : choices.controlAction;
+                                                                              : choices.controlAction;
         extras.group = choices.group;
         if (selected >= 0 && selected < ActionCount(choices.group))
             extras.action = selected;

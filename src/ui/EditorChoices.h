@@ -20,11 +20,11 @@ bool MouseActionLatches(int32_t mouseAction);
 
 // What the editor's panels hold when OK is pressed.
 struct EditorChoices {
-    int32_t group = 0;            // the chosen group, 0 to 5
-    int32_t mouseAction = -1;     // the mouse panel's selection, -1 for none
-    bool mouseLatch = false;      // the mouse panel's "Einrasten"
-    bool keyLatch = false;        // the key panel's "Einrasten"
-    bool win = false;             // the key panel's WIN with the combination
+    int32_t group = 0;         // the chosen group, 0 to 5
+    int32_t mouseAction = -1;  // the mouse panel's selection, -1 for none
+    bool mouseLatch = false;   // the mouse panel's "Einrasten"
+    bool keyLatch = false;     // the key panel's "Einrasten"
+    bool win = false;          // the key panel's WIN with the combination
     ModifierAlone modifierAlone = ModifierAlone::None;
     int32_t pointerDirection = -1;  // the selections of the later panels,
     int32_t wheelDirection = -1;    // -1 for none

@@ -13,10 +13,10 @@ constexpr uint8_t keyControl = 0x11;  // VK_CONTROL
 constexpr uint8_t keyMenu = 0x12;     // VK_MENU, the ALT key
 constexpr uint8_t keyTab = 0x09;      // VK_TAB
 
-constexpr int hookAction = 0;                // HC_ACTION
-constexpr uint32_t messageKeyDown = 0x100;   // WM_KEYDOWN
+constexpr int hookAction = 0;                  // HC_ACTION
+constexpr uint32_t messageKeyDown = 0x100;     // WM_KEYDOWN
 constexpr uint32_t messageSysKeyDown = 0x104;  // WM_SYSKEYDOWN
-constexpr uint32_t flagAltDown = 0x20;       // LLKHF_ALTDOWN
+constexpr uint32_t flagAltDown = 0x20;         // LLKHF_ALTDOWN
 
 }  // namespace
 
@@ -33,17 +33,10 @@ std::u16string CaptureText(bool ctrl, bool shift, bool alt, const std::u16string
 bool KeyCapture::KeyDown(uint8_t key, const std::u16string& keyName)
 {
     switch (key) {
-    case keyControl:
-        ctrlDown = true;
-        return false;
-    case keyShift:
-        shiftDown = true;
-        return false;
-    case keyMenu:
-        altDown = true;
-        return false;
-    default:
-        break;
+    case keyControl: ctrlDown = true; return false;
+    case keyShift: shiftDown = true; return false;
+    case keyMenu: altDown = true; return false;
+    default: break;
     }
     captureText = CaptureText(ctrlDown, shiftDown, altDown, keyName);
     capturedKey = key;
@@ -57,20 +50,15 @@ bool KeyCapture::KeyDown(uint8_t key, const std::u16string& keyName)
 void KeyCapture::KeyUp(uint8_t key)
 {
     switch (key) {
-    case keyControl:
-        ctrlDown = false;
-        break;
-    case keyShift:
-        shiftDown = false;
-        break;
+    case keyControl: ctrlDown = false; break;
+    case keyShift: shiftDown = false; break;
     case keyMenu:
         // ALT released forgets CTRL as well: ALT GR arrives as CTRL plus ALT,
         // and the pair is let go together.
         altDown = false;
         ctrlDown = false;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -15,9 +15,15 @@ bool Usable(Metrics oldFont, Metrics newFont)
 }
 
 // value × numerator / denominator; C++ integer division truncates toward zero.
-int64_t Scale(int64_t value, int numerator, int denominator) { return value * numerator / denominator; }
+int64_t Scale(int64_t value, int numerator, int denominator)
+{
+    return value * numerator / denominator;
+}
 
-int ToInt(int64_t value) { return int(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
+int ToInt(int64_t value)
+{
+    return int(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
+}
 
 Rect MakeRect(int64_t left, int64_t top, int64_t right, int64_t bottom)
 {
@@ -84,7 +90,8 @@ Rect KeepInside(const Rect& window, const Rect& work)
     if (window.bottom > work.bottom) top -= int64_t(window.bottom) - work.bottom;
     left = std::max<int64_t>(left, work.left);
     top = std::max<int64_t>(top, work.top);
-    return MakeRect(left, top, left + (int64_t(window.right) - window.left), top + (int64_t(window.bottom) - window.top));
+    return MakeRect(left, top, left + (int64_t(window.right) - window.left),
+                    top + (int64_t(window.bottom) - window.top));
 }
 
 Rect ScaleChild(const Rect& child, Metrics oldFont, Metrics newFont, bool keepsSize, int keptWidth, int keptHeight)

@@ -18,20 +18,19 @@ std::u16string LaterActionName(int32_t group, int32_t action)
 {
     if (action < 0 || action >= kontakta::ActionCount(group)) return u"";
     switch (kontakta::Group(group)) {
-    case kontakta::Group::MovePointer:
-        return texts::pointerDirectionNames[action];
-    case kontakta::Group::Wheel:
-        return texts::wheelDirectionNames[action];
-    case kontakta::Group::Control:
-        return texts::controlActionNames[action];
-    default:
-        return u"";
+    case kontakta::Group::MovePointer: return texts::pointerDirectionNames[action];
+    case kontakta::Group::Wheel: return texts::wheelDirectionNames[action];
+    case kontakta::Group::Control: return texts::controlActionNames[action];
+    default: return u"";
     }
 }
 
 }  // namespace
 
-RowView DescribeRow(SensorAction& record) { return DescribeRow(record, kontakta::SensorExtras{}); }
+RowView DescribeRow(SensorAction& record)
+{
+    return DescribeRow(record, kontakta::SensorExtras{});
+}
 
 RowView DescribeRow(SensorAction& record, const kontakta::SensorExtras& extras)
 {
@@ -67,8 +66,7 @@ RowView DescribeRow(SensorAction& record, const kontakta::SensorExtras& extras)
         missing = row.actionText.empty();
         if (missing) row.actionText = texts::noActionSelected;
         break;
-    default:
-        break;
+    default: break;
     }
     // A sensor without its key or target would do nothing: it is switched off
     // in the live record, so the polling thread skips it from its next cycle.
@@ -83,13 +81,10 @@ RowView DescribeRow(SensorAction& record, const kontakta::SensorExtras& extras)
 RowColours ColoursOf(RowLook look)
 {
     switch (look) {
-    case RowLook::Enabled:
-        return {activeRowColour, activeRowColour};
-    case RowLook::Missing:
-        return {defaultColour, missingActionColour};
+    case RowLook::Enabled: return {activeRowColour, activeRowColour};
+    case RowLook::Missing: return {defaultColour, missingActionColour};
     case RowLook::Disabled:
-    default:
-        return {defaultColour, defaultColour};
+    default: return {defaultColour, defaultColour};
     }
 }
 

@@ -41,7 +41,10 @@ static_assert(uint32_t(RegistryType::String) == REG_SZ && uint32_t(RegistryType:
                   uint32_t(RegistryType::MultiString) == REG_MULTI_SZ && uint32_t(RegistryType::Number64) == REG_QWORD,
               "the value types carry the numbers Windows gives them");
 
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Wide(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
 
 // Documents as the shell names it, with the call the program makes, so a
 // redirected Documents folder is the one both of them use. Unlike the program
@@ -76,7 +79,7 @@ SettingsFile SettingsFileState(const std::wstring& path)
     if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return SettingsFile::Present;
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsFile::Missing
-                                                                           : SettingsFile::Unknown;
+                                                                          : SettingsFile::Unknown;
 }
 
 bool WriteString(HKEY key, const wchar_t* name, const wchar_t* text)
@@ -89,7 +92,8 @@ int PrepareUser()
 {
     std::wstring documents;
     if (!DocumentsFolder(documents)) return NoDocumentsFolder;
-    const std::wstring userFiles = Wide(texts::UserFilesDirectoryFor(std::u16string(documents.begin(), documents.end())));
+    const std::wstring userFiles =
+        Wide(texts::UserFilesDirectoryFor(std::u16string(documents.begin(), documents.end())));
     if (!MakeFolder(userFiles)) return UserFolderNotCreated;
 
     const SettingsFile settingsFile = SettingsFileState(userFiles + Wide(settingsFileName));
@@ -108,15 +112,10 @@ int PrepareUser()
     const bool programFindsValue = UpdateCodeMeaning(ReadRegistryValue(key.Get(), L"UpdateCode")).present;
     bool written = true;
     switch (DecideUpdateCode(settingsFile, programFindsValue)) {
-    case UpdateCodeChange::WriteOne:
-        written = WriteString(key.Get(), L"UpdateCode", L"1");
-        break;
-    case UpdateCodeChange::WriteZero:
-        written = WriteString(key.Get(), L"UpdateCode", L"0");
-        break;
+    case UpdateCodeChange::WriteOne: written = WriteString(key.Get(), L"UpdateCode", L"1"); break;
+    case UpdateCodeChange::WriteZero: written = WriteString(key.Get(), L"UpdateCode", L"0"); break;
     case UpdateCodeChange::Leave:
-    case UpdateCodeChange::GiveUp:
-        break;
+    case UpdateCodeChange::GiveUp: break;
     }
     key.Reset();
     if (written) return Done;
@@ -308,12 +307,9 @@ int PrepareDesktopUser()
 {
     const Desktop desktop = FindDesktop();
     switch (DecideWhomToPrepare(desktop.user)) {
-    case PrepareWhom::ThisUser:
-        return PrepareUser();
-    case PrepareWhom::DesktopUser:
-        break;
-    case PrepareWhom::Nobody:
-        return DesktopUserNotReached;
+    case PrepareWhom::ThisUser: return PrepareUser();
+    case PrepareWhom::DesktopUser: break;
+    case PrepareWhom::Nobody: return DesktopUserNotReached;
     }
     const std::optional<win::ProcessInformation> step = StartAs(desktop, ThisFolder() + L"KontaktaUserSetup.exe");
     DWORD exitCode = 0;

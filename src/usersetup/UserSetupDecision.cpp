@@ -5,12 +5,9 @@ namespace usersetup {
 UpdateCodeChange DecideUpdateCode(SettingsFile settingsFile, bool programFindsUpdateCode)
 {
     switch (settingsFile) {
-    case SettingsFile::Missing:
-        return UpdateCodeChange::WriteOne;
-    case SettingsFile::Present:
-        return programFindsUpdateCode ? UpdateCodeChange::Leave : UpdateCodeChange::WriteZero;
-    case SettingsFile::Unknown:
-        break;
+    case SettingsFile::Missing: return UpdateCodeChange::WriteOne;
+    case SettingsFile::Present: return programFindsUpdateCode ? UpdateCodeChange::Leave : UpdateCodeChange::WriteZero;
+    case SettingsFile::Unknown: break;
     }
     return UpdateCodeChange::GiveUp;
 }
@@ -19,12 +16,9 @@ PrepareWhom DecideWhomToPrepare(DesktopUser desktop)
 {
     switch (desktop) {
     case DesktopUser::NoShell:
-    case DesktopUser::Same:
-        return PrepareWhom::ThisUser;
-    case DesktopUser::Other:
-        return PrepareWhom::DesktopUser;
-    case DesktopUser::Unreadable:
-        break;
+    case DesktopUser::Same: return PrepareWhom::ThisUser;
+    case DesktopUser::Other: return PrepareWhom::DesktopUser;
+    case DesktopUser::Unreadable: break;
     }
     return PrepareWhom::Nobody;
 }

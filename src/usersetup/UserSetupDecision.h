@@ -54,15 +54,15 @@ PrepareWhom DecideWhomToPrepare(DesktopUser desktop);
 // Exit codes of KontaktaUserSetup.exe.
 enum ExitCode : int {
     Done = 0,
-    NoDocumentsFolder = 2,      // the shell named no Documents folder
-    UserFolderNotCreated = 3,   // "Kontakta User Files" could not be made
-    SettingsFileUnknown = 4,    // settings.dat could not be asked about
-    UserKeyNotOpened = 5,       // HKCU Software\KORVA\Kontakta could not be opened or created
-    UpdateCodeNotWritten = 6,   // "UpdateCode" could not be written
+    NoDocumentsFolder = 2,     // the shell named no Documents folder
+    UserFolderNotCreated = 3,  // "Kontakta User Files" could not be made
+    SettingsFileUnknown = 4,   // settings.dat could not be asked about
+    UserKeyNotOpened = 5,      // HKCU Software\KORVA\Kontakta could not be opened or created
+    UpdateCodeNotWritten = 6,  // "UpdateCode" could not be written
     // Only with /desktop or /start, run by the setup:
-    DesktopUserPrepared = 10,   // the step ran as the desktop user, who is not the setup's user
-    DesktopUserNotReached = 11, // the step could not run as the desktop user
-    KontaktaNotStarted = 12,    // Kontakta could not be started for the desktop user
+    DesktopUserPrepared = 10,    // the step ran as the desktop user, who is not the setup's user
+    DesktopUserNotReached = 11,  // the step could not run as the desktop user
+    KontaktaNotStarted = 12,     // Kontakta could not be started for the desktop user
 };
 
 }  // namespace usersetup

@@ -3,7 +3,6 @@
 
 #include "sensors/SensorAction.h"
 
-
 inline SensorAction MouseRecord(MouseActionKind kind)
 {
     SensorAction record = DefaultSensorAction(1);

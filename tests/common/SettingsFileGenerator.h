@@ -12,7 +12,10 @@
 using namespace kontakta;  // the tests speak of the core by its plain names
 
 // A random length for a generated file: up to 6000 bytes, beyond the block.
-inline size_t GeneratedSettingsFileSize(std::mt19937& random) { return random() % 6000; }
+inline size_t GeneratedSettingsFileSize(std::mt19937& random)
+{
+    return random() % 6000;
+}
 
 inline std::vector<uint8_t> GenerateSettingsFile(std::mt19937& random, size_t size)
 {

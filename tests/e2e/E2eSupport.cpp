@@ -29,7 +29,10 @@ void SetString(HKEY root, const wchar_t* path, const wchar_t* name, const std::w
 
 }  // namespace
 
-std::wstring InstallDirectory() { return L"C:\\Program Files\\KORVA\\Kontakta\\"; }
+std::wstring InstallDirectory()
+{
+    return L"C:\\Program Files\\KORVA\\Kontakta\\";
+}
 
 std::wstring UserFilesDirectory()
 {
@@ -38,9 +41,15 @@ std::wstring UserFilesDirectory()
     return std::wstring(documents) + L"\\Kontakta User Files\\";
 }
 
-std::wstring SettingsPath() { return UserFilesDirectory() + L"settings.dat"; }
+std::wstring SettingsPath()
+{
+    return UserFilesDirectory() + L"settings.dat";
+}
 
-std::string DefaultSettingsBytes() { return ReadFileBytes(ProgramDirectory() + L"o_settings.dat"); }
+std::string DefaultSettingsBytes()
+{
+    return ReadFileBytes(ProgramDirectory() + L"o_settings.dat");
+}
 
 void Install(const InstallOptions& options)
 {
@@ -56,7 +65,8 @@ void Install(const InstallOptions& options)
         win::RegistryKey key;
         ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\KORVA\\Kontakta", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                           key.Put(), nullptr);
-        if (options.updateCode) SetString(HKEY_CURRENT_USER, L"Software\\KORVA\\Kontakta", L"UpdateCode", *options.updateCode);
+        if (options.updateCode)
+            SetString(HKEY_CURRENT_USER, L"Software\\KORVA\\Kontakta", L"UpdateCode", *options.updateCode);
     }
     std::filesystem::create_directories(std::filesystem::path(UserFilesDirectory()));
     if (options.settingsFile) WriteFileBytes(SettingsPath(), *options.settingsFile);
@@ -72,14 +82,20 @@ std::optional<std::wstring> UpdateCodeValue()
     return std::wstring(buffer);
 }
 
-std::string SettingsBlock() { return DefaultSettingsBytes(); }
+std::string SettingsBlock()
+{
+    return DefaultSettingsBytes();
+}
 
 void PutInt32(std::string& bytes, size_t offset, int32_t value)
 {
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(uint32_t(value) >> (8 * i));
 }
 
-size_t RecordOffset(int sensor) { return 4 + 628 * size_t(sensor - 1); }
+size_t RecordOffset(int sensor)
+{
+    return 4 + 628 * size_t(sensor - 1);
+}
 
 Program::Program(std::wstring exePath)
     : exePath(exePath.empty() ? InstallDirectory() + L"Kontakta.exe" : std::move(exePath))
@@ -114,7 +130,10 @@ void Program::Kill()
     ::WaitForSingleObject(process.Get(), 10000);
 }
 
-bool Program::Running() const { return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; }
+bool Program::Running() const
+{
+    return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
 
 std::optional<DWORD> Program::WaitForExit(DWORD milliseconds)
 {

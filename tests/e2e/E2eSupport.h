@@ -18,17 +18,17 @@ namespace e2e {
 
 // What the installation leaves on the machine for one scenario.
 struct InstallOptions {
-    bool machineKey = true;                  // HKLM Software\KORVA\KORVA Kontakta with "Directory"
-    bool userKey = true;                     // HKCU Software\KORVA\Kontakta
-    std::optional<std::wstring> updateCode;  // the "UpdateCode" string; none: value missing
-    std::optional<std::string> settingsFile; // the user's settings.dat; none: no file
-    bool kitLibrary = true;                  // the kit (stand-in) beside the program
+    bool machineKey = true;                   // HKLM Software\KORVA\KORVA Kontakta with "Directory"
+    bool userKey = true;                      // HKCU Software\KORVA\Kontakta
+    std::optional<std::wstring> updateCode;   // the "UpdateCode" string; none: value missing
+    std::optional<std::string> settingsFile;  // the user's settings.dat; none: no file
+    bool kitLibrary = true;                   // the kit (stand-in) beside the program
 };
 
-std::wstring InstallDirectory();        // C:\Program Files\KORVA\Kontakta\ (with backslash)
-std::wstring UserFilesDirectory();      // <Documents>\Kontakta User Files\ (with backslash)
+std::wstring InstallDirectory();    // C:\Program Files\KORVA\Kontakta\ (with backslash)
+std::wstring UserFilesDirectory();  // <Documents>\Kontakta User Files\ (with backslash)
 std::wstring SettingsPath();
-std::string DefaultSettingsBytes();     // the o_settings.dat of the build
+std::string DefaultSettingsBytes();  // the o_settings.dat of the build
 void Install(const InstallOptions& options);
 
 // The registry value HKCU Software\KORVA\Kontakta "UpdateCode"; none if missing.

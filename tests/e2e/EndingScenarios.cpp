@@ -79,7 +79,7 @@ TEST_F(Scenario, CloseRequestWhileTheSheetAndTheEditorAreOpenEndsAtOnceAndSavesT
     const HWND sheet = OpenSheetFromTheIcon(program);
     ASSERT_NE(sheet, nullptr);
     const HWND page = CurrentPageOf(sheet);
-    ::SendMessageW(::GetDlgItem(page, IDC_ROW_CHECK_BASE + 2), BM_CLICK, 0, 0);  // sensor 2 on, at once
+    ::SendMessageW(::GetDlgItem(page, IDC_ROW_CHECK_BASE + 2), BM_CLICK, 0, 0);   // sensor 2 on, at once
     ::PostMessageW(::GetDlgItem(page, IDC_ROW_BUTTON_BASE + 3), BM_CLICK, 0, 0);  // the editor runs its own loop
     const HWND editor = FindWindowOf(program.Pid(), L"Aktion für Sensor 3 bearbeiten", 10000);
     ASSERT_NE(editor, nullptr);

@@ -22,9 +22,15 @@ kitsim::Control& Kit()
     return *control;
 }
 
-std::string ShortSettingsFile() { return std::string("\x01\x00\x00\x00", 4); }
+std::string ShortSettingsFile()
+{
+    return std::string("\x01\x00\x00\x00", 4);
+}
 
-std::string QuietShortSettingsFile() { return std::string(4, '\0'); }
+std::string QuietShortSettingsFile()
+{
+    return std::string(4, '\0');
+}
 
 ::testing::AssertionResult InstallAndStart(Program& program, const InstallOptions& options)
 {
@@ -55,7 +61,10 @@ HWND OpenSheetFromTheIcon(Program& program)
     return FindWindowOf(program.Pid(), sheetCaption, 10000);
 }
 
-HWND CurrentPageOf(HWND sheet) { return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+HWND CurrentPageOf(HWND sheet)
+{
+    return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
 
 void Touch(int input, DWORD milliseconds)
 {

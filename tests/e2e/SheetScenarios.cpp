@@ -25,8 +25,8 @@ TEST_F(Scenario, SettingsSheetShowsTheBoxAndOnlyAnOkButton)
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(sheet, 12321)));
 
     Kit().devices[0].readsFail = 1;
-    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kein Eingabegerät ist angeschlossen."; },
-                        3000));
+    EXPECT_TRUE(
+        WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kein Eingabegerät ist angeschlossen."; }, 3000));
     PressButton(sheet, IDOK);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
     EXPECT_EQ(ReadFile(SettingsPath()).size(), 5032u);
@@ -84,8 +84,8 @@ TEST_F(Scenario, ASixInputBoxHidesRowsSevenAndEightAndKeepsTheirSettings)
 
     const HWND sheet = OpenSheetFromTheIcon(program);
     ASSERT_NE(sheet, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kontakta KT6 ist angeschlossen."; },
-                        3000));
+    EXPECT_TRUE(
+        WaitFor([&] { return TitleOf(::GetDlgItem(sheet, 1054)) == L"Kontakta KT6 ist angeschlossen."; }, 3000));
     const HWND page = CurrentPageOf(sheet);
     for (int id : {1047, 1048, 1023, 1024, 1031, 1032, 1006, 1007})
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(page, id))) << id;
@@ -100,8 +100,8 @@ TEST_F(Scenario, ASixInputBoxHidesRowsSevenAndEightAndKeepsTheirSettings)
     ASSERT_TRUE(WaitFor([] { return TrayTipShown(missingTip); }, 3000));
     const HWND again = OpenSheetFromTheIcon(program);
     ASSERT_NE(again, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return TitleOf(::GetDlgItem(again, 1054)) == L"Kein Eingabegerät ist angeschlossen."; },
-                        3000));
+    EXPECT_TRUE(
+        WaitFor([&] { return TitleOf(::GetDlgItem(again, 1054)) == L"Kein Eingabegerät ist angeschlossen."; }, 3000));
     testsupport::Pump(1500);  // a refresh of the status line
     const HWND pageAgain = CurrentPageOf(again);
     for (int id : {1047, 1048, 1006, 1007})

@@ -54,8 +54,8 @@ TEST_F(Installer, SilentInstallPutsEveryFileAndEntryInPlaceAndKontaktaStartsFrom
     EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"NoRepair"), std::optional<DWORD>(1));
     EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"KitLibraryInstalled"), std::optional<DWORD>(1));
     DWORD installedKilobytes = 0;
-    for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"iowkit.dll",
-                                L"Uninstall.exe"})
+    for (const wchar_t* file :
+         {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"iowkit.dll", L"Uninstall.exe"})
         installedKilobytes += static_cast<DWORD>(ReadFileBytes(dir + file).size() / 1024);
     const std::optional<DWORD> estimatedSize = ReadNumber(HKEY_LOCAL_MACHINE, uninstallKey, L"EstimatedSize");
     ASSERT_TRUE(estimatedSize.has_value());
@@ -97,8 +97,8 @@ TEST_F(Installer, SilentInstallWithoutKitLibraryInstallsNoneAndTheUninstallerLea
     ASSERT_TRUE(::CopyFileW(KitStandIn().c_str(), (dir + L"iowkit.dll").c_str(), FALSE));
     ASSERT_EQ(UninstallSilently(), std::optional<DWORD>(0));
     EXPECT_TRUE(FileExists(dir + L"iowkit.dll"));
-    for (const wchar_t* file : {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"Uninstall.exe",
-                                L"KontaktaSetup.log"})
+    for (const wchar_t* file :
+         {L"Kontakta.exe", L"o_settings.dat", L"KontaktaUserSetup.exe", L"Uninstall.exe", L"KontaktaSetup.log"})
         EXPECT_FALSE(FileExists(dir + file)) << Narrow(file);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
 }
@@ -152,8 +152,7 @@ TEST_F(Installer, ACustomDirectoryUpToTheLimitIsUsedAndKontaktaStartsFromIt)
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, machineKey, L"Directory"), dir + L"\\");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"InstallLocation"), dir);
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, runKey, L"Kontakta"), L"\"" + dir + L"\\Kontakta.exe\"");
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"StubPath"),
-              L"\"" + dir + L"\\KontaktaUserSetup.exe\"");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, activeSetupKey, L"StubPath"), L"\"" + dir + L"\\KontaktaUserSetup.exe\"");
     EXPECT_TRUE(FileExists(dir + L"\\Kontakta.exe"));
     EXPECT_FALSE(FileExists(DefaultInstallDirectory()));
 

@@ -54,8 +54,7 @@ inline std::wstring ShortcutTarget(const std::wstring& shortcut)
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
         wchar_t path[MAX_PATH] = {};
-        if (SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ)) &&
-            SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
+        if (SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
             target = path;
         file->Release();
     }

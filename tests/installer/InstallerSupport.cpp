@@ -33,11 +33,23 @@ bool Open(HKEY root, const std::wstring& path, REGSAM access, Key& key)
 
 }  // namespace
 
-std::wstring DefaultInstallDirectory() { return L"C:\\Program Files\\KORVA\\Kontakta"; }
+std::wstring DefaultInstallDirectory()
+{
+    return L"C:\\Program Files\\KORVA\\Kontakta";
+}
 
-std::wstring BuiltSetup() { return Environment(L"KONTAKTA_SETUP"); }
-std::wstring KitStandIn() { return Environment(L"KONTAKTA_KIT_STANDIN"); }
-std::wstring BuiltFile(const std::wstring& name) { return testsupport::ProgramDirectory() + name; }
+std::wstring BuiltSetup()
+{
+    return Environment(L"KONTAKTA_SETUP");
+}
+std::wstring KitStandIn()
+{
+    return Environment(L"KONTAKTA_KIT_STANDIN");
+}
+std::wstring BuiltFile(const std::wstring& name)
+{
+    return testsupport::ProgramDirectory() + name;
+}
 
 std::wstring StageSetup(bool withKitLibrary, const std::optional<std::string>& kitLibrary)
 {
@@ -46,8 +58,10 @@ std::wstring StageSetup(bool withKitLibrary, const std::optional<std::string>& k
     std::filesystem::create_directories(std::filesystem::path(folder));
     const std::wstring setup = folder + L"KontaktaSetup.exe";
     ::CopyFileW(BuiltSetup().c_str(), setup.c_str(), FALSE);
-    if (kitLibrary) WriteFileBytes(folder + L"iowkit.dll", *kitLibrary);
-    else if (withKitLibrary) ::CopyFileW(KitStandIn().c_str(), (folder + L"iowkit.dll").c_str(), FALSE);
+    if (kitLibrary)
+        WriteFileBytes(folder + L"iowkit.dll", *kitLibrary);
+    else if (withKitLibrary)
+        ::CopyFileW(KitStandIn().c_str(), (folder + L"iowkit.dll").c_str(), FALSE);
     return setup;
 }
 
@@ -112,8 +126,8 @@ std::optional<std::string> ReadRaw(HKEY root, const std::wstring& key, const std
     if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     std::string data(bytes, '\0');
-    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                           &bytes) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &bytes) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     data.resize(bytes);
     return std::to_string(type) + ":" + data;
@@ -139,8 +153,8 @@ std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const
         return std::nullopt;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
     std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                           &bytes) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     text.resize(wcsnlen(text.c_str(), bytes / sizeof(wchar_t)));
     return text;
@@ -181,7 +195,10 @@ void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name)
     if (Open(root, key, KEY_SET_VALUE, opened)) ::RegDeleteValueW(opened.Get(), name.c_str());
 }
 
-void DeleteKeyTree(HKEY root, const std::wstring& key) { ::RegDeleteTreeW(root, key.c_str()); }
+void DeleteKeyTree(HKEY root, const std::wstring& key)
+{
+    ::RegDeleteTreeW(root, key.c_str());
+}
 
 bool IsDirectory(const std::wstring& path)
 {
@@ -198,14 +215,17 @@ std::optional<FILETIME> LastWriteTime(const std::wstring& path)
 
 bool SetLastWriteTime(const std::wstring& path, const FILETIME& time)
 {
-    const win::File file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    const win::File file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
     if (!file) return false;
     const BOOL set = ::SetFileTime(file.Get(), nullptr, nullptr, &time);
     return set != FALSE;
 }
 
-bool Later(const FILETIME& a, const FILETIME& b) { return ::CompareFileTime(&a, &b) > 0; }
+bool Later(const FILETIME& a, const FILETIME& b)
+{
+    return ::CompareFileTime(&a, &b) > 0;
+}
 
 std::wstring ReadLog(const std::wstring& path)
 {
@@ -229,8 +249,14 @@ std::wstring DocumentsFolder()
     return documents;
 }
 
-std::wstring UserFilesDirectory() { return DocumentsFolder() + L"\\Kontakta User Files\\"; }
-std::wstring SettingsPath() { return UserFilesDirectory() + L"settings.dat"; }
+std::wstring UserFilesDirectory()
+{
+    return DocumentsFolder() + L"\\Kontakta User Files\\";
+}
+std::wstring SettingsPath()
+{
+    return UserFilesDirectory() + L"settings.dat";
+}
 
 std::wstring TempFolder()
 {

@@ -23,11 +23,12 @@ constexpr const wchar_t* runKey = L"Software\\Microsoft\\Windows\\CurrentVersion
 constexpr const wchar_t* uninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kontakta";
 constexpr const wchar_t* activeSetupKey =
     L"Software\\Microsoft\\Active Setup\\Installed Components\\{7B1D3A30-4D50-434B-B790-6B64FD25BD08}";
-constexpr const wchar_t* userShellFoldersKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr const wchar_t* userShellFoldersKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // The files of the build, handed in by run-installer-test.
-std::wstring BuiltSetup();         // KontaktaSetup.exe
-std::wstring KitStandIn();         // the kit stand-in iowkit.dll
+std::wstring BuiltSetup();                         // KontaktaSetup.exe
+std::wstring KitStandIn();                         // the kit stand-in iowkit.dll
 std::wstring BuiltFile(const std::wstring& name);  // a file beside this test program
 
 // A copy of the setup in a new folder of its own, with a copy of the kit
@@ -50,7 +51,8 @@ std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const std::w
 std::optional<DWORD> ValueType(HKEY root, const std::wstring& key, const std::wstring& name);
 bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
                  DWORD type = REG_SZ);
-bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD bytes);
+bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+                DWORD bytes);
 void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
 void DeleteKeyTree(HKEY root, const std::wstring& key);
 // The raw bytes of a value, for comparing before and after.
@@ -73,7 +75,7 @@ void RemoveTree(const std::wstring& path);
 std::wstring DocumentsFolder();
 std::wstring UserFilesDirectory();  // <Documents>\Kontakta User Files\ (with backslash)
 std::wstring SettingsPath();
-std::wstring TempFolder();          // with backslash
+std::wstring TempFolder();  // with backslash
 
 // A settings file the program accepts: the installed defaults with sensor
 // `sensor` switched on.

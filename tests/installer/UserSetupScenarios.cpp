@@ -18,7 +18,10 @@ using namespace installertest;
 
 namespace {
 
-std::optional<DWORD> RunUserSetup() { return RunToEnd(L"\"" + BuiltFile(L"KontaktaUserSetup.exe") + L"\"", 30000); }
+std::optional<DWORD> RunUserSetup()
+{
+    return RunToEnd(L"\"" + BuiltFile(L"KontaktaUserSetup.exe") + L"\"", 30000);
+}
 
 struct StoredUpdateCode {
     const char* what;
@@ -30,7 +33,8 @@ struct StoredUpdateCode {
 void Store(const StoredUpdateCode& value)
 {
     if (value.type == REG_DWORD) {
-        ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, userKey, L"UpdateCode", REG_DWORD, &value.number, sizeof value.number));
+        ASSERT_TRUE(
+            WriteValue(HKEY_CURRENT_USER, userKey, L"UpdateCode", REG_DWORD, &value.number, sizeof value.number));
     } else if (value.type == REG_QWORD) {
         const unsigned long long number = value.number;
         ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, userKey, L"UpdateCode", REG_QWORD, &number, sizeof number));
@@ -119,8 +123,10 @@ TEST_F(UserSetup, WithSettingsFileAValueThatTheProgramWouldMissBecomesZero)
         SCOPED_TRACE(value.what);
         ForgetUser();
         const std::string own = GiveUserAFile();
-        if (value.type != REG_NONE) Store(value);
-        else ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, userKey, L"Other", L"x"));  // the key, without the value
+        if (value.type != REG_NONE)
+            Store(value);
+        else
+            ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, userKey, L"Other", L"x"));  // the key, without the value
         EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
         EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"0");
         EXPECT_EQ(ReadFileBytes(SettingsPath()), own);
@@ -184,7 +190,8 @@ TEST_F(UserSetup, UsesTheDocumentsFolderWhereTheShellRedirectsIt)
 {
     const std::wstring standard = UserFilesDirectory();
     RemoveTree(L"C:\\Elsewhere");
-    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, userShellFoldersKey, L"Personal", L"C:\\Elsewhere\\Docs", REG_EXPAND_SZ));
+    ASSERT_TRUE(
+        WriteString(HKEY_CURRENT_USER, userShellFoldersKey, L"Personal", L"C:\\Elsewhere\\Docs", REG_EXPAND_SZ));
     ASSERT_EQ(DocumentsFolder(), L"C:\\Elsewhere\\Docs") << "this Wine does not follow the redirection";
 
     EXPECT_EQ(RunUserSetup(), std::optional<DWORD>(0));
@@ -298,7 +305,8 @@ uint16_t Machine(const std::string& image)
     IMAGE_DOS_HEADER dos{};
     if (image.size() < sizeof dos) return 0;
     std::memcpy(&dos, image.data(), sizeof dos);
-    if (dos.e_magic != IMAGE_DOS_SIGNATURE || image.size() < size_t(dos.e_lfanew) + sizeof(IMAGE_NT_HEADERS64)) return 0;
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE || image.size() < size_t(dos.e_lfanew) + sizeof(IMAGE_NT_HEADERS64))
+        return 0;
     IMAGE_NT_HEADERS64 nt{};
     std::memcpy(&nt, image.data() + dos.e_lfanew, sizeof nt);
     return nt.FileHeader.Machine;

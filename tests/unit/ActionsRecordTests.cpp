@@ -16,9 +16,18 @@ namespace {
 // every byte after it.
 namespace release {
 
-bool HasMagic(const uint8_t* tail, size_t length) { return length >= 4 && std::memcmp(tail, "KTXE", 4) == 0; }
-uint32_t Get16(const uint8_t* bytes) { return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8; }
-uint32_t Get32(const uint8_t* bytes) { return Get16(bytes) | Get16(bytes + 2) << 16; }
+bool HasMagic(const uint8_t* tail, size_t length)
+{
+    return length >= 4 && std::memcmp(tail, "KTXE", 4) == 0;
+}
+uint32_t Get16(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
+}
+uint32_t Get32(const uint8_t* bytes)
+{
+    return Get16(bytes) | Get16(bytes + 2) << 16;
+}
 
 bool MayWriteExtension(const uint8_t* tail, size_t length)
 {
@@ -235,10 +244,10 @@ TEST(ActionsRecord, DecodeHoldsValuesToTheirRangesAndDropsEntriesNamingNoAction)
     Configuration config;
     std::vector<uint8_t> record = EncodeActionsRecord(config.settings, config.live);
     uint8_t* payload = record.data() + actionsRecordHeaderSize;
-    std::memset(payload, 0, 10);   // speeds and wheel all 0
-    payload[12 + 0 * 12 + 4] = 9;  // sensor 1: no such group
+    std::memset(payload, 0, 10);                             // speeds and wheel all 0
+    payload[12 + 0 * 12 + 4] = 9;                            // sensor 1: no such group
     payload[12 + 4 * 12 + 5] = uint8_t(controlActionCount);  // sensor 5: no such control action
-    payload[12 + 3 * 12 + 7] = 17;  // sensor 4: no such modifier
+    payload[12 + 3 * 12 + 7] = 17;                           // sensor 4: no such modifier
     const uint32_t crc = Crc32(payload, actionsRecordPayloadSize);
     for (int i = 0; i < 4; ++i) record[12 + i] = uint8_t(crc >> (8 * i));
 

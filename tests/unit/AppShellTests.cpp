@@ -9,8 +9,8 @@ using namespace kontakta;
 namespace kontakta::session {
 void PrintTo(const Steps& steps, std::ostream* out)
 {
-    *out << "{save " << steps.saveSettings << ", release " << steps.releaseHeldInputs << ", close "
-         << steps.closeKit << ", reopen " << steps.reopenKit << ", tear down " << steps.tearDown << "}";
+    *out << "{save " << steps.saveSettings << ", release " << steps.releaseHeldInputs << ", close " << steps.closeKit
+         << ", reopen " << steps.reopenKit << ", tear down " << steps.tearDown << "}";
 }
 }  // namespace kontakta::session
 
@@ -64,7 +64,8 @@ TEST(TrayUpdates, ShellIsCalledOnlyOnAChangeOrEveryFewSeconds)
     EXPECT_TRUE(updates.Due(TrayState::Readable, 1000)) << "the first tick sets the state over the added icon";
     for (uint64_t now = 1100; now < 1000 + TrayUpdates::reassertMilliseconds; now += 100)
         ASSERT_FALSE(updates.Due(TrayState::Readable, now)) << now;
-    EXPECT_TRUE(updates.Due(TrayState::Readable, 1000 + TrayUpdates::reassertMilliseconds)) << "brings back a vanished icon";
+    EXPECT_TRUE(updates.Due(TrayState::Readable, 1000 + TrayUpdates::reassertMilliseconds))
+        << "brings back a vanished icon";
 
     EXPECT_TRUE(updates.Due(TrayState::Unreadable, 6100)) << "the box was lost";
     EXPECT_FALSE(updates.Due(TrayState::Unreadable, 6200));

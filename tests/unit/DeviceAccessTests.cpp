@@ -62,11 +62,11 @@ TEST_F(DeviceAccessTest, SixInputBoxIsToldByItsIdentificationCode)
 TEST_F(DeviceAccessTest, FirstDeviceThatPassesIsChosenEachByItsOwnProductId)
 {
     kit.devices = {
-        FakeDevice{0x1500, idCodeEightInputs},           // another product with the right code
-        FakeDevice{boxProductId, 0},                     // the box's product id, unknown code
+        FakeDevice{0x1500, idCodeEightInputs},               // another product with the right code
+        FakeDevice{boxProductId, 0},                         // the box's product id, unknown code
         FakeDevice{boxProductId, idCodeSixInputs, 0, true},  // the box, but its read fails
-        FakeDevice{boxProductId, idCodeSixInputs},       // this one
-        FakeDevice{boxProductId, idCodeEightInputs},     // never looked at
+        FakeDevice{boxProductId, idCodeSixInputs},           // this one
+        FakeDevice{boxProductId, idCodeEightInputs},         // never looked at
     };
     EXPECT_TRUE(access.OpenDevice());
     EXPECT_EQ(access.Kind(), DeviceKind::SixInputs);
@@ -316,8 +316,10 @@ TEST(DeviceAccessRace, ReadsRacingReopensNeverReachAReleasedHandle)
         while (!done) {
             uint32_t value;
             DeviceKind kind;
-            if (access.ReadInputs(value, kind)) ++successfulReads;
-            else readFailed = false;  // keep reading: this test is about the handles
+            if (access.ReadInputs(value, kind))
+                ++successfulReads;
+            else
+                readFailed = false;  // keep reading: this test is about the handles
         }
     });
     for (int i = 0; i < 2000; ++i) {

@@ -20,18 +20,10 @@ std::string Feed(SensorFilter& filter, const std::string& switchStates, FilterTi
     uint64_t now = start;
     for (char state : switchStates) {
         switch (filter.Update(state == '#', now, times)) {
-        case Event::Press:
-            answers += 'P';
-            break;
-        case Event::Release:
-            answers += 'R';
-            break;
-        case Event::IgnoredTouch:
-            answers += 'i';
-            break;
-        case Event::None:
-            answers += '.';
-            break;
+        case Event::Press: answers += 'P'; break;
+        case Event::Release: answers += 'R'; break;
+        case Event::IgnoredTouch: answers += 'i'; break;
+        case Event::None: answers += '.'; break;
         }
         now += 20;
     }

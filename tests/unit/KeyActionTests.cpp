@@ -36,7 +36,7 @@ TEST(RepeatTiming, IntervalFollowsTheKeyboardSpeedSetting)
 {
     const SensorAction plain = KeyRecord(0x41, false, false, false, true);
     const std::pair<uint32_t, uint32_t> table[] = {{0, 400}, {1, 294}, {2, 233}, {5, 143}, {10, 87},
-                                                    {15, 63}, {20, 49},  {25, 40},  {30, 34}, {31, 33}};
+                                                   {15, 63}, {20, 49}, {25, 40}, {30, 34}, {31, 33}};
     for (auto [speed, interval] : table) EXPECT_EQ(RepeatIntervalMilliseconds(speed, plain), interval) << speed;
     EXPECT_EQ(RepeatIntervalMilliseconds(4000000000u, plain), 33u) << "an impossible setting counts as 31";
 }
@@ -96,10 +96,9 @@ TEST_F(KeyRepeatTest, HeldKeyRepeatsAfterTheDelayAtTheRate)
     repeat.PerformKeyAction(record, false);
     repeat.OnRateTimer(generation);  // a late expiry of the stopped timer
 
-    EXPECT_EQ(log.Events(),
-              (Events{"timers stop", "key 11 down", "key 41 down", "delay timer 500 #1", "rate timer 33 #1",
-                      "key 11 down", "key 41 down", "key 11 down", "key 41 down", "timers stop", "key 11 up",
-                      "key 41 up"}));
+    EXPECT_EQ(log.Events(), (Events{"timers stop", "key 11 down", "key 41 down", "delay timer 500 #1",
+                                    "rate timer 33 #1", "key 11 down", "key 41 down", "key 11 down", "key 41 down",
+                                    "timers stop", "key 11 up", "key 41 up"}));
 }
 
 TEST_F(KeyRepeatTest, AnyKeyboardEventStopsTheRepetitionAndReleasingTheOtherSensorDoesNotBringItBack)

@@ -192,7 +192,8 @@ TEST_F(LaterGroups, PollLoopSendsAClicksReleaseWhenDueWithoutSleepingOnThePollin
     RunPollLoop(poller, pacing);
     const Events events = log.Events();
     EXPECT_EQ(std::count(events.begin(), events.end(), "mouse 0004"), 1);
-    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.rfind("sleep", 0) == 0; }),
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [](const std::string& e) { return e.rfind("sleep", 0) == 0; }),
               0);
     EXPECT_NE(std::find(pacing.dues.begin(), pacing.dues.end(), 105'000), pacing.dues.end())
         << "the thread wakes for the release, between two cycles";

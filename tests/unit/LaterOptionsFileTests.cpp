@@ -23,10 +23,10 @@ protected:
     {
         SettingsFileTest::SetUp();
         live = DefaultSensorActions();
-        live[1] = MouseRecord(MouseActionKind::RightClick);  // now "nach rechts"
+        live[1] = MouseRecord(MouseActionKind::RightClick);     // now "nach rechts"
         live[2] = KeyRecord(0x44, false, false, false, false);  // WIN+D
-        live[3] = KeyRecord(0, false, false, false, false);  // STRG alone, latched
-        live[4] = MouseRecord(MouseActionKind::LeftClick);  // wheel down, switched off by the carer
+        live[3] = KeyRecord(0, false, false, false, false);     // STRG alone, latched
+        live[4] = MouseRecord(MouseActionKind::LeftClick);      // wheel down, switched off by the carer
         live[4].enabled = 0;
         live[5] = MouseRecord(MouseActionKind::LeftPressRelease);  // a latched left button
         options.sensors[1] = {int32_t(Group::MovePointer), int32_t(PointerDirection::Right)};
@@ -137,7 +137,7 @@ TEST_F(LaterOptionsFileTest, DamagedOrShortRecordGivesTheDefaultsWithTheBlockAnd
 TEST_F(LaterOptionsFileTest, SensorChangedByAnOlderKontaktaKeepsItsBlockRecordWhileTheOthersKeepTheirs)
 {
     std::vector<uint8_t> changed = saved;
-    changed[FileBytes::Record(2)] = 1;  // the carer ticked the direction sensor there
+    changed[FileBytes::Record(2)] = 1;           // the carer ticked the direction sensor there
     changed[FileBytes::Record(3) + 622] = 0x45;  // and gave the WIN+D sensor another key
     storage.files[userFile] = changed;
     ForgetAndLoad();

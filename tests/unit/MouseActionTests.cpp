@@ -69,8 +69,8 @@ TEST_F(MouseActionTest, UnknownKindDoesNothing)
 TEST_F(MouseActionTest, RefusedEventBeepsAndTheSequenceGoesOn)
 {
     input.accept = false;
-    EXPECT_EQ(Perform(5, true), (Events{"mouse 0008", "error beep", "sleep 5", "sleep 100", "mouse 0010",
-                                        "error beep", "sleep 5"}));
+    EXPECT_EQ(Perform(5, true),
+              (Events{"mouse 0008", "error beep", "sleep 5", "sleep 100", "mouse 0010", "error beep", "sleep 5"}));
 }
 
 // Injected button events name the physical buttons; for a left-handed user

@@ -29,7 +29,10 @@ std::vector<Point> Drive(PointerMover& mover, uint64_t from, uint64_t to, uint64
     return positions;
 }
 
-Point Last(const std::vector<Point>& positions) { return positions.empty() ? Point{} : positions.back(); }
+Point Last(const std::vector<Point>& positions)
+{
+    return positions.empty() ? Point{} : positions.back();
+}
 
 }  // namespace
 
@@ -68,7 +71,8 @@ TEST(PointerMover, PressMovesOnePixelAndMovesOnAlongTheCurveOnlyWhenHeldPastTheT
 
     PointerMover mover = Mover({});
     ASSERT_EQ(mover.Press(0, PointerDirection::Right, {100, 100}, 0), (Point{101, 100}));
-    EXPECT_EQ(mover.NextUpdateAt(), 200 * ms + PointerMover::updateMicroseconds) << "the first update after the tap time";
+    EXPECT_EQ(mover.NextUpdateAt(), 200 * ms + PointerMover::updateMicroseconds)
+        << "the first update after the tap time";
     const std::vector<Point> moves = Drive(mover, 0, 1200 * ms);
     ASSERT_FALSE(moves.empty());
     EXPECT_EQ(moves.front(), (Point{102, 100})) << "the first pixel of the motion follows the tap";
@@ -162,8 +166,9 @@ TEST(Desktop, PointerSlidesAlongTheEdgeWhenNoMonitorIsBeyond)
 TEST(AbsoluteCoordinates, EveryEdgePixelComesBackToItselfThroughAFlooringOrRoundingInverse)
 {
     const PixelRect desktops[] = {
-        {0, 0, 1920, 1080},     {0, 0, 1366, 768},  {-2560, -400, 3840, 1440}, {-1920, 0, 1920, 2160},
-        {0, 0, 7680, 4320},     {-7680, -4320, 15360, 4320}, {0, 0, 1, 1},     {100, 50, 1133, 857},
+        {0, 0, 1920, 1080},     {0, 0, 1366, 768},    {-2560, -400, 3840, 1440},
+        {-1920, 0, 1920, 2160}, {0, 0, 7680, 4320},   {-7680, -4320, 15360, 4320},
+        {0, 0, 1, 1},           {100, 50, 1133, 857},
     };
     for (const PixelRect& d : desktops) {
         std::vector<Point> edge{{(d.left + d.right) / 2, (d.top + d.bottom) / 2}};

@@ -17,9 +17,18 @@ namespace {
 // place of the one the tail starts with, every byte after it kept.
 namespace release {
 
-uint32_t Get16(const uint8_t* b) { return uint32_t(b[0]) | uint32_t(b[1]) << 8; }
-uint32_t Get32(const uint8_t* b) { return Get16(b) | Get16(b + 2) << 16; }
-bool HasMagic(const uint8_t* tail, size_t length) { return length >= 4 && std::memcmp(tail, "KTXE", 4) == 0; }
+uint32_t Get16(const uint8_t* b)
+{
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8;
+}
+uint32_t Get32(const uint8_t* b)
+{
+    return Get16(b) | Get16(b + 2) << 16;
+}
+bool HasMagic(const uint8_t* tail, size_t length)
+{
+    return length >= 4 && std::memcmp(tail, "KTXE", 4) == 0;
+}
 
 std::vector<uint8_t> Save(const SettingsBlock& block, const std::vector<uint8_t>& oldFile,
                           const SettingsExtension& extension)
@@ -27,8 +36,8 @@ std::vector<uint8_t> Save(const SettingsBlock& block, const std::vector<uint8_t>
     std::vector<uint8_t> content(block.begin(), block.end());
     const uint8_t* tail = oldFile.size() > block.size() ? oldFile.data() + block.size() : nullptr;
     const size_t tailLength = tail ? oldFile.size() - block.size() : 0;
-    const bool mayWrite = tailLength == 0 || (tail && HasMagic(tail, tailLength) &&
-                                              (tailLength < 6 || Get16(tail + 4) <= 1));
+    const bool mayWrite =
+        tailLength == 0 || (tail && HasMagic(tail, tailLength) && (tailLength < 6 || Get16(tail + 4) <= 1));
     if (!mayWrite || (tailLength == 0 && extension.filters == SettingsExtension{}.filters)) {
         if (tail) content.insert(content.end(), tail, tail + tailLength);
         return content;
@@ -65,7 +74,8 @@ LoadedProfiles Load(const std::vector<uint8_t>& file)
     const uint8_t* tail = file.size() > block.size() ? file.data() + block.size() : nullptr;
     const size_t tailLength = file.size() - block.size();
     if (const auto filters = DecodeSettingsExtension(tail, tailLength)) active.filters = filters->filters;
-    active.actions = ApplyActionsRecord(tail ? DecodeActionsRecordInTail(tail, tailLength) : std::nullopt, active.records);
+    active.actions =
+        ApplyActionsRecord(tail ? DecodeActionsRecordInTail(tail, tailLength) : std::nullopt, active.records);
     return LoadProfiles(DecodeProfilesRecordInTail(tail, tailLength), active, block);
 }
 
@@ -123,7 +133,8 @@ TEST(ProfilesRecord, FileKeepsEveryProfileWhenTheCurrentReleaseAndTheActionsAwar
     filters.filters[6] = {200, 0};
     const LoadedProfiles afterRelease = Load(release::Save(BlockOf(file), file, filters));
     ASSERT_TRUE(afterRelease.recordRead);
-    EXPECT_EQ(afterRelease.store.Active().settings.filters, filters.filters) << "the release's change is the active one's";
+    EXPECT_EQ(afterRelease.store.Active().settings.filters, filters.filters)
+        << "the release's change is the active one's";
     EXPECT_TRUE(afterRelease.store.At(0).settings == store.At(0).settings);
     EXPECT_TRUE(afterRelease.store.At(1).settings.actions == store.At(1).settings.actions);
 
@@ -144,8 +155,8 @@ TEST(ProfilesRecord, ActiveBlockWinsForTheActiveProfileWhenTheCurrentReleaseChan
     const ProfileStore store = ThreeProfiles();
     const std::vector<uint8_t> file = SettingsFileContentForProfiles(store, plainFile);
     SettingsBlock block = BlockOf(file);
-    block[0] = 1;                                    // a carer switched the press sound on there
-    block[4 + 2 * sizeof(SensorAction)] = 1;         // and ticked the direction sensor: a double click
+    block[0] = 1;                             // a carer switched the press sound on there
+    block[4 + 2 * sizeof(SensorAction)] = 1;  // and ticked the direction sensor: a double click
     const LoadedProfiles loaded = Load(release::Save(block, file, {}));
     ASSERT_TRUE(loaded.recordRead);
     EXPECT_TRUE(loaded.blockChangedSince);
@@ -162,11 +173,12 @@ TEST(ProfilesRecord, LoadGivesOneStandardProfileFromTheBlockWhenTheRecordIsMissi
 {
     const ProfileStore store = ThreeProfiles();
     const std::vector<uint8_t> file = SettingsFileContentForProfiles(store, plainFile);
-    const size_t recordAt = settingsBlockSize + ProfilesRecordOffset(file.data() + settingsBlockSize,
-                                                                       file.size() - settingsBlockSize);
+    const size_t recordAt =
+        settingsBlockSize + ProfilesRecordOffset(file.data() + settingsBlockSize, file.size() - settingsBlockSize);
     ASSERT_EQ(std::memcmp(file.data() + recordAt, "KTXP", 4), 0);
     std::vector<std::vector<uint8_t>> spoiled{plainFile};
-    for (size_t length = recordAt; length < file.size(); length += 97) spoiled.emplace_back(file.begin(), file.begin() + length);
+    for (size_t length = recordAt; length < file.size(); length += 97)
+        spoiled.emplace_back(file.begin(), file.begin() + length);
     for (size_t at = recordAt; at < file.size(); at += 13) {
         if (at == recordAt + 6 || at == recordAt + 7) continue;  // the reserved word is not checked
         spoiled.push_back(file);

@@ -40,7 +40,8 @@ TEST(UpdateCodeMeaning, StringsCountAsTheProgramReadsThemAndOtherTypesNeverAskFo
     EXPECT_EQ(meaning(StoredText(1, u"1", false)), Meaning(true, 1)) << "no terminator";
     EXPECT_EQ(meaning(StoredText(1, u"")), Meaning(true, 0));
     EXPECT_EQ(meaning(RegistryValue{1, {}}), Meaning(true, 0)) << "not even a terminator";
-    EXPECT_EQ(meaning(StoredText(1, std::u16string(126, u'1'))), Meaning(true, INT32_MAX)) << "254 bytes fit the buffer";
+    EXPECT_EQ(meaning(StoredText(1, std::u16string(126, u'1'))), Meaning(true, INT32_MAX))
+        << "254 bytes fit the buffer";
     EXPECT_EQ(meaning(StoredText(1, std::u16string(126, u'1'), false)), Meaning(true, INT32_MAX));
     EXPECT_EQ(meaning(StoredText(1, std::u16string(127, u'1'))), Meaning(false, 1)) << "256 bytes do not";
 

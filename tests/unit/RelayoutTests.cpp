@@ -65,7 +65,7 @@ TEST(Relayout, OnlyStaticPicturesKeepTheirSize)
     EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x0C)) << "SS_LEFTNOWORDWRAP text is scaled";
     EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x07)) << "a frame is scaled";
     EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x1E)) << "0x1E is no picture kind";
-    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x1000));     // SS_SUNKEN left text
+    EXPECT_FALSE(relayout::KeepsSize(u"Static", 0x1000));  // SS_SUNKEN left text
     EXPECT_FALSE(relayout::KeepsSize(u"Static", 0));
     EXPECT_FALSE(relayout::KeepsSize(u"Button", 0x0E));
     EXPECT_FALSE(relayout::KeepsSize(u"Statics", 0x0E));

@@ -27,7 +27,10 @@ ScanSetup ScanOf(std::vector<PixelRect> monitors = {primary}, ScanTiming timing 
 using Event = ScanResult::Event;
 
 // Presses that count at once (no hold time).
-ScanResult Press(Scan& scan, uint64_t at) { return scan.Choose(at, at); }
+ScanResult Press(Scan& scan, uint64_t at)
+{
+    return scan.Choose(at, at);
+}
 
 }  // namespace
 
@@ -56,9 +59,9 @@ TEST(Scan, PressesStopBothLinesWhereTheyWereHalfAPollEarlierAndPerformTheLitItem
     EXPECT_TRUE(view.menu);
     EXPECT_EQ(view.crossing, shown.at);
     EXPECT_EQ(view.monitor, primary);
-    EXPECT_EQ(view.items, (std::vector<ScanItem>{ScanItem::LeftClick, ScanItem::DoubleClick, ScanItem::RightClick,
-                                                 ScanItem::Drag, ScanItem::WheelUp, ScanItem::WheelDown,
-                                                 ScanItem::ReleaseAll, ScanItem::Cancel}));
+    EXPECT_EQ(view.items,
+              (std::vector<ScanItem>{ScanItem::LeftClick, ScanItem::DoubleClick, ScanItem::RightClick, ScanItem::Drag,
+                                     ScanItem::WheelUp, ScanItem::WheelDown, ScanItem::ReleaseAll, ScanItem::Cancel}));
     EXPECT_EQ(view.lit, 0) << "the first item is lit at once";
     EXPECT_EQ(scan.View(t2 + 1499 * ms).lit, 0);
     EXPECT_EQ(scan.View(t2 + 1500 * ms).lit, 1);
@@ -181,7 +184,7 @@ TEST(Scan, CrossingIsTheNearestPointOnAMonitorWhenTheLinesCrossInAGap)
 {
     Scan scan;
     scan.Start(t0, ScanOf({primary, rightOfIt}));
-    Press(scan, t0 + 1 * s + 5 * ms);                    // x = 640
+    Press(scan, t0 + 1 * s + 5 * ms);                  // x = 640
     const ScanResult shown = Press(scan, t0 + 6 * s);  // y = 1200: under the primary, off it
     EXPECT_EQ(shown.at, (Point{640, 1079}));
     EXPECT_EQ(scan.View(t0 + 6 * s).monitor, primary);
@@ -228,7 +231,7 @@ TEST(Scan, DragAndDropHoldsTheDragAcrossScansOffersDropFirstAndTravelsToTheDropP
 {
     Scan scan;
     scan.Start(t0, ScanOf());
-    Press(scan, t0 + 1 * s + 5 * ms);  // x = 320
+    Press(scan, t0 + 1 * s + 5 * ms);   // x = 320
     Press(scan, t0 + 2 * s + 10 * ms);  // y = 180: 1 s after the line began, less 5 ms
     const uint64_t menu = t0 + 2 * s + 10 * ms;
     const ScanResult drag = Press(scan, menu + 3 * 1500 * ms + 100 * ms);
@@ -242,7 +245,7 @@ TEST(Scan, DragAndDropHoldsTheDragAcrossScansOffersDropFirstAndTravelsToTheDropP
     EXPECT_TRUE(scan.DragHeld());
 
     scan.Start(t0 + 40 * s, ScanOf());
-    Press(scan, t0 + 43 * s + 5 * ms);  // x = 960
+    Press(scan, t0 + 43 * s + 5 * ms);                            // x = 960
     const ScanResult shown = Press(scan, t0 + 46 * s + 10 * ms);  // y = 540
     EXPECT_TRUE(shown.travel);
     EXPECT_EQ(shown.from, (Point{320, 180}));
@@ -294,8 +297,8 @@ TEST(Scan, EndingStopsEverythingOnCancelLetGoAndTheMenusOwnItems)
     EXPECT_FALSE(scan.LetGo());
 
     // "Alle Tasten loslassen" lets the drag go too; "Abbrechen" does nothing.
-    for (const auto& [index, item, held] : {std::tuple{6, ScanItem::ReleaseAll, false},
-                                            std::tuple{7, ScanItem::Cancel, true}}) {
+    for (const auto& [index, item, held] :
+         {std::tuple{6, ScanItem::ReleaseAll, false}, std::tuple{7, ScanItem::Cancel, true}}) {
         scan.Start(t0, ScanOf());
         Press(scan, t0 + 1 * s);
         Press(scan, t0 + 2 * s);

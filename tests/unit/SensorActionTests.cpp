@@ -5,7 +5,6 @@
 
 #include "sensors/SensorAction.h"
 
-
 namespace {
 
 // The settings file stores the record as it lies in memory; build the bytes a
@@ -13,21 +12,21 @@ namespace {
 TEST(SensorActionLayout, FieldsSitAtTheOffsetsOfTheSettingsFile)
 {
     unsigned char bytes[628] = {};
-    bytes[0] = 1;                        // enabled
-    bytes[1] = 0xA1;                     // padding
-    bytes[4] = 2;                        // actionGroup = RunFile
-    bytes[8] = 5;                        // mouseAction = RightClick
-    bytes[12] = 'C';                     // path[0]
+    bytes[0] = 1;     // enabled
+    bytes[1] = 0xA1;  // padding
+    bytes[4] = 2;     // actionGroup = RunFile
+    bytes[8] = 5;     // mouseAction = RightClick
+    bytes[12] = 'C';  // path[0]
     bytes[13] = 0;
-    bytes[12 + 2 * 254] = 'Z';           // path[254]
-    bytes[522] = 'K';                    // keyText[0]
-    bytes[522 + 2 * 49 + 1] = 0x20;      // keyText[49], high byte
-    bytes[622] = 0x41;                   // virtualKey
-    bytes[623] = 1;                      // ctrl
-    bytes[624] = 1;                      // shift
-    bytes[625] = 1;                      // alt
-    bytes[626] = 1;                      // autoRepeat
-    bytes[627] = 0x5A;                   // padding
+    bytes[12 + 2 * 254] = 'Z';       // path[254]
+    bytes[522] = 'K';                // keyText[0]
+    bytes[522 + 2 * 49 + 1] = 0x20;  // keyText[49], high byte
+    bytes[622] = 0x41;               // virtualKey
+    bytes[623] = 1;                  // ctrl
+    bytes[624] = 1;                  // shift
+    bytes[625] = 1;                  // alt
+    bytes[626] = 1;                  // autoRepeat
+    bytes[627] = 0x5A;               // padding
 
     SensorAction record;
     std::memcpy(&record, bytes, sizeof record);
@@ -94,8 +93,13 @@ TEST(SensorActionNames, TablesHoldTheDisplayNamesInValueOrder)
     EXPECT_EQ(std::u16string(actionGroupNames[0]), u"Maustaste");
     EXPECT_EQ(std::u16string(actionGroupNames[1]), u"Tastatur");
     EXPECT_EQ(std::u16string(actionGroupNames[2]), u"Datei/Aktion ausführen");
-    const char16_t* expected[] = {u"Links drücken/loslassen", u"Links Klick", u"Doppelklick", u"Mitte Klick",
-                                  u"Mitte drücken/loslassen", u"Rechts Klick", u"Rechts drücken/loslassen"};
+    const char16_t* expected[] = {u"Links drücken/loslassen",
+                                  u"Links Klick",
+                                  u"Doppelklick",
+                                  u"Mitte Klick",
+                                  u"Mitte drücken/loslassen",
+                                  u"Rechts Klick",
+                                  u"Rechts drücken/loslassen"};
     for (int i = 0; i < mouseActionCount; ++i) EXPECT_EQ(std::u16string(mouseActionNames[i]), expected[i]);
     EXPECT_EQ(std::u16string(ActionGroupName(3)), u"") << "a bad value never indexes past the table";
     EXPECT_EQ(std::u16string(MouseActionName(-1)), u"");
@@ -107,8 +111,12 @@ TEST(SensorActionRangeCheck, OutOfRangeGroupAndMouseActionBecomeZero)
         int32_t group, mouse, expectedGroup, expectedMouse;
         bool changed;
     } cases[] = {
-        {0, 0, 0, 0, false},  {2, 6, 2, 6, false},  {3, 1, 0, 1, true},
-        {-1, 6, 0, 6, true},  {1, 7, 1, 0, true},   {7, -1, 0, 0, true},
+        {0, 0, 0, 0, false},
+        {2, 6, 2, 6, false},
+        {3, 1, 0, 1, true},
+        {-1, 6, 0, 6, true},
+        {1, 7, 1, 0, true},
+        {7, -1, 0, 0, true},
         {INT32_MIN, INT32_MAX, 0, 0, true},
     };
     for (const Case& c : cases) {

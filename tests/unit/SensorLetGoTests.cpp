@@ -43,7 +43,8 @@ Events CyclesEvery20Ms(SensorPoller& poller, ScriptedSource& source, EventLog& l
 {
     log.Clear();
     for (char state : states) {
-        source.value = EightInputValue(state == '#' ? std::initializer_list<int>{sensor} : std::initializer_list<int>{});
+        source.value =
+            EightInputValue(state == '#' ? std::initializer_list<int>{sensor} : std::initializer_list<int>{});
         poller.Cycle(now);
         now += 20000;
     }

@@ -140,10 +140,8 @@ TEST(SensorPollingThreads, ReleaseUndoesItsPressWhileTheRecordIsRewrittenAllTheT
     state.beepOnPress = 0;
 
     std::vector<SensorAction> variants = {
-        KeyRecord('A', true, false, false, true),
-        KeyRecord('B', false, true, true, false),
-        MouseRecord(MouseActionKind::LeftPressRelease),
-        MouseRecord(MouseActionKind::RightPressRelease),
+        KeyRecord('A', true, false, false, true),       KeyRecord('B', false, true, true, false),
+        MouseRecord(MouseActionKind::LeftPressRelease), MouseRecord(MouseActionKind::RightPressRelease),
         KeyRecord('C', false, false, false, false),
     };
     for (SensorAction& record : variants) record.enabled = 1;

@@ -90,8 +90,8 @@ TEST_F(SensorPollerTest, SeveralChangesInOneCycleRunInSensorOrder)
     Configure(5, ActionGroup::Keyboard);
     Configure(2, ActionGroup::Keyboard);
     Configure(8, ActionGroup::Keyboard);
-    EXPECT_EQ(Cycle({8, 2, 5}), (Events{"timers stop", "key 32 down", "timers stop", "key 35 down", "timers stop",
-                                        "key 38 down"}));
+    EXPECT_EQ(Cycle({8, 2, 5}),
+              (Events{"timers stop", "key 32 down", "timers stop", "key 35 down", "timers stop", "key 38 down"}));
 }
 
 TEST_F(SensorPollerTest, RunFileSensorActsAndSoundsOnPressOnly)
@@ -144,8 +144,7 @@ TEST_F(SensorPollerTest, ReleaseUndoesItsPressWhateverHappenedToTheRecordMeanwhi
     EXPECT_EQ(pressChangeRelease(leftButton, [](SensorAction& r) { r.actionGroup = int32_t(ActionGroup::Keyboard); }),
               (Events{"mouse 0004"}))
         << "a button to a key";
-    EXPECT_EQ(pressChangeRelease(leftButton, [](SensorAction& r) { r.enabled = 0; }),
-              (Events{"mouse 0004"}))
+    EXPECT_EQ(pressChangeRelease(leftButton, [](SensorAction& r) { r.enabled = 0; }), (Events{"mouse 0004"}))
         << "a button switched off";
     EXPECT_FALSE(held.AnythingHeld());
 }

@@ -35,7 +35,7 @@ TEST_F(SettingsFileTest, FieldsComeFromTheirFileOffsets)
         .Text(FileBytes::Record(3) + 522, u"Strg + A")
         .Byte(FileBytes::Record(3) + 622, 0x41)
         .Byte(FileBytes::Record(3) + 623, 1)
-        .Byte(5026, 1)  // sensor 8's auto-repeat
+        .Byte(5026, 1)                          // sensor 8's auto-repeat
         .Byte(FileBytes::Record(8) + 1, 0xEE);  // padding is kept
     storage.files[userFile] = file.bytes;
     ASSERT_TRUE(LoadSettings(storage, messages));
@@ -88,7 +88,8 @@ TEST_F(SettingsFileTest, LongestPathAndKeyTextRoundTripWhole)
 {
     const std::u16string path(254, u'p');
     const std::u16string keyText(49, u'k');
-    storage.files[userFile] = FileBytes().Text(FileBytes::Record(1) + 12, path).Text(FileBytes::Record(1) + 522, keyText).bytes;
+    storage.files[userFile] =
+        FileBytes().Text(FileBytes::Record(1) + 12, path).Text(FileBytes::Record(1) + 522, keyText).bytes;
     ASSERT_TRUE(LoadSettings(storage, messages));
     SensorAction one = sensorActions.Get(0);
     EXPECT_EQ(std::u16string(one.path, FieldLength(one.path, pathLength)), path);

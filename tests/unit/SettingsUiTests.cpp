@@ -240,8 +240,9 @@ TEST(SettingsTexts, EditorPanelsCaptureAndFileDialog)
     // Three pairs of name and pattern, each part closed by a zero unit, and an
     // empty string that closes the list.
     using namespace std::string_literals;
-    EXPECT_EQ(texts::FileDialogFilter(), u"Verknüpfungen (*.lnk)\0*.lnk\0Ausführbare Dateien (*.exe)\0*.exe\0"
-                                         u"Alle Dateien (*.*)\0*.*\0\0"s);
+    EXPECT_EQ(texts::FileDialogFilter(),
+              u"Verknüpfungen (*.lnk)\0*.lnk\0Ausführbare Dateien (*.exe)\0*.exe\0"
+              u"Alle Dateien (*.*)\0*.*\0\0"s);
 }
 
 }  // namespace

@@ -59,8 +59,7 @@ protected:
     {
         worker = std::thread([this] {
             for (;;) {
-                while (queue.OpenNext()) {
-                }
+                while (queue.OpenNext()) {}
                 if (queue.Stopped()) break;
                 std::unique_lock<std::mutex> guard(wakeLock);
                 woken.wait(guard, [&] { return wakeups > 0; });

@@ -229,8 +229,8 @@ TEST(InputTargets, OurWindowsAndAnotherProgramOfOurLevelAreNotAboveUsAProcessWeC
     startup.cb = sizeof startup;
     win::ProcessInformation other;
     std::wstring command = L"\"" + testsupport::ProgramDirectory() + L"kontakta_marker.exe\"";
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 other.Put()));
+    ASSERT_TRUE(
+        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, other.Put()));
     EXPECT_FALSE(targets.RunsAboveUs(other.ProcessId()));
     ::WaitForSingleObject(other.Process(), 10000);
 
@@ -321,12 +321,11 @@ TEST_F(RunFileActions, DocumentOpensInItsRegisteredApplication)
     // program, and open a document of it whose name has spaces.
     const std::wstring program = testsupport::ProgramDirectory() + L"kontakta_marker.exe";
     const std::wstring command = L"\"" + program + L"\" \"%1\"";
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L".kontaktatest", nullptr, REG_SZ,
-                                L"KontaktaTest.Document", sizeof(L"KontaktaTest.Document")),
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L".kontaktatest", nullptr, REG_SZ, L"KontaktaTest.Document",
+                                sizeof(L"KontaktaTest.Document")),
               ERROR_SUCCESS);
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"KontaktaTest.Document\\shell\\open\\command",
-                                nullptr, REG_SZ, command.c_str(),
-                                static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"KontaktaTest.Document\\shell\\open\\command", nullptr, REG_SZ,
+                                command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
     const std::wstring document = testsupport::MakeTempDirectory(L"kontakta doc") + L"Mein Brief.kontaktatest";
     ASSERT_TRUE(testsupport::WriteFileBytes(document, "hello"));

@@ -108,8 +108,10 @@ TEST_F(PollingWithStandIn, ReadsRacingReopensNeverReachAReleasedHandle)
         while (!done) {
             uint32_t value;
             DeviceKind kind;
-            if (io.ReadInputs(value, kind)) ++goodReads;
-            else state.readFailed = false;
+            if (io.ReadInputs(value, kind))
+                ++goodReads;
+            else
+                state.readFailed = false;
         }
     });
     for (int i = 0; i < 300; ++i) {
@@ -142,6 +144,5 @@ TEST(KitLibrary, MissingLibraryOrOrdinalLeavesTheProgramWithoutABox)
     EXPECT_EQ(withoutOrdinals.OpenDevices(), 0u);
     EXPECT_FALSE(withoutOrdinals.Read(1, value));
 }
-
 
 }  // namespace

@@ -28,7 +28,6 @@
 #include "win/Dialog.h"
 #include "win/Text.h"
 
-
 using namespace kontakta;  // the tests speak of the core by its plain names
 
 constexpr UINT runOnUiThread = WM_APP + 1;
@@ -89,9 +88,18 @@ public:
         return nullptr;
     }
 
-    std::wstring Text(HWND window) { return OnUi([&] { return win::GetText(window); }); }
-    HWND Focus() { return OnUi([] { return ::GetFocus(); }); }
-    bool WaitForText(HWND window, const std::wstring& text) { return WaitFor([&] { return Text(window) == text; }); }
+    std::wstring Text(HWND window)
+    {
+        return OnUi([&] { return win::GetText(window); });
+    }
+    HWND Focus()
+    {
+        return OnUi([] { return ::GetFocus(); });
+    }
+    bool WaitForText(HWND window, const std::wstring& text)
+    {
+        return WaitFor([&] { return Text(window) == text; });
+    }
 
     // Presses the keys in order and releases them in reverse order.
     static void Chord(std::initializer_list<BYTE> keys)
@@ -126,7 +134,10 @@ public:
         });
     }
 
-    bool WaitUntilClosed() const { return WaitFor([this] { return !::IsWindow(editor); }); }
+    bool WaitUntilClosed() const
+    {
+        return WaitFor([this] { return !::IsWindow(editor); });
+    }
 
     // Whatever a failed script left open goes, so the modal loop ends.
     void CloseWhatIsLeft() const

@@ -36,9 +36,7 @@ TEST_F(ActionEditor, LaterGroupsChosenWithTheKeyboardStoreTheDirectionAndTheShar
     before.sensors[0] = Later(kontakta::Group::Control, int32_t(kontakta::ControlAction::PauseOrResume));
     actionOptions.Set(before);
 
-    const auto focusIn = [](User& user, HWND window) {
-        return User::WaitFor([&] { return user.Focus() == window; });
-    };
+    const auto focusIn = [](User& user, HWND window) { return User::WaitFor([&] { return user.Focus() == window; }); };
     const auto script = [&](User& user, BYTE lastKey) {
         const HWND group = ::GetDlgItem(user.editor, IDC_GROUP_COMBO);
         const auto selection = [&](HWND combo) {

@@ -153,8 +153,9 @@ TEST_F(ActionEditor, PanelsKeepTheirInputCancelKeepsTheRecordAndOkRefusesATooLon
 
         User::Click(::GetDlgItem(runFilePanel, IDC_BROWSE));
         HWND files = nullptr;
-        ASSERT_TRUE(User::WaitFor(
-            [&] { return (files = testsupport::FindVisibleWindow(L"Datei auswählen")) != nullptr; }, 20000));
+        ASSERT_TRUE(
+            User::WaitFor([&] { return (files = testsupport::FindVisibleWindow(L"Datei auswählen")) != nullptr; },
+                          20000));
         EXPECT_EQ(::GetWindow(files, GW_OWNER), user.editor);
         EXPECT_FALSE(::IsWindowEnabled(user.editor)) << "the editor cannot be closed under the file dialog";
         EXPECT_EQ(user.Text(::GetDlgItem(files, cmb1)), L"Verknüpfungen (*.lnk)");

@@ -15,8 +15,8 @@ TEST_F(KitTest, LibraryComesFromTheProgramFolder)
 {
     wchar_t path[MAX_PATH];
     const DWORD length = ::GetModuleFileNameW(kit.module, path, MAX_PATH);
-    EXPECT_EQ(_wcsicmp(std::wstring(path, length).c_str(),
-                       (testsupport::ProgramDirectory() + L"iowkit.dll").c_str()), 0);
+    EXPECT_EQ(_wcsicmp(std::wstring(path, length).c_str(), (testsupport::ProgramDirectory() + L"iowkit.dll").c_str()),
+              0);
 }
 
 TEST_F(KitTest, ExportsExactlyTheKitOrdinalsAndNoNames)

@@ -17,7 +17,6 @@ struct CommandResult {
     std::string output;  // standard output and error together
 };
 
-
 // Runs kitsim.exe with `arguments`, dispatching this thread's messages while
 // it runs (its device-change broadcast waits for our windows).
 CommandResult RunKitSim(const std::wstring& arguments)
@@ -44,14 +43,17 @@ CommandResult RunKitSim(const std::wstring& arguments)
         while (::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
             char buffer[4096];
             DWORD got = 0;
-            if (!::ReadFile(readEnd.Get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || !got) break;
+            if (!::ReadFile(readEnd.Get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || !got)
+                break;
             result.output.append(buffer, got);
         }
     };
-    PumpUntil([&] {
-        drain();
-        return ::WaitForSingleObject(process.Process(), 0) == WAIT_OBJECT_0;
-    }, 30000);
+    PumpUntil(
+        [&] {
+            drain();
+            return ::WaitForSingleObject(process.Process(), 0) == WAIT_OBJECT_0;
+        },
+        30000);
     drain();
     ::GetExitCodeProcess(process.Process(), &result.exitCode);
     if (result.exitCode == STILL_ACTIVE) ::TerminateProcess(process.Process(), 99);
@@ -149,10 +151,9 @@ TEST_F(KitSimCommandLine, StatusPrintsTheBoxAndTheCounters)
 
 TEST_F(KitSimCommandLine, BadUsageExitsWithTwoAndChangesNothing)
 {
-    for (const wchar_t* arguments :
-         {L"bogus", L"press", L"press 0", L"press 9", L"press 3x", L"press -1", L"press 1 2", L"kind 7", L"fail maybe",
-          L"devices 5", L"press 1 --device 5", L"press 1 --device", L"plug --device 2", L"product 0x10000",
-          L"--device 2"}) {
+    for (const wchar_t* arguments : {L"bogus", L"press", L"press 0", L"press 9", L"press 3x", L"press -1", L"press 1 2",
+                                     L"kind 7", L"fail maybe", L"devices 5", L"press 1 --device 5", L"press 1 --device",
+                                     L"plug --device 2", L"product 0x10000", L"--device 2"}) {
         const CommandResult result = RunKitSim(arguments);
         EXPECT_EQ(result.exitCode, 2u) << "kitsim " << testing::PrintToString(std::wstring(arguments));
         EXPECT_NE(result.output.find("Usage"), std::string::npos) << "the usage is shown";

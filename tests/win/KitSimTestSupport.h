@@ -146,7 +146,10 @@ inline std::vector<kitsim::CallCopy> CallsSince(const kitsim::Control& control, 
 }
 
 // kitsim.exe beside the test program.
-inline std::wstring KitSimPath() { return testsupport::ProgramDirectory() + L"kitsim.exe"; }
+inline std::wstring KitSimPath()
+{
+    return testsupport::ProgramDirectory() + L"kitsim.exe";
+}
 
 // A hidden top-level window that counts the device-change broadcasts.
 class DeviceChangeCounter {

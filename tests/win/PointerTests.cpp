@@ -65,7 +65,7 @@ TEST_F(PointerAdapter, WheelNotchesReachTheWindowUnderThePointerWhenTurnedEachWa
     testsupport::TargetWindow target;
     ASSERT_TRUE(target.Activate());
     for (kontakta::WheelDirection direction : {kontakta::WheelDirection::Up, kontakta::WheelDirection::Down,
-                                              kontakta::WheelDirection::Left, kontakta::WheelDirection::Right})
+                                               kontakta::WheelDirection::Left, kontakta::WheelDirection::Right})
         EXPECT_TRUE(pointer.TurnWheel(direction));
     testsupport::PumpUntil([&] { return target.Received().size() >= 4; }, 2000);
     EXPECT_EQ(target.Describe(), "WHEEL +120 WHEEL -120 HWHEEL -120 HWHEEL +120");

@@ -30,7 +30,6 @@ using namespace kontakta;  // the tests speak of the core by its plain names
 using testsupport::PumpUntil;
 using testsupport::TargetWindow;
 
-
 inline kitsim::Control& Control()
 {
     static kitsim::Control* control = kitsim::OpenControl();
@@ -79,7 +78,10 @@ public:
 };
 
 inline HWND ownerWindow = nullptr;
-inline HWND OwnerWindow() { return ownerWindow; }
+inline HWND OwnerWindow()
+{
+    return ownerWindow;
+}
 
 inline void Broadcast(WPARAM event)
 {
@@ -90,7 +92,10 @@ inline void Broadcast(WPARAM event)
 // Stands for the key capture field's hook: while set, the device access holds
 // back its slow work, as the program does while the hook is installed.
 inline std::atomic<bool> captureHookStandIn{false};
-inline bool CaptureHookInstalled() { return captureHookStandIn; }
+inline bool CaptureHookInstalled()
+{
+    return captureHookStandIn;
+}
 
 class PollingWithStandIn : public ::testing::Test {
 protected:

@@ -7,7 +7,6 @@ using namespace kontakta;
 
 namespace {
 
-
 TEST_F(PollingWithStandIn, NothingHappensBeforeStartupHasFinished)
 {
     Configure(1, Mouse(MouseActionKind::LeftClick));

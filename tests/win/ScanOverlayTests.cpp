@@ -71,7 +71,8 @@ TEST(ScanOverlay, LinesAndMenuStandWhereTheViewSaysWithoutTakingTheFocusAndLetAC
         EXPECT_EQ(styles & LONG_PTR(ScanOverlay::extendedStyles), LONG_PTR(ScanOverlay::extendedStyles));
         EXPECT_EQ(styles & WS_EX_APPWINDOW, 0) << "not in the taskbar";
         EXPECT_EQ(::GetWindow(window, GW_OWNER), nullptr);
-        EXPECT_EQ(::SendMessageW(window, WM_MOUSEACTIVATE, WPARAM(target.Handle()), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+        EXPECT_EQ(::SendMessageW(window, WM_MOUSEACTIVATE, WPARAM(target.Handle()),
+                                 MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
                   MA_NOACTIVATE);
         EXPECT_TRUE(Above(window, target.Handle())) << "topmost over the target";
     }

@@ -20,7 +20,10 @@ using testsupport::FileExists;
 using testsupport::ReadFileBytes;
 using testsupport::WriteFileBytes;
 
-std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
 
 class SettingsStorageTest : public ::testing::Test {
 protected:

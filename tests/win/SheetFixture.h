@@ -22,7 +22,6 @@
 #include "win/Handle.h"
 #include "win/Text.h"
 
-
 using namespace kontakta;  // the tests speak of the core by its plain names
 
 class FakeServices : public SheetServices {
@@ -70,8 +69,10 @@ private:
         Script* self = current;
         if (!self || self->busy || self->Finished()) return;
         self->busy = true;
-        if (self->steps[self->next]()) ++self->next;
-        else if (::GetTickCount() > self->deadline) self->next = self->steps.size() + 1;  // gives up
+        if (self->steps[self->next]())
+            ++self->next;
+        else if (::GetTickCount() > self->deadline)
+            self->next = self->steps.size() + 1;  // gives up
         self->busy = false;
     }
     inline static Script* current = nullptr;
@@ -82,7 +83,10 @@ private:
     UINT_PTR timer = 0;
 };
 
-inline std::wstring Text(HWND dialog, int id) { return win::GetItemText(dialog, id); }
+inline std::wstring Text(HWND dialog, int id)
+{
+    return win::GetItemText(dialog, id);
+}
 
 class SettingsSheet : public ::testing::Test {
 protected:

@@ -88,7 +88,8 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
             // PSH_NOCONTEXTHELP; Wine never does, so only Windows can fail this.
             expect(!(::GetWindowLongPtrW(sheetWindow, GWL_EXSTYLE) & WS_EX_CONTEXTHELP), "no \"?\" in the caption");
             for (int hidden : {IDCANCEL, 12321, IDHELP})
-                expect(!::IsWindowVisible(::GetDlgItem(sheetWindow, hidden)), "button hidden: " + std::to_string(hidden));
+                expect(!::IsWindowVisible(::GetDlgItem(sheetWindow, hidden)),
+                       "button hidden: " + std::to_string(hidden));
             const RECT ok = RectIn(sheetWindow, ::GetDlgItem(sheetWindow, IDOK));
             const RECT status = RectIn(sheetWindow, ::GetDlgItem(sheetWindow, 1054));
             expect(status.right <= ok.left && status.top >= RectIn(sheetWindow, pageWindow).bottom,
@@ -171,7 +172,7 @@ TEST_F(SettingsSheet, OpensOnItsSensorPageShowsTheRowsAndTheBoxAndSavesOnceOnOk)
         },
         [&] { return Text(sheetWindow, 1054) == L"Kein Eingabegerät ist angeschlossen."; },
         [&] {
-            services.kind = 0;  // the box is gone, not only unreadable
+            services.kind = 0;           // the box is gone, not only unreadable
             sheet.UpdateDeviceStatus();  // as the status timer does
             for (int id : {1047, 1048, 1031, 1032})
                 expect(!::IsWindowVisible(::GetDlgItem(pageWindow, id)),

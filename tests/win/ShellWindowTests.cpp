@@ -255,8 +255,12 @@ TEST(Resources, IconsBitmapsAndTheTrayMenuExist)
     HMENU popup = ::GetSubMenu(menu, 0);
     ASSERT_EQ(::GetMenuItemCount(popup), 6);
     const std::pair<const wchar_t*, UINT> items[] = {
-        {L"B&eenden", ID_EXIT},           {nullptr, 0}, {L"Sensoren pausieren", ID_PAUSE_SENSORS},
-        {L"Alle Tasten loslassen", ID_RELEASE_ALL}, {nullptr, 0}, {L"Einstellungen", ID_SETTINGS},
+        {L"B&eenden", ID_EXIT},
+        {nullptr, 0},
+        {L"Sensoren pausieren", ID_PAUSE_SENSORS},
+        {L"Alle Tasten loslassen", ID_RELEASE_ALL},
+        {nullptr, 0},
+        {L"Einstellungen", ID_SETTINGS},
     };
     for (int position = 0; position < 6; ++position) {
         const auto& [name, id] = items[position];
@@ -289,7 +293,9 @@ TEST(HandleOwners, CloseOnceTakeOutParametersAndMove)
     EXPECT_FALSE(::GetHandleInformation(first, &flags)) << "closed by Reset";
     ASSERT_TRUE(::DuplicateHandle(self, event.Get(), self, copy.Put(), 0, FALSE, DUPLICATE_SAME_ACCESS));
     const HANDLE second = copy.Get();
-    { win::Handle taken(std::move(copy)); }
+    {
+        win::Handle taken(std::move(copy));
+    }
     EXPECT_FALSE(copy);
     EXPECT_FALSE(::GetHandleInformation(second, &flags)) << "closed by the owner it moved to";
 

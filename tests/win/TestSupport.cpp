@@ -46,9 +46,12 @@ constexpr wchar_t targetClass[] = L"KontaktaTestTarget";
 WPARAM GenericKey(WPARAM key)
 {
     switch (key) {
-    case VK_LSHIFT: case VK_RSHIFT: return VK_SHIFT;
-    case VK_LCONTROL: case VK_RCONTROL: return VK_CONTROL;
-    case VK_LMENU: case VK_RMENU: return VK_MENU;
+    case VK_LSHIFT:
+    case VK_RSHIFT: return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL: return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU: return VK_MENU;
     }
     return key;
 }
@@ -134,8 +137,10 @@ std::string TargetWindow::Describe() const
         case WM_MBUTTONDOWN: name = "MDOWN"; break;
         case WM_MBUTTONUP: name = "MUP"; break;
         case WM_MBUTTONDBLCLK: name = "MDBL"; break;
-        case WM_KEYDOWN: case WM_SYSKEYDOWN: name = "KD"; break;
-        case WM_KEYUP: case WM_SYSKEYUP: name = "KU"; break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: name = "KD"; break;
+        case WM_KEYUP:
+        case WM_SYSKEYUP: name = "KU"; break;
         case WM_MOUSEWHEEL: name = "WHEEL"; break;
         case WM_MOUSEHWHEEL: name = "HWHEEL"; break;
         }
@@ -161,15 +166,26 @@ LRESULT CALLBACK TargetWindow::WindowProc(HWND window, UINT message, WPARAM wPar
     auto* self = reinterpret_cast<TargetWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self) {
         switch (message) {
-        case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-        case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
             self->received.push_back({message, message >= WM_KEYFIRST ? GenericKey(wParam) : 0, NowMilliseconds()});
             break;
-        case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
             // The notch's signed distance, in units of WHEEL_DELTA.
-            self->received.push_back({message, static_cast<WPARAM>(static_cast<uint16_t>(GET_WHEEL_DELTA_WPARAM(wParam))),
+            self->received.push_back({message,
+                                      static_cast<WPARAM>(static_cast<uint16_t>(GET_WHEEL_DELTA_WPARAM(wParam))),
                                       NowMilliseconds()});
             return 0;
         }
@@ -196,7 +212,10 @@ std::wstring MakeTempDirectory(const std::wstring& name)
     return directory;
 }
 
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string ReadFileBytes(const std::wstring& path)
 {

@@ -21,9 +21,9 @@ void Pump(DWORD milliseconds);
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMilliseconds);
 
 struct ReceivedInput {
-    UINT message;      // WM_LBUTTONDOWN, WM_KEYDOWN, ...
-    WPARAM key;        // virtual key for key messages, the wheel delta (16 bits) for wheel messages
-    double time;       // NowMilliseconds() when it arrived
+    UINT message;  // WM_LBUTTONDOWN, WM_KEYDOWN, ...
+    WPARAM key;    // virtual key for key messages, the wheel delta (16 bits) for wheel messages
+    double time;   // NowMilliseconds() when it arrived
 };
 
 // A plain top-level window in the foreground with the cursor over its middle.

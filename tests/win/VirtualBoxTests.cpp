@@ -90,7 +90,10 @@ void PostClick(HWND control)
     ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
 }
 
-bool WaitFor(const std::function<bool()>& condition) { return PumpUntil(condition, 5000); }
+bool WaitFor(const std::function<bool()>& condition)
+{
+    return PumpUntil(condition, 5000);
+}
 
 class VirtualBoxWindow : public KitTest {
 protected:
@@ -175,10 +178,9 @@ TEST_F(VirtualBoxWindow, RealMouseClickHoldsTheInputAndLeavesTheKeyboardToTheWin
     const HWND under = ::WindowFromPoint(middle);
     ::SendInput(1, &down, sizeof down);
     EXPECT_TRUE(WaitFor([&] { return control.devices[0].pressed.load() == 0x08u; }))
-        << "held by the mouse; in front: " << testsupport::ForegroundDescription() << "; cursor at "
-        << cursor.x << "," << cursor.y << " (wanted " << middle.x << "," << middle.y << ") over "
-        << testsupport::WindowDescription(under) << " in "
-        << testsupport::WindowDescription(::GetAncestor(under, GA_ROOT));
+        << "held by the mouse; in front: " << testsupport::ForegroundDescription() << "; cursor at " << cursor.x << ","
+        << cursor.y << " (wanted " << middle.x << "," << middle.y << ") over " << testsupport::WindowDescription(under)
+        << " in " << testsupport::WindowDescription(::GetAncestor(under, GA_ROOT));
     ::SendInput(1, &up, sizeof up);
     EXPECT_TRUE(WaitFor([&] { return control.devices[0].pressed.load() == 0u; })) << "let go with the mouse";
     testsupport::Pump(100);
@@ -286,19 +288,21 @@ TEST_F(VirtualBoxWindow, ShowsChangesMadeElsewhere)
     EXPECT_TRUE(WaitFor([&] { return TextOf(Item(kitsim::ui::idHeld)) == L"keine"; }));
 
     control.devices[0].idCode = kitsim::idCodeSixInputs;
-    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(Item(kitsim::ui::idSixInputs), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return ::SendMessageW(Item(kitsim::ui::idSixInputs), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     EXPECT_TRUE(WaitFor([&] { return TextOf(Item(kitsim::ui::idValue)) == L"0xFFFFFFF9"; }));
     control.devices[0].readsFail = 1;
     EXPECT_TRUE(WaitFor([&] { return TextOf(Item(kitsim::ui::idValue)).find(L"Lesefehler") != std::wstring::npos; }));
-    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(Item(kitsim::ui::idReadsFail), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return ::SendMessageW(Item(kitsim::ui::idReadsFail), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
 
     {
         OpenSet set;
         for (int i = 0; i < 4; ++i) Read(kit.device(1));
     }
-    EXPECT_TRUE(WaitFor([&] { return TextOf(Item(kitsim::ui::idCalls)).find(L"4 gelesen (4 fehlgeschlagen)") !=
-                                     std::wstring::npos; }))
-        << TextOf(Item(kitsim::ui::idCalls));
+    EXPECT_TRUE(WaitFor([&] {
+        return TextOf(Item(kitsim::ui::idCalls)).find(L"4 gelesen (4 fehlgeschlagen)") != std::wstring::npos;
+    })) << TextOf(Item(kitsim::ui::idCalls));
 }
 
 TEST_F(VirtualBoxWindow, ClosingTheWindowLetsGoWhatItHeld)

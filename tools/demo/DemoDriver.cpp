@@ -36,8 +36,14 @@ HWND FindTopLevel(const std::wstring& prefix)
     return search.found;
 }
 
-HWND Sheet() { return FindTopLevel(L"Kontakta - Konfigurationsmwen"); }
-HWND Editor() { return FindTopLevel(L"Aktion f\u00fcr Sensor "); }
+HWND Sheet()
+{
+    return FindTopLevel(L"Kontakta - Konfigurationsmwen");
+}
+HWND Editor()
+{
+    return FindTopLevel(L"Aktion f\u00fcr Sensor ");
+}
 
 }  // namespace
 

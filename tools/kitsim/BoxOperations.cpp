@@ -8,8 +8,10 @@ void SetInputHeld(Control& control, uint32_t device, uint32_t input, bool held)
 {
     if (device < 1 || device > maxDevices || input < 1 || input > inputCount) return;
     const uint32_t bit = 1u << (input - 1);
-    if (held) control.devices[device - 1].pressed.fetch_or(bit);
-    else control.devices[device - 1].pressed.fetch_and(~bit);
+    if (held)
+        control.devices[device - 1].pressed.fetch_or(bit);
+    else
+        control.devices[device - 1].pressed.fetch_and(~bit);
 }
 
 void SetPlugged(Control& control, bool plugged)

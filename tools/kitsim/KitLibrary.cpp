@@ -192,7 +192,8 @@ ULONG KitWrite(void* device, ULONG pipe, const char* bytes, ULONG length)
     if (!control) return 0;
     uint32_t firstBytes = 0;
     if (bytes) {
-        for (ULONG i = 0; i < length && i < 4; ++i) firstBytes |= uint32_t(static_cast<unsigned char>(bytes[i])) << (8 * i);
+        for (ULONG i = 0; i < length && i < 4; ++i)
+            firstBytes |= uint32_t(static_cast<unsigned char>(bytes[i])) << (8 * i);
     }
     const bool written = bytes && length > 0 && pipe <= 1 && DevicePresent(*control, decoded);
     const ULONG result = written ? length : 0;
@@ -238,8 +239,10 @@ ULONG KitDeviceCount()
     Control* control = Shared();
     const uint64_t set = openSet.load(std::memory_order_acquire);
     ULONG count = 0;
-    if (set != 0) count = static_cast<ULONG>(set & deviceMask);
-    else if (control) count = kitsim::PresentDeviceCount(*control);
+    if (set != 0)
+        count = static_cast<ULONG>(set & deviceMask);
+    else if (control)
+        count = kitsim::PresentDeviceCount(*control);
     LogCall(control, kitsim::CallCount, 0, 0, 0, 0, count);
     return count;
 }

@@ -70,11 +70,10 @@ void Print(DWORD which, const std::wstring& text)
         if (c == L'\n') crlf += L'\r';
         crlf += c;
     }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, crlf.data(), static_cast<int>(crlf.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, crlf.data(), static_cast<int>(crlf.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, crlf.data(), static_cast<int>(crlf.size()), bytes.data(), size, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, crlf.data(), static_cast<int>(crlf.size()), bytes.data(), size, nullptr, nullptr);
     ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
@@ -121,8 +120,8 @@ std::wstring StatusText(const Control& control)
         const Device& device = control.devices[number - 1];
         const std::wstring held = HeldInputsText(device.pressed.load());
         text += L"device " + std::to_wstring(number) + L": " + KindName(device.idCode.load()) + L", product " +
-                Hex(device.productId.load() & 0xFFFF, 4) + L", serial " + std::wstring(device.serial, 8) +
-                L", held: " + (held.empty() ? L"none" : held);
+                Hex(device.productId.load() & 0xFFFF, 4) + L", serial " + std::wstring(device.serial, 8) + L", held: " +
+                (held.empty() ? L"none" : held);
         uint32_t value = 0;
         text += L", value " + (CurrentInputValue(control, number, value) ? Hex(value, 8) : std::wstring(L"-"));
         if (device.readsFail.load()) text += L", reads fail";
@@ -171,10 +170,9 @@ int RunCommand(int count, wchar_t** arguments)
         bool perDevice;
     };
     static const Shape shapes[] = {
-        {L"press", 1, true},  {L"release", 1, true}, {L"plug", 0, false},    {L"unplug", 0, false},
-        {L"kind", 1, true},   {L"fail", 1, true},    {L"product", 1, true},  {L"raw", 1, true},
-        {L"devices", 1, false}, {L"delay", 1, false}, {L"reset", 0, false},  {L"status", 0, false},
-        {L"serve", 0, false},
+        {L"press", 1, true},  {L"release", 1, true}, {L"plug", 0, false},  {L"unplug", 0, false},  {L"kind", 1, true},
+        {L"fail", 1, true},   {L"product", 1, true}, {L"raw", 1, true},    {L"devices", 1, false}, {L"delay", 1, false},
+        {L"reset", 0, false}, {L"status", 0, false}, {L"serve", 0, false},
     };
     const Shape* shape = nullptr;
     for (const Shape& candidate : shapes) {
@@ -193,9 +191,12 @@ int RunCommand(int count, wchar_t** arguments)
     if (command == L"press" || command == L"release") {
         if (!ParseNumber(argument, 1, 8, number)) return BadUsage(L"input must be 1..8");
     } else if (command == L"kind") {
-        if (argument == L"8") number = idCodeEightInputs;
-        else if (argument == L"6") number = idCodeSixInputs;
-        else return BadUsage(L"kind must be 8 or 6");
+        if (argument == L"8")
+            number = idCodeEightInputs;
+        else if (argument == L"6")
+            number = idCodeSixInputs;
+        else
+            return BadUsage(L"kind must be 8 or 6");
     } else if (command == L"fail") {
         if (argument != L"on" && argument != L"off") return BadUsage(L"fail takes on or off");
         on = argument == L"on";
@@ -222,17 +223,25 @@ int RunCommand(int count, wchar_t** arguments)
     }
     Device& box = control->devices[device - 1];
 
-    if (command == L"press" || command == L"release") SetInputHeld(*control, device, number, command == L"press");
-    else if (command == L"plug" || command == L"unplug") SetPlugged(*control, command == L"plug");
-    else if (command == L"kind") box.idCode.store(number);
-    else if (command == L"fail") box.readsFail.store(on ? 1 : 0);
-    else if (command == L"product") box.productId.store(number);
+    if (command == L"press" || command == L"release")
+        SetInputHeld(*control, device, number, command == L"press");
+    else if (command == L"plug" || command == L"unplug")
+        SetPlugged(*control, command == L"plug");
+    else if (command == L"kind")
+        box.idCode.store(number);
+    else if (command == L"fail")
+        box.readsFail.store(on ? 1 : 0);
+    else if (command == L"product")
+        box.productId.store(number);
     else if (command == L"raw") {
         if (on) box.rawValue.store(number);
         box.rawOverride.store(on ? 1 : 0);
-    } else if (command == L"devices") SetDeviceCount(*control, number);
-    else if (command == L"delay") control->readDelayMicroseconds.store(number);
-    else if (command == L"reset") ResetControl(*control);
+    } else if (command == L"devices")
+        SetDeviceCount(*control, number);
+    else if (command == L"delay")
+        control->readDelayMicroseconds.store(number);
+    else if (command == L"reset")
+        ResetControl(*control);
     else if (command == L"status") {
         Print(STD_OUTPUT_HANDLE, StatusText(*control));
         return exitSuccess;

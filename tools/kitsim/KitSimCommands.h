@@ -11,8 +11,8 @@ namespace kitsim {
 
 // Exit codes of the command line.
 constexpr int exitSuccess = 0;
-constexpr int exitFailure = 1;     // the shared control could not be opened
-constexpr int exitBadUsage = 2;    // unknown command or bad argument; the usage is printed
+constexpr int exitFailure = 1;   // the shared control could not be opened
+constexpr int exitBadUsage = 2;  // unknown command or bad argument; the usage is printed
 
 // Runs the command of `arguments` (without the program name). Returns the
 // exit code.

@@ -25,13 +25,13 @@ constexpr uint32_t idCodeEightInputs = 2;
 constexpr uint32_t idCodeSixInputs = 6;
 
 struct Device {
-    std::atomic<uint32_t> productId;  // what ordinal 11 answers
-    std::atomic<uint32_t> idCode;     // low four bits of the first port, before inversion by the reader
-    std::atomic<uint32_t> pressed;    // bit n-1 set: box input n is held (n = 1..8)
-    std::atomic<uint32_t> readsFail;  // nonzero: every read of this device fails
+    std::atomic<uint32_t> productId;    // what ordinal 11 answers
+    std::atomic<uint32_t> idCode;       // low four bits of the first port, before inversion by the reader
+    std::atomic<uint32_t> pressed;      // bit n-1 set: box input n is held (n = 1..8)
+    std::atomic<uint32_t> readsFail;    // nonzero: every read of this device fails
     std::atomic<uint32_t> rawOverride;  // nonzero: reads return rawValue instead of the composed value
     std::atomic<uint32_t> rawValue;
-    wchar_t serial[9];                // what ordinal 12 fills in (written before devices are counted)
+    wchar_t serial[9];  // what ordinal 12 fills in (written before devices are counted)
 };
 
 enum CallKind : uint32_t {
@@ -57,8 +57,8 @@ struct CallRecord {
 
 struct Control {
     std::atomic<uint32_t> magic;
-    std::atomic<uint32_t> plugged;       // zero: the boxes are unplugged (no devices, reads fail)
-    std::atomic<uint32_t> deviceCount;   // devices present when plugged, 0..maxDevices
+    std::atomic<uint32_t> plugged;      // zero: the boxes are unplugged (no devices, reads fail)
+    std::atomic<uint32_t> deviceCount;  // devices present when plugged, 0..maxDevices
     Device devices[maxDevices];
 
     // Counters of the calls received, over all processes.
@@ -74,7 +74,7 @@ struct Control {
     std::atomic<uint32_t> readDelayMicroseconds;
 
     std::atomic<uint32_t> callLogNext;  // number of calls logged so far
-    CallRecord callLog[callLogSize];     // ring: call i lies at (i - 1) % callLogSize
+    CallRecord callLog[callLogSize];    // ring: call i lies at (i - 1) % callLogSize
 };
 
 // The value a read of `device` returns: the box pulls a pressed input low, so

@@ -16,8 +16,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     int count = 0;
     wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     int result = 0;
-    if (arguments && count > 1) result = kitsim::RunCommand(count - 1, arguments + 1);
-    else result = kitsim::RunVirtualBox(instance);
+    if (arguments && count > 1)
+        result = kitsim::RunCommand(count - 1, arguments + 1);
+    else
+        result = kitsim::RunVirtualBox(instance);
     if (arguments) ::LocalFree(arguments);
     return result;
 }

@@ -215,9 +215,8 @@ HWND VirtualBox::AddControl(const wchar_t* className, const wchar_t* text, DWORD
     // meant for one of them.
     const bool groupBox = std::wstring_view(className) == WC_BUTTONW && (style & BS_TYPEMASK) == BS_GROUPBOX;
     HWND child = ::CreateWindowExW(groupBox ? WS_EX_TRANSPARENT : 0, className, text, WS_CHILD | WS_VISIBLE | style,
-                                   bounds.left, bounds.top,
-                                   bounds.right - bounds.left, bounds.bottom - bounds.top, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+                                   bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                                   window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
     if (interactive) ::SetWindowSubclass(child, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
     return child;
@@ -259,13 +258,13 @@ SIZE VirtualBox::Layout()
     for (uint32_t index = 0; index < inputCount; ++index) {
         const int left = innerLeft + static_cast<int>(index) * (tileWidth + gap);
         const wchar_t label[2] = {static_cast<wchar_t>(L'1' + index), 0};
-        inputs[index] = AddControl(WC_BUTTONW, label, BS_OWNERDRAW, idInputFirst + static_cast<int>(index),
-                                   numberFont.Get(), RECT{left, tilesTop, left + tileWidth, tilesTop + tileHeight},
-                                   true);
+        inputs[index] =
+            AddControl(WC_BUTTONW, label, BS_OWNERDRAW, idInputFirst + static_cast<int>(index), numberFont.Get(),
+                       RECT{left, tilesTop, left + tileWidth, tilesTop + tileHeight}, true);
         const int latchLeft = left + (tileWidth - latchWidth) / 2;
-        latches[index] = AddControl(WC_BUTTONW, L"halten", BS_CHECKBOX, idLatchFirst + static_cast<int>(index),
-                                    font.Get(), RECT{latchLeft, latchTop, latchLeft + latchWidth, latchTop + rowHeight},
-                                    true);
+        latches[index] =
+            AddControl(WC_BUTTONW, L"halten", BS_CHECKBOX, idLatchFirst + static_cast<int>(index), font.Get(),
+                       RECT{latchLeft, latchTop, latchLeft + latchWidth, latchTop + rowHeight}, true);
     }
 
     // The box: plugged, kind, failing reads, spread over one row.
@@ -273,8 +272,8 @@ SIZE VirtualBox::Layout()
     const int boxTop = top;
     const int rowTop = top + groupTop + Y(3);
     const int boxBottom = rowTop + rowHeight + Y(8);
-    AddControl(WC_BUTTONW, L"Box", BS_GROUPBOX, -1, font.Get(), RECT{groupLeft, boxTop, groupLeft + groupWidth, boxBottom},
-               false);
+    AddControl(WC_BUTTONW, L"Box", BS_GROUPBOX, -1, font.Get(),
+               RECT{groupLeft, boxTop, groupLeft + groupWidth, boxBottom}, false);
     struct Switch {
         const wchar_t* text;
         DWORD style;
@@ -317,10 +316,10 @@ SIZE VirtualBox::Layout()
         const int lineTop = linesTop + line * lineHeight;
         AddControl(WC_STATICW, labels[line], SS_LEFT | SS_NOPREFIX, -1, font.Get(),
                    RECT{innerLeft, lineTop, innerLeft + labelWidth, lineTop + rowHeight}, false);
-        *fields[line] = AddControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, fieldIds[line],
-                                   line == 0 ? valueFont.Get() : font.Get(),
-                                   RECT{innerLeft + labelWidth, lineTop, innerLeft + innerWidth, lineTop + rowHeight},
-                                   false);
+        *fields[line] =
+            AddControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, fieldIds[line],
+                       line == 0 ? valueFont.Get() : font.Get(),
+                       RECT{innerLeft + labelWidth, lineTop, innerLeft + innerWidth, lineTop + rowHeight}, false);
     }
 
     return SIZE{groupLeft + groupWidth + margin, stateBottom + Y(7)};
@@ -375,9 +374,7 @@ LRESULT VirtualBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     }
-    case WM_CLOSE:
-        ::DestroyWindow(window);
-        return 0;
+    case WM_CLOSE: ::DestroyWindow(window); return 0;
     case WM_DESTROY:
         ::KillTimer(window, refreshTimer);
         ReleaseWindowHolds(0);
@@ -439,9 +436,7 @@ LRESULT VirtualBox::OnControlMessage(HWND child, UINT message, WPARAM wParam, LP
     case WM_KEYUP:
         // The window never has the keyboard; nothing to do with keys.
         return 0;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(child, ControlProc, 0);
-        break;
+    case WM_NCDESTROY: ::RemoveWindowSubclass(child, ControlProc, 0); break;
     }
     return ::DefSubclassProc(child, message, wParam, lParam);
 }
@@ -485,18 +480,10 @@ void VirtualBox::OnClick(int id)
         return;
     }
     switch (id) {
-    case idPlugged:
-        SetPlugged(control, !control.plugged.load());
-        break;
-    case idEightInputs:
-        box.idCode.store(idCodeEightInputs);
-        break;
-    case idSixInputs:
-        box.idCode.store(idCodeSixInputs);
-        break;
-    case idReadsFail:
-        box.readsFail.store(box.readsFail.load() ? 0 : 1);
-        break;
+    case idPlugged: SetPlugged(control, !control.plugged.load()); break;
+    case idEightInputs: box.idCode.store(idCodeEightInputs); break;
+    case idSixInputs: box.idCode.store(idCodeSixInputs); break;
+    case idReadsFail: box.readsFail.store(box.readsFail.load() ? 0 : 1); break;
     case idDelayed:
         delayedMode = !delayedMode;
         SetCheck(delayed, delayedMode);
@@ -595,9 +582,12 @@ void VirtualBox::Refresh()
 
     std::wstring valueText;
     uint32_t inputValue = 0;
-    if (!isPlugged) valueText = L"– (ausgesteckt)";
-    else if (PresentDeviceCount(control) < boxNumber) valueText = L"– (keine Box)";
-    else if (box.readsFail.load()) valueText = L"– (Lesefehler)";
+    if (!isPlugged)
+        valueText = L"– (ausgesteckt)";
+    else if (PresentDeviceCount(control) < boxNumber)
+        valueText = L"– (keine Box)";
+    else if (box.readsFail.load())
+        valueText = L"– (Lesefehler)";
     else if (CurrentInputValue(control, boxNumber, inputValue)) {
         wchar_t buffer[16];
         std::swprintf(buffer, 16, L"0x%08X", inputValue);

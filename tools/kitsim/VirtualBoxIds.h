@@ -14,8 +14,8 @@ constexpr int idEightInputs = 122;
 constexpr int idSixInputs = 123;
 constexpr int idReadsFail = 124;
 constexpr int idDelayed = 125;  // "In 3 s drücken": a click presses its input 3 s later, briefly
-constexpr int idValue = 131;  // the input value, "0xFFFFFEFD", or why there is none
-constexpr int idHeld = 132;   // the held inputs, "2, 5", or "keine"
-constexpr int idCalls = 133;  // the kit calls so far
+constexpr int idValue = 131;    // the input value, "0xFFFFFEFD", or why there is none
+constexpr int idHeld = 132;     // the held inputs, "2, 5", or "keine"
+constexpr int idCalls = 133;    // the kit calls so far
 
 }  // namespace kitsim::ui

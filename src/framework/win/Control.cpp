@@ -15,7 +15,10 @@ constexpr UINT_PTR controlSubclassId = 0x4B6F6E74;  // "Kont"
 constexpr const wchar_t* controlProperty = L"Kontakta.Control";
 }  // namespace
 
-Control::~Control() { Unsubclass(); }
+Control::~Control()
+{
+    Unsubclass();
+}
 
 bool Control::Subclass(HWND dialog, int id)
 {

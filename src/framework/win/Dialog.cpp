@@ -14,7 +14,10 @@ namespace {
 std::atomic<long> reportedExceptions{0};
 }  // namespace
 
-HINSTANCE ResourceModule() { return ::GetModuleHandleW(nullptr); }
+HINSTANCE ResourceModule()
+{
+    return ::GetModuleHandleW(nullptr);
+}
 
 void ReportException(const char* where) noexcept
 {
@@ -24,7 +27,10 @@ void ReportException(const char* where) noexcept
     ::OutputDebugStringA("\n");
 }
 
-long ReportedExceptionCount() noexcept { return reportedExceptions.load(); }
+long ReportedExceptionCount() noexcept
+{
+    return reportedExceptions.load();
+}
 
 bool IsOurDialog(HWND window)
 {
@@ -124,20 +130,35 @@ UINT_PTR Dialog::SetTimer(UINT_PTR id, UINT milliseconds)
     return hwnd ? ::SetTimer(hwnd, id, milliseconds, nullptr) : 0;
 }
 
-BOOL Dialog::KillTimer(UINT_PTR id) { return hwnd ? ::KillTimer(hwnd, id) : FALSE; }
+BOOL Dialog::KillTimer(UINT_PTR id)
+{
+    return hwnd ? ::KillTimer(hwnd, id) : FALSE;
+}
 
-HWND Dialog::Item(int id) const { return hwnd ? ::GetDlgItem(hwnd, id) : nullptr; }
+HWND Dialog::Item(int id) const
+{
+    return hwnd ? ::GetDlgItem(hwnd, id) : nullptr;
+}
 
-std::u16string Dialog::ItemText(int id) const { return Utf16(GetItemText(hwnd, id)); }
+std::u16string Dialog::ItemText(int id) const
+{
+    return Utf16(GetItemText(hwnd, id));
+}
 
-void Dialog::SetItemText(int id, const std::u16string& text) { win::SetItemText(hwnd, id, Wide(text)); }
+void Dialog::SetItemText(int id, const std::u16string& text)
+{
+    win::SetItemText(hwnd, id, Wide(text));
+}
 
 void Dialog::Check(int id, bool checked)
 {
     if (hwnd) ::CheckDlgButton(hwnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-bool Dialog::IsChecked(int id) const { return hwnd && ::IsDlgButtonChecked(hwnd, id) == BST_CHECKED; }
+bool Dialog::IsChecked(int id) const
+{
+    return hwnd && ::IsDlgButtonChecked(hwnd, id) == BST_CHECKED;
+}
 
 void Dialog::ShowItem(int id, bool shown)
 {
@@ -184,9 +205,15 @@ bool Dialog::NavigatesAsControl(HWND dialog)
            (::GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsOurDialog(::GetParent(dialog));
 }
 
-bool Dialog::IsChildDialog() const { return hwnd && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0; }
+bool Dialog::IsChildDialog() const
+{
+    return hwnd && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0;
+}
 
-BOOL Dialog::OnInitDialog() { return TRUE; }
+BOOL Dialog::OnInitDialog()
+{
+    return TRUE;
+}
 
 void Dialog::OnOK()
 {
@@ -198,7 +225,10 @@ void Dialog::OnCancel()
     if (!IsChildDialog()) EndDialog(IDCANCEL);
 }
 
-bool Dialog::OnCommand(WORD, WORD, HWND) { return false; }
+bool Dialog::OnCommand(WORD, WORD, HWND)
+{
+    return false;
+}
 void Dialog::OnTimer(UINT_PTR) {}
 void Dialog::OnDestroy() {}
 
@@ -234,20 +264,15 @@ bool Dialog::Reflect(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-        child = reinterpret_cast<HWND>(lParam);
-        break;
+    case WM_CTLCOLORSCROLLBAR: child = reinterpret_cast<HWND>(lParam); break;
     case WM_DRAWITEM:
         if (wParam != 0) child = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;  // 0: a menu
         break;
     case WM_COMMAND:
         child = reinterpret_cast<HWND>(lParam);  // 0 for menus and accelerators
         break;
-    case WM_NOTIFY:
-        child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
-        break;
-    default:
-        return false;
+    case WM_NOTIFY: child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom; break;
+    default: return false;
     }
     Control* control = Control::FromWindow(child);
     LRESULT answer = 0;
@@ -273,8 +298,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     if (Reflect(message, wParam, lParam, reflected)) return reflected;
 
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: return OnInitDialog();
     case WM_COMMAND: {
         const WORD id = LOWORD(wParam);
         const WORD code = HIWORD(wParam);
@@ -302,19 +326,14 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return FALSE;
     }
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        return TRUE;
-    case WM_DESTROY:
-        OnDestroy();
-        return FALSE;
+    case WM_TIMER: OnTimer(static_cast<UINT_PTR>(wParam)); return TRUE;
+    case WM_DESTROY: OnDestroy(); return FALSE;
     case WM_SYSCOMMAND:
         // A hidden dialog that happens to hold the focus when ALT goes up
         // must not enter menu mode: nobody could ever leave it.
         if ((wParam & 0xFFF0) == SC_KEYMENU && !::IsWindowVisible(hwnd)) return TRUE;
         break;
-    default:
-        break;
+    default: break;
     }
     bool handled = false;
     const INT_PTR result = OnMessage(message, wParam, lParam, handled);

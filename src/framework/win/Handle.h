@@ -56,9 +56,18 @@ struct FileTraits {
     static void Close(HANDLE value) { ::CloseHandle(value); }
 };
 
-inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
-inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
-inline void CloseRegistryKey(HKEY key) { ::RegCloseKey(key); }
+inline void CloseKernelHandle(HANDLE handle)
+{
+    ::CloseHandle(handle);
+}
+inline void DeleteGdiObject(HGDIOBJ object)
+{
+    ::DeleteObject(object);
+}
+inline void CloseRegistryKey(HKEY key)
+{
+    ::RegCloseKey(key);
+}
 
 using Handle = Owned<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;  // events, threads, mutexes
 using File = Owned<HANDLE, FileTraits>;

@@ -1,6 +1,5 @@
 #include "win/PropertySheet.h"
 
-
 namespace win {
 
 PropertyPage::PropertyPage(UINT templateId, std::wstring title) : Dialog(templateId), title(std::move(title)) {}
@@ -27,9 +26,7 @@ INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
             OnSetActive();
             SetMsgResult(0);
             return TRUE;
-        case PSN_KILLACTIVE:
-            SetMsgResult(OnKillActive() ? FALSE : TRUE);
-            return TRUE;
+        case PSN_KILLACTIVE: SetMsgResult(OnKillActive() ? FALSE : TRUE); return TRUE;
         case PSN_APPLY:
             OnApply();
             SetMsgResult(PSNRET_NOERROR);
@@ -48,7 +45,10 @@ PropertySheet::~PropertySheet()
     if (hwnd) ::RemoveWindowSubclass(hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(this));
 }
 
-void PropertySheet::AddPage(PropertyPage& page) { pages.push_back(&page); }
+void PropertySheet::AddPage(PropertyPage& page)
+{
+    pages.push_back(&page);
+}
 
 INT_PTR PropertySheet::DoModal(HWND parent)
 {
@@ -88,7 +88,10 @@ void PropertySheet::SetAllPagesModified(bool modified)
     }
 }
 
-bool PropertySheet::OnCommand(WORD, WORD, HWND) { return false; }
+bool PropertySheet::OnCommand(WORD, WORD, HWND)
+{
+    return false;
+}
 
 LRESULT PropertySheet::OnMessage(UINT, WPARAM, LPARAM, bool& handled)
 {
@@ -121,9 +124,7 @@ LRESULT CALLBACK PropertySheet::SubclassProc(HWND window, UINT message, WPARAM w
         case WM_COMMAND:
             if (self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
             break;
-        case WM_TIMER:
-            self->OnTimer(static_cast<UINT_PTR>(wParam));
-            break;
+        case WM_TIMER: self->OnTimer(static_cast<UINT_PTR>(wParam)); break;
         case WM_NCDESTROY:
             ::RemoveWindowSubclass(window, SubclassProc, reinterpret_cast<UINT_PTR>(self));
             self->hwnd = nullptr;

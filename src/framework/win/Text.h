@@ -10,8 +10,14 @@ namespace win {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
 
-inline std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-inline std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+inline std::wstring Wide(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+inline std::u16string Utf16(const std::wstring& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
 
 // The whole text of a window or control.
 std::wstring GetText(HWND window);

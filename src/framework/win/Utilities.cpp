@@ -59,7 +59,6 @@ bool WaitForEventWithMessages(HANDLE event)
         const DWORD result = ::MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (result == WAIT_OBJECT_0) return true;
         if (result != WAIT_OBJECT_0 + 1) return false;
-        while (DispatchOneMessage(quit)) {
-        }
+        while (DispatchOneMessage(quit)) {}
     }
 }
