@@ -91,12 +91,16 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
         boxLost = true;
         return;
     }
-    boxLost = false;
     const std::optional<SensorStates> states = DecodeSensors(value, kind);
     if (!states) {
+        // A box of a kind nobody knows tells no releases either: as for a
+        // lost box, nothing may stay held, and nothing moves on by itself.
+        if (!boxLost) LetGo();
+        boxLost = true;
         actions.sounds.ErrorBeep();
         return;
     }
+    boxLost = false;
     const uint64_t now = nowMicroseconds > 0 ? uint64_t(nowMicroseconds) / 1000 : 0;
     const bool actionsHeldBack = shared.sensorsPaused || shared.actionsSuspended;
     const bool pressSound = shared.beepOnPress != 0;

@@ -116,7 +116,7 @@ public:
     // the sensors hold down is let go, and so are the presses: their later
     // releases have nothing left to undo. Every switch's state and every
     // counted press and ignored touch are published for the test page. An
-    // unknown kind of box sounds the error beep and changes nothing.
+    // unknown kind of box sounds the error beep and lets go as a lost box does.
     //
     // A sensor of a later group (sensors/ActionOptions.h) acts by its group:
     // the pointer and the wheel through `actions.pointer`, "Sensoren

@@ -35,6 +35,13 @@ TEST_F(SensorPollerTest, LostBoxLetsGoOfHeldKeysAndButtonsOnceAndTheirLaterRelea
     EXPECT_TRUE(Cycle({}).empty());
     Cycle({2});
     EXPECT_EQ(Cycle({}), (Events{"mouse 0004"})) << "the next press and release work as before";
+
+    // A box of a kind nobody knows tells no releases: it is let go of as a
+    // lost box, with the error beep at every read.
+    Cycle({2});
+    source.kind = static_cast<DeviceKind>(7);
+    EXPECT_EQ(Cycle({2}), (Events{"timers stop", "mouse 0004", "error beep"}));
+    EXPECT_EQ(Cycle({}), (Events{"error beep"}));
 }
 
 // Cycles 20 ms apart from `start`, one switch state each ('#' pressed).

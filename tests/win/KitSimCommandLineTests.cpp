@@ -25,7 +25,12 @@ CommandResult RunKitSim(const std::wstring& arguments)
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     win::Handle readEnd;
     win::Handle writeEnd;
-    if (!::CreatePipe(readEnd.Put(), writeEnd.Put(), &inherit, 0)) return result;
+    // A start that fails says why in the output, which the tests print.
+    auto failed = [&](const char* what) {
+        result.output = std::string(what) + " failed with error " + std::to_string(::GetLastError());
+        return result;
+    };
+    if (!::CreatePipe(readEnd.Put(), writeEnd.Put(), &inherit, 0)) return failed("CreatePipe");
     ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -36,8 +41,8 @@ CommandResult RunKitSim(const std::wstring& arguments)
     std::wstring commandLine = L"\"" + KitSimPath() + L"\" " + arguments;
     const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                           nullptr, nullptr, &startup, process.Put());
+    if (!started) return failed("CreateProcessW");
     writeEnd.Reset();  // the child's copy is the only writer left: the pipe ends with it
-    if (!started) return result;
     auto drain = [&] {
         DWORD available = 0;
         while (::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
@@ -156,7 +161,7 @@ TEST_F(KitSimCommandLine, BadUsageExitsWithTwoAndChangesNothing)
                                      L"plug --device 2", L"product 0x10000", L"--device 2"}) {
         const CommandResult result = RunKitSim(arguments);
         EXPECT_EQ(result.exitCode, 2u) << "kitsim " << testing::PrintToString(std::wstring(arguments));
-        EXPECT_NE(result.output.find("Usage"), std::string::npos) << "the usage is shown";
+        EXPECT_NE(result.output.find("Usage"), std::string::npos) << "the usage is shown; got: " << result.output;
     }
     EXPECT_EQ(control.devices[0].pressed.load(), 0u);
     EXPECT_EQ(control.devices[0].idCode.load(), kitsim::idCodeEightInputs);
