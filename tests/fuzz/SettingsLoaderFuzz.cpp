@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as the user's settings file. The loader must
 // never crash or read past a field, what it accepts must be in range, and the
 // block a save stores differs from the file only where the range check
-// corrects it. The seeds (settings_loader_seed) are files with the filters'
+// corrects it. The starting inputs (settings_loader_start_inputs) are files with the filters'
 // extension and the actions record, so the fuzzer starts past their checksums.
 #include <cstddef>
 #include <cstdint>

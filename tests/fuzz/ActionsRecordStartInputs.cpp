@@ -1,11 +1,11 @@
-// Writes the seed inputs of actions_record_fuzz into the folder it is given:
+// Writes the starting inputs of actions_record_fuzz into the folder it is given:
 // valid tails from our own encoders, so the fuzzer starts past the checksums.
 // With a second folder, the same tails after the block as a save stores it,
 // as whole settings files for the loader's fuzz target (settings_loader_fuzz).
-// Fails if a seed does not decode, so a change of the format cannot leave the
-// fuzzer with seeds it rejects.
+// Fails if a starting input does not decode, so a change of the format cannot leave the
+// fuzzer with starting inputs it rejects.
 //
-//   actions_record_seed <tails folder> [<settings files folder>]
+//   actions_record_start_inputs <tails folder> [<settings files folder>]
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -48,17 +48,17 @@ int main(int argc, char** argv)
         for (const auto& part : parts) bytes.insert(bytes.end(), part.begin(), part.end());
         return bytes;
     };
-    const std::vector<std::vector<uint8_t>> seeds = {
+    const std::vector<std::vector<uint8_t>> inputs = {
         join({extension, record}),                        // as the new Kontakta writes it
         join({extension, record, {'K', 'T', 'X', 'Q'}}),  // with a later record after it
         join({record, {'Z', 'I', 'P'}}),                  // without the filters' record
     };
-    for (size_t i = 0; i < seeds.size(); ++i) {
-        if (!DecodeActionsRecordInTail(seeds[i].data(), seeds[i].size())) {
-            std::fprintf(stderr, "seed %zu does not decode\n", i + 1);
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        if (!DecodeActionsRecordInTail(inputs[i].data(), inputs[i].size())) {
+            std::fprintf(stderr, "starting input %zu does not decode\n", i + 1);
             return 1;
         }
-        if (!write(folder / ("seed-" + std::to_string(i + 1)), seeds[i])) return 1;
+        if (!write(folder / ("start-" + std::to_string(i + 1)), inputs[i])) return 1;
     }
     if (argc == 2) return 0;
 
@@ -68,9 +68,9 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(files);
     ResetSettingsToDefaults();
     const SettingsBlock block = StoredSettingsBlock(SerializeSettings(), settings);
-    for (size_t i = 0; i < seeds.size(); ++i) {
+    for (size_t i = 0; i < inputs.size(); ++i) {
         std::vector<uint8_t> file(block.begin(), block.end());
-        file.insert(file.end(), seeds[i].begin(), seeds[i].end());
+        file.insert(file.end(), inputs[i].begin(), inputs[i].end());
         if (!write(files / ("file-" + std::to_string(i + 1)), file)) return 1;
     }
     return 0;

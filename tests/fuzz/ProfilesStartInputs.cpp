@@ -1,7 +1,7 @@
-// Writes the seed inputs of profiles_record_fuzz and export_file_fuzz into
+// Writes the starting inputs of profiles_record_fuzz and export_file_fuzz into
 // the two folders it is given: a settings file's tail with three profiles,
 // and export files of all of them and of one, from our own encoders, so that
-// the fuzzers start past the checksums. Fails if a seed does not read back.
+// the fuzzers start past the checksums. Fails if a starting input does not read back.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -43,22 +43,22 @@ int main(int argc, char** argv)
     if (store.New(u"Schule") != ProfileResult::Done) return 1;
 
     // The fuzz target's block is that of default settings: the active
-    // profile's here, so the seed reads as unchanged.
+    // profile's here, so the input reads as unchanged.
     const std::vector<uint8_t> file = SettingsFileContentForProfiles(store, std::vector<uint8_t>(settingsBlockSize));
     const std::vector<uint8_t> tail(file.begin() + settingsBlockSize, file.end());
     if (!DecodeProfilesRecordInTail(tail.data(), tail.size())) {
-        std::fprintf(stderr, "the settings seed does not decode\n");
+        std::fprintf(stderr, "the settings starting input does not decode\n");
         return 1;
     }
-    if (!Write(std::filesystem::path(argv[1]) / "seed-1", tail)) return 1;
+    if (!Write(std::filesystem::path(argv[1]) / "start-1", tail)) return 1;
 
     const std::vector<std::vector<uint8_t>> exports = {EncodeExportFile(store), EncodeExportFile(store, 1)};
     for (size_t i = 0; i < exports.size(); ++i) {
         if (ReadExportFile(exports[i].data(), exports[i].size()).error != ImportError::None) {
-            std::fprintf(stderr, "export seed %zu does not read\n", i + 1);
+            std::fprintf(stderr, "export starting input %zu does not read\n", i + 1);
             return 1;
         }
-        if (!Write(std::filesystem::path(argv[2]) / ("seed-" + std::to_string(i + 1)), exports[i])) return 1;
+        if (!Write(std::filesystem::path(argv[2]) / ("start-" + std::to_string(i + 1)), exports[i])) return 1;
     }
     return 0;
 }
