@@ -1,4 +1,5 @@
 #include "settings/ActionsRecord.h"
+#include "settings/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,28 +13,7 @@ constexpr uint8_t noGroup = 0xFF;
 constexpr uint8_t flagOn = 0x01, flagLatch = 0x02, flagWin = 0x04;
 constexpr uint32_t optionIndicator = 0x0001;
 
-void Put8(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    bytes.push_back(static_cast<uint8_t>(value));
-}
-void Put16(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    Put8(bytes, value);
-    Put8(bytes, value >> 8);
-}
-void Put32(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    Put16(bytes, value & 0xFFFF);
-    Put16(bytes, value >> 16);
-}
-uint32_t Get16(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
-}
-uint32_t Get32(const uint8_t* bytes)
-{
-    return Get16(bytes) | Get16(bytes + 2) << 16;
-}
+using namespace little;
 
 bool HasMagic(const uint8_t* bytes, size_t length)
 {

@@ -4,6 +4,7 @@
 
 #include "sensors/ActionGroups.h"
 #include "texts/Texts.h"
+#include "settings/LittleEndian.h"
 
 namespace kontakta {
 
@@ -13,24 +14,7 @@ namespace {
 // ends or cuts at the end-of-file character damages the magic, not the data.
 constexpr uint8_t magic[exportMagicSize] = {'K', 'O', 'N', 'T', 'A', 'K', 'T', 'A', 0x0D, 0x0A, 0x1A, 0x0A};
 
-void Put16(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    bytes.push_back(uint8_t(value));
-    bytes.push_back(uint8_t(value >> 8));
-}
-void Put32(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    Put16(bytes, value & 0xFFFF);
-    Put16(bytes, value >> 16);
-}
-uint32_t Get16(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
-}
-uint32_t Get32(const uint8_t* bytes)
-{
-    return Get16(bytes) | Get16(bytes + 2) << 16;
-}
+using namespace little;
 
 ImportReading Refused(ImportError error)
 {

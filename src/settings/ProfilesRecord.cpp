@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "settings/ActionsRecord.h"
+#include "settings/LittleEndian.h"
 
 namespace kontakta {
 
@@ -14,28 +15,7 @@ constexpr size_t filtersRecordSize = settingsExtensionHeaderSize + sensorCount *
 constexpr size_t actionsRecordSize = actionsRecordHeaderSize + actionsRecordPayloadSize;
 static_assert(profileSettingsSize == 4 + sizeof(SensorActions) + filtersRecordSize + actionsRecordSize);
 
-void Put8(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    bytes.push_back(static_cast<uint8_t>(value));
-}
-void Put16(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    Put8(bytes, value);
-    Put8(bytes, value >> 8);
-}
-void Put32(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    Put16(bytes, value & 0xFFFF);
-    Put16(bytes, value >> 16);
-}
-uint32_t Get16(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
-}
-uint32_t Get32(const uint8_t* bytes)
-{
-    return Get16(bytes) | Get16(bytes + 2) << 16;
-}
+using namespace little;
 
 bool StartsWith(const uint8_t* bytes, size_t length, const char* tag)
 {

@@ -1,4 +1,5 @@
 #include "settings/SettingsExtension.h"
+#include "settings/LittleEndian.h"
 
 #include <cstring>
 
@@ -9,26 +10,7 @@ namespace {
 constexpr uint8_t magic[4] = {'K', 'T', 'X', 'E'};
 constexpr size_t payloadVersion1 = sensorCount * 4;
 
-void Put16(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    bytes.push_back(static_cast<uint8_t>(value));
-    bytes.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    Put16(bytes, value & 0xFFFF);
-    Put16(bytes, value >> 16);
-}
-
-uint32_t Get16(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
-}
-uint32_t Get32(const uint8_t* bytes)
-{
-    return Get16(bytes) | Get16(bytes + 2) << 16;
-}
+using namespace little;
 
 bool HasMagic(const uint8_t* tail, size_t length)
 {
