@@ -11,7 +11,7 @@ namespace {
 constexpr uint8_t magic[4] = {'K', 'T', 'X', 'A'};
 constexpr uint8_t noGroup = 0xFF;
 constexpr uint8_t flagOn = 0x01, flagLatch = 0x02, flagWin = 0x04;
-constexpr uint32_t optionIndicator = 0x0001;
+constexpr uint32_t optionIndicator = 0x0001, optionRefine = 0x0002;
 
 using namespace little;
 
@@ -87,7 +87,8 @@ std::vector<uint8_t> EncodeActionsRecordAlways(const ActionsSettings& raw, const
     Put16(payload, pointer.accelerationMilliseconds);
     Put16(payload, wheel.delayMilliseconds);
     Put16(payload, wheel.notchesPerSecond);
-    Put16(payload, raw.showIndicator ? optionIndicator : 0);
+    const ScanTiming scan = ClampScanTiming(raw.scan);
+    Put16(payload, (raw.showIndicator ? optionIndicator : 0) | (scan.refine ? optionRefine : 0));
     for (size_t sensor = 0; sensor < size_t(sensorCount); ++sensor) {
         const SensorExtras& given = raw.sensors[sensor];
         // Only what a loader would accept is written.
@@ -102,6 +103,8 @@ std::vector<uint8_t> EncodeActionsRecordAlways(const ActionsSettings& raw, const
         Put8(payload, uint32_t(extras.modifierAlone));
         Put32(payload, 0);
     }
+    Put16(payload, scan.sweepMilliseconds);
+    Put16(payload, scan.stepMilliseconds);
     std::vector<uint8_t> bytes(magic, magic + sizeof magic);
     Put16(bytes, actionsRecordVersion);
     Put16(bytes, 0);
@@ -116,20 +119,27 @@ std::optional<DecodedActions> DecodeActionsRecord(const uint8_t* bytes, size_t l
     if (length < actionsRecordHeaderSize || !HasMagic(bytes, length)) return std::nullopt;
     if (Get16(bytes + 4) != actionsRecordVersion) return std::nullopt;
     const uint32_t payloadLength = Get32(bytes + 8);
-    if (payloadLength != actionsRecordPayloadSize || length - actionsRecordHeaderSize < payloadLength)
+    if (payloadLength != actionsRecordPayloadSize && payloadLength != actionsRecordPayloadSizeWithoutScan)
         return std::nullopt;
+    if (length - actionsRecordHeaderSize < payloadLength) return std::nullopt;
     const uint8_t* payload = bytes + actionsRecordHeaderSize;
     if (Crc32(payload, payloadLength) != Get32(bytes + 12)) return std::nullopt;
     DecodedActions decoded;
     decoded.settings.pointer = ClampPointerSpeeds({Get16(payload), Get16(payload + 2), Get16(payload + 4)});
     decoded.settings.wheel = ClampWheelTiming({Get16(payload + 6), Get16(payload + 8)});
-    decoded.settings.showIndicator = (Get16(payload + 10) & optionIndicator) != 0;
+    const uint32_t options = Get16(payload + 10);
+    decoded.settings.showIndicator = (options & optionIndicator) != 0;
     for (size_t sensor = 0; sensor < size_t(sensorCount); ++sensor) {
         const uint8_t* entry = payload + 12 + sensor * 12;
         decoded.blockChecksums[sensor] = Get32(entry);
         const int32_t group = entry[4] == noGroup ? blockGroup : int32_t(entry[4]);
         decoded.settings.sensors[sensor] = ValidExtras(group, entry[5], entry[6], entry[7]);
         decoded.enabled[sensor] = entry[6] & flagOn;
+    }
+    // A record without the scan's timing leaves the scan its defaults.
+    if (payloadLength == actionsRecordPayloadSize) {
+        const uint8_t* scan = payload + actionsRecordPayloadSizeWithoutScan;
+        decoded.settings.scan = ClampScanTiming({Get16(scan), Get16(scan + 2), (options & optionRefine) != 0});
     }
     return decoded;
 }
@@ -148,6 +158,7 @@ ActionsSettings ApplyActionsRecord(const std::optional<DecodedActions>& decoded,
     settings.pointer = decoded->settings.pointer;
     settings.wheel = decoded->settings.wheel;
     settings.showIndicator = decoded->settings.showIndicator;
+    settings.scan = decoded->settings.scan;
     for (size_t sensor = 0; sensor < size_t(sensorCount); ++sensor) {
         // The block wins where an older Kontakta changed the sensor since.
         if (BlockChecksum(records[sensor]) != decoded->blockChecksums[sensor]) continue;

@@ -1,7 +1,7 @@
 // The record after the filters' extension that holds what the block and the
 // filters cannot: the later action groups and their actions, the latch
 // flags, the Windows key as a modifier and a modifier alone as a key action,
-// the pointer speeds and the wheel timing.
+// the pointer speeds, the wheel timing and the scan's timing.
 //
 // The file: the 5032-byte block, then the filters' extension exactly as an
 // older Kontakta writes it ("KTXE", version 1, 32 bytes of payload; see
@@ -9,12 +9,14 @@
 //   "KTXA"              magic, 4 bytes
 //   version             16 bits, 1
 //   reserved            16 bits, 0
-//   length              32 bits, the payload bytes that follow (108)
+//   length              32 bits, the payload bytes that follow (112; 108
+//                       from a Kontakta before the scan's timing)
 //   checksum            32 bits, CRC-32 of the payload
 //   payload, version 1, little-endian:
 //     pointer start speed, top speed (px/s), acceleration (ms)   16 bits each
 //     wheel delay (ms, 0: the keyboard delay), rate (notches/s)  16 bits each
-//     options   16 bits: 0x0001 the on-screen indicator; the rest 0
+//     options   16 bits: 0x0001 the on-screen indicator, 0x0002 "Fein
+//               nachführen" of the scan; the rest 0
 //     for sensors 1 to 8, 12 bytes each:
 //       block checksum  32 bits, CRC-32 of the sensor's 628-byte block
 //                       record as this record was written with it
@@ -24,7 +26,11 @@
 //                       0x02 latch, 0x04 WIN with the key combination
 //       modifier alone  8 bits, a ModifierAlone value
 //       reserved        32 bits, 0
+//     then the scan's timing ("Bildschirm abtasten"):
+//     sweep time (ms, 1000 to 30000), step time (ms, 500 to 5000)  16 bits each
 //
+// A record of 108 bytes of payload ends before the scan's timing: the scan
+// has its defaults, and the next save writes the record of 112 bytes.
 // An older Kontakta replaces only the extent of the filters' extension when
 // it saves and keeps the bytes after it, so this record survives it. A
 // sensor whose action the block cannot hold (a later group, WIN, a modifier
@@ -53,7 +59,9 @@ namespace kontakta {
 
 constexpr uint16_t actionsRecordVersion = 1;
 constexpr size_t actionsRecordHeaderSize = 16;
-constexpr size_t actionsRecordPayloadSize = 12 + sensorCount * 12;
+constexpr size_t actionsRecordPayloadSize = 12 + sensorCount * 12 + 4;
+// The payload before the scan's timing joined it; still read.
+constexpr size_t actionsRecordPayloadSizeWithoutScan = 12 + sensorCount * 12;
 
 // Whether the block cannot hold the sensor's action, so that it is stored
 // there switched off.

@@ -99,6 +99,7 @@ void SanitizeSettings(ProfileSettings& settings)
     for (FilterTimes& times : settings.filters) times = ClampFilterTimes(times);
     settings.actions.pointer = ClampPointerSpeeds(settings.actions.pointer);
     settings.actions.wheel = ClampWheelTiming(settings.actions.wheel);
+    settings.actions.scan = ClampScanTiming(settings.actions.scan);
 }
 
 ProfileStore::ProfileStore(const ProfileSettings& settings)

@@ -14,6 +14,8 @@ constexpr uint8_t magic[4] = {'K', 'T', 'X', 'P'};
 constexpr size_t filtersRecordSize = settingsExtensionHeaderSize + sensorCount * 4;
 constexpr size_t actionsRecordSize = actionsRecordHeaderSize + actionsRecordPayloadSize;
 static_assert(profileSettingsSize == 4 + sizeof(SensorActions) + filtersRecordSize + actionsRecordSize);
+static_assert(profileSettingsSizeWithoutScan == 4 + sizeof(SensorActions) + filtersRecordSize +
+                                                    actionsRecordHeaderSize + actionsRecordPayloadSizeWithoutScan);
 
 using namespace little;
 
@@ -58,16 +60,22 @@ void AppendSettings(std::vector<uint8_t>& bytes, const ProfileSettings& settings
     bytes.insert(bytes.end(), actions.begin(), actions.end());
 }
 
-std::optional<ProfileSettings> ReadSettings(const uint8_t* bytes)
+// The settings at `bytes`, of `length` bytes at most; `size` is set to the
+// bytes they take (the actions' record says its own length).
+std::optional<ProfileSettings> ReadSettings(const uint8_t* bytes, size_t length, size_t& size)
 {
+    if (length < profileSettingsSizeWithoutScan) return std::nullopt;
     ProfileSettings settings;
     settings.pressSound = bytes[0] != 0;
     std::memcpy(settings.records.data(), bytes + 4, sizeof(SensorActions));
     for (SensorAction& record : settings.records) SanitizeRecord(record);
     const uint8_t* filtersAt = bytes + 4 + sizeof(SensorActions);
     const std::optional<SettingsExtension> filters = DecodeSettingsExtension(filtersAt, filtersRecordSize);
-    const std::optional<DecodedActions> actions = DecodeActionsRecord(filtersAt + filtersRecordSize, actionsRecordSize);
+    const uint8_t* actionsAt = filtersAt + filtersRecordSize;
+    const size_t actionsRoom = std::min(length - size_t(actionsAt - bytes), actionsRecordSize);
+    const std::optional<DecodedActions> actions = DecodeActionsRecord(actionsAt, actionsRoom);
     if (!filters || !actions) return std::nullopt;
+    size = size_t(actionsAt - bytes) + ActionsRecordExtent(actionsAt, actionsRoom);
     settings.filters = filters->filters;
     settings.actions = ApplyActionsRecord(actions, settings.records);
     return settings;
@@ -106,11 +114,11 @@ std::optional<Profile> ReadProfileEntry(const uint8_t* bytes, size_t length, siz
     if (at >= length || bytes[at] > 1) return std::nullopt;
     hasSettings = bytes[at++] == 1;
     if (hasSettings) {
-        if (length - at < profileSettingsSize) return std::nullopt;
-        const std::optional<ProfileSettings> settings = ReadSettings(bytes + at);
+        size_t size = 0;
+        const std::optional<ProfileSettings> settings = ReadSettings(bytes + at, length - at, size);
         if (!settings) return std::nullopt;
         profile.settings = *settings;
-        at += profileSettingsSize;
+        at += size;
     }
     offset = at;
     return profile;

@@ -23,11 +23,12 @@
 //                       (8 bits, 1 to 80) and its exe name in UTF-16 units
 //       settings flag   8 bits: 1 the settings follow, 0 none (the active
 //                       profile's: they are the block's)
-//       settings        5200 bytes: the press sound (8 bits, 0 or 1), 24
+//       settings        5204 bytes: the press sound (8 bits, 0 or 1), 24
 //                       bits 0, the eight 628-byte records as the block stores
 //                       them, the filters as a complete "KTXE" record (48
-//                       bytes), the actions as a complete "KTXA" record (124
-//                       bytes)
+//                       bytes), the actions as a complete "KTXA" record (128
+//                       bytes; its own length field says how long it is, and
+//                       one of 124 bytes, before the scan's timing, is read)
 //
 // An older Kontakta keeps this record when it saves: the current release
 // replaces only the filters' extent, one that knows the actions' record only
@@ -52,7 +53,10 @@ namespace kontakta {
 
 constexpr uint16_t profilesRecordVersion = 1;
 constexpr size_t profilesRecordHeaderSize = 16;
-constexpr size_t profileSettingsSize = 4 + sensorCount * sizeof(SensorAction) + 48 + 124;
+// The settings of a profile as they are written; one written before the
+// scan's timing joined the actions' record is 4 bytes shorter.
+constexpr size_t profileSettingsSize = 4 + sensorCount * sizeof(SensorAction) + 48 + 128;
+constexpr size_t profileSettingsSizeWithoutScan = profileSettingsSize - 4;
 // The largest entry: the longest name and the most and longest programs.
 constexpr size_t maxProfileEntrySize =
     1 + 2 * maxProfileNameLength + 1 + maxProgramsPerProfile * (1 + 2 * maxProgramNameLength) + 1 + profileSettingsSize;

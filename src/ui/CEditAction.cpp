@@ -188,6 +188,7 @@ bool CEditAction::CollectPanels()
     // the panels hold the ones in force or the ones the user changed.
     changed.pointer = kontakta::ClampPointerSpeeds(pointerPanel.Speeds(options.pointer));
     changed.wheel = wheelPanel.Timing(options.wheel);
+    changed.scan = controlPanel.ScanTiming(options.scan);
 
     workingCopy = record;
     options = changed;
@@ -203,6 +204,7 @@ void CEditAction::OnOK()
     kontakta::ActionsSettings live = actionOptions.Get();
     live.pointer = options.pointer;
     live.wheel = options.wheel;
+    live.scan = options.scan;
     live.sensors[size_t(sensorNumber - 1)] = Extras();
     // Each table is written whole, under its own lock, so the polling thread
     // reads either the old or the new record and either the old or the new

@@ -2,7 +2,7 @@
 // group in a combo box and, in the frame below it, the panel of that group.
 // All six panels live as long as the dialog and edit the same working copy:
 // the sensor's record, its extras (a later group, latch, WIN, a modifier
-// alone) and the speeds and wheel timing that all sensors share. Switching
+// alone) and the speeds, wheel and scan timing that all sensors share. Switching
 // the group only changes which panel is visible. OK gathers the panels into
 // the copy and writes it, switched on, into the live record and the live
 // options; Cancel and the close box change nothing.

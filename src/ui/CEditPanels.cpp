@@ -80,6 +80,13 @@ constexpr NumberField accelerationField{IDC_ACCELERATION, IDC_ACCELERATION_SPIN,
 constexpr NumberField wheelDelayField{IDC_WHEEL_DELAY, IDC_WHEEL_DELAY_SPIN, 0, kontakta::maxWheelDelay, 100};
 constexpr NumberField wheelRateField{IDC_WHEEL_RATE, IDC_WHEEL_RATE_SPIN, kontakta::minWheelRate,
                                      kontakta::maxWheelRate, 1};
+// The sweep time in whole seconds; the step time in tenths (its own spin
+// handling below).
+constexpr NumberField sweepTimeField{IDC_SWEEP_TIME, IDC_SWEEP_TIME_SPIN, kontakta::minSweepMilliseconds / 1000,
+                                     kontakta::maxSweepMilliseconds / 1000, 1};
+// The step field's spin button keeps this position: the panel takes each
+// step from the notification and changes the field's text itself.
+constexpr int stepSpinMiddle = 50;
 
 }  // namespace
 
@@ -307,7 +314,71 @@ CEditControlAction::CEditControlAction() : win::Dialog(IDD_CONTROL_PANEL) {}
 BOOL CEditControlAction::OnInitDialog()
 {
     FillList(*this, IDC_CONTROL_COMBO, texts::controlActionNames, ActionIn(int32_t(kontakta::Group::Control)));
+    const kontakta::ScanTiming timing = kontakta::ClampScanTiming(InForce());
+    InitNumberField(*this, sweepTimeField, (timing.sweepMilliseconds + 500) / 1000);
+    const HWND stepSpin = Item(IDC_STEP_TIME_SPIN);
+    ::SendMessageW(stepSpin, UDM_SETRANGE32, 0, 2 * stepSpinMiddle);
+    ::SendMessageW(stepSpin, UDM_SETPOS32, 0, stepSpinMiddle);
+    // One tenth a click or arrow key, held longer half a second.
+    UDACCEL steps[] = {{0, 1}, {2, 5}};
+    ::SendMessageW(stepSpin, UDM_SETACCEL, 2, reinterpret_cast<LPARAM>(steps));
+    ::SendMessageW(Item(IDC_STEP_TIME), EM_LIMITTEXT, 4, 0);
+    SetItemText(IDC_STEP_TIME, kontakta::TenthsText(timing.stepMilliseconds));
+    Check(IDC_SCAN_REFINE, timing.refine);
+    ShowScanFields();
     return FALSE;
+}
+
+kontakta::ScanTiming CEditControlAction::InForce() const
+{
+    return currentEditor ? currentEditor->Options().scan : kontakta::ScanTiming{};
+}
+
+bool CEditControlAction::OnCommand(WORD id, WORD code, HWND)
+{
+    if (id == IDC_CONTROL_COMBO && code == CBN_SELCHANGE) {
+        ShowScanFields();
+        return true;
+    }
+    const kontakta::ScanTiming inForce = InForce();
+    if (id == IDC_STEP_TIME && code == EN_KILLFOCUS) {
+        SetItemText(IDC_STEP_TIME, kontakta::TenthsText(ScanTiming(inForce).stepMilliseconds));
+        return true;
+    }
+    return ShowHeldNumber(*this, sweepTimeField, id, code, (inForce.sweepMilliseconds + 500) / 1000);
+}
+
+INT_PTR CEditControlAction::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled)
+{
+    handled = false;
+    if (message != WM_NOTIFY) return 0;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom != IDC_STEP_TIME_SPIN || header->code != UDN_DELTAPOS) return 0;
+    const auto* change = reinterpret_cast<const NMUPDOWN*>(lParam);
+    SetItemText(IDC_STEP_TIME,
+                kontakta::TenthsText(kontakta::SteppedTenths(ItemText(IDC_STEP_TIME), change->iDelta,
+                                                             InForce().stepMilliseconds, kontakta::minStepMilliseconds,
+                                                             kontakta::maxStepMilliseconds)));
+    // A nonzero result of UDN_DELTAPOS keeps the spin button's position:
+    // it stays in the middle, so that it never stops at an end of its range.
+    handled = true;
+    SetMsgResult(TRUE);
+    return TRUE;
+}
+
+void CEditControlAction::ShowScanFields()
+{
+    const bool scan = kontakta::ShowsScanTiming(Selection());
+    ShowItem(IDC_CONTROL_INFO, !scan);
+    for (int id : {IDC_SWEEP_LABEL, IDC_SWEEP_TIME, IDC_SWEEP_TIME_SPIN, IDC_STEP_LABEL, IDC_STEP_TIME,
+                   IDC_STEP_TIME_SPIN, IDC_SCAN_REFINE, IDC_SCAN_NOTE})
+        ShowItem(id, scan);
+}
+
+kontakta::ScanTiming CEditControlAction::ScanTiming(const kontakta::ScanTiming& kept) const
+{
+    return kontakta::ScanTimingOf({ItemText(IDC_SWEEP_TIME), ItemText(IDC_STEP_TIME), IsChecked(IDC_SCAN_REFINE)},
+                                  kept);
 }
 
 int CEditControlAction::Selection() const

@@ -2,7 +2,8 @@
 // action with its latch, the key with its auto-repeat, latch, WIN and
 // modifier-alone options, the target to open, the pointer's direction with
 // the speeds all direction sensors share, the wheel's direction with its
-// repetition, and the action that steers Kontakta.
+// repetition, and the action that steers Kontakta with the scan's timing
+// that all scan sensors share.
 // Each is a child dialog of the editor, created with it and hidden until its
 // group is shown; each fills itself from the editor's working copy (through
 // `currentEditor`) and keeps its contents while hidden. The panels are
@@ -96,9 +97,20 @@ public:
     CEditControlAction();
     // The chosen action (a ControlAction value), or -1 for none.
     int Selection() const;
+    // The scan's timing in the fields; a field without a number keeps
+    // `kept`'s time.
+    kontakta::ScanTiming ScanTiming(const kontakta::ScanTiming& kept) const;
 
 protected:
     BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+private:
+    // The scan's fields for "Bildschirm abtasten", the note on the pause for
+    // the other actions.
+    void ShowScanFields();
+    kontakta::ScanTiming InForce() const;
 };
 
 class CEditRunFileAction : public win::Dialog {

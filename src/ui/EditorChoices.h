@@ -1,7 +1,8 @@
 // The decisions of the action editor that need no window: which mouse
 // actions may latch, what a sensor's extras are after OK from what its
 // panels hold, the text a key action shows (with "WIN+" or a modifier
-// alone), and how a number typed into a speed or timing field is taken.
+// alone), how a number typed into a speed or timing field is taken, and
+// when the control panel shows the scan's timing.
 // The Win32 editor reads its controls into EditorChoices and stores what
 // these functions make of them; they are tested natively.
 #pragma once
@@ -57,5 +58,30 @@ KeyExtra KeyExtraOf(int entry);  // an entry outside the list: the key alone
 // for a field without a number (it keeps the value in force). Only digits
 // are typed (ES_NUMBER), but a pasted text may hold anything.
 std::optional<uint32_t> FieldNumber(const std::u16string& text, uint32_t minimum, uint32_t maximum);
+
+// Whether the control panel shows the scan's timing (the sweep time, the
+// step time, "Fein nachführen"): for "Bildschirm abtasten", and only for it.
+bool ShowsScanTiming(int32_t controlAction);
+
+// A time in tenths of a second, as the step field shows it: "1,5", "5,0".
+std::u16string TenthsText(uint32_t milliseconds);
+// The seconds in a field of tenths ("1,5", "1.5", "2", ",5"), in
+// milliseconds of whole tenths (a second decimal is rounded), held to
+// [minimum, maximum]; nothing for a field without a number.
+std::optional<uint32_t> TenthsFieldMilliseconds(const std::u16string& text, uint32_t minimum, uint32_t maximum);
+// The step field's time after its spin button moved it by `tenths`: from the
+// number it holds, or `inForce` for a field without one; held to the range.
+uint32_t SteppedTenths(const std::u16string& text, int32_t tenths, uint32_t inForce, uint32_t minimum,
+                       uint32_t maximum);
+
+// What the control panel's scan fields hold: the sweep time in whole seconds,
+// the step time in tenths, "Fein nachführen". A field without a number keeps
+// `kept`'s time.
+struct ScanFields {
+    std::u16string sweepSeconds;
+    std::u16string stepSeconds;
+    bool refine = false;
+};
+ScanTiming ScanTimingOf(const ScanFields& fields, const ScanTiming& kept);
 
 }  // namespace kontakta

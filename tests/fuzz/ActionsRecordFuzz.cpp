@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const ActionsSettings settings = ApplyActionsRecord(decoded, records);
     if (ClampPointerSpeeds(settings.pointer) != settings.pointer) std::abort();
     if (ClampWheelTiming(settings.wheel) != settings.wheel) std::abort();
+    if (ClampScanTiming(settings.scan) != settings.scan) std::abort();
     for (const SensorExtras& extras : settings.sensors) {
         if (extras.group != blockGroup && (extras.group < blockGroupCount || extras.group >= groupCount)) std::abort();
         if (extras.group != blockGroup && (extras.action < 0 || extras.action >= ActionCount(extras.group)))

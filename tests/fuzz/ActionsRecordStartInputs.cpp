@@ -39,7 +39,17 @@ int main(int argc, char** argv)
     settings.sensors[7] = {int32_t(Group::Control), int32_t(ControlAction::PauseOrResume)};
     settings.pointer = {120, 2000, 300};
     settings.wheel = {0, 10};
+    settings.scan = {14000, 700, true};
     const std::vector<uint8_t> record = EncodeActionsRecord(settings, DefaultSensorActions());
+    // The record as a Kontakta before the scan's timing wrote it: 108 bytes
+    // of payload, the same without the last four, the refine bit clear.
+    std::vector<uint8_t> older(record.begin(), record.end() - 4);
+    older[actionsRecordHeaderSize + 10] &= uint8_t(~0x02);
+    const auto put32 = [&older](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) older[at + size_t(i)] = uint8_t(value >> (8 * i));
+    };
+    put32(8, uint32_t(actionsRecordPayloadSizeWithoutScan));
+    put32(12, Crc32(older.data() + actionsRecordHeaderSize, actionsRecordPayloadSizeWithoutScan));
     SettingsExtension filters;
     filters.filters[1] = {150, 400};
     const std::vector<uint8_t> extension = EncodeSettingsExtension(filters);
@@ -52,6 +62,7 @@ int main(int argc, char** argv)
         join({extension, record}),                        // as the new Kontakta writes it
         join({extension, record, {'K', 'T', 'X', 'Q'}}),  // with a later record after it
         join({record, {'Z', 'I', 'P'}}),                  // without the filters' record
+        join({extension, older}),                         // as a Kontakta before the scan's timing wrote it
     };
     for (size_t i = 0; i < inputs.size(); ++i) {
         if (!DecodeActionsRecordInTail(inputs[i].data(), inputs[i].size())) {

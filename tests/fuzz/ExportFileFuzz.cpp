@@ -20,6 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (reading.profiles.empty() || reading.profiles.size() > maxProfiles) std::abort();
     if (!ProfileStore::From(reading.profiles, 0)) std::abort();
+    for (const Profile& profile : reading.profiles) {
+        ProfileSettings settings = profile.settings;
+        SanitizeSettings(settings);  // every value, the scan's timing too, in its range
+        if (!(settings == profile.settings)) std::abort();
+    }
     for (const RunTarget& target : reading.targets)
         if (target.profile >= reading.profiles.size() || target.sensor < 1 || target.sensor > sensorCount ||
             target.path.empty() || target.path.size() >= pathLength)

@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     game.records[2].enabled = 1;
     game.actions.sensors[2] = {int32_t(Group::MovePointer), int32_t(PointerDirection::Left)};
     game.filters[1] = {150, 400};
+    game.actions.scan = {25000, 4000, true};
     const std::u16string path = u"C:\\Spiele\\start.lnk";
     game.records[4].actionGroup = int32_t(ActionGroup::RunFile);
     std::memcpy(game.records[4].path, path.c_str(), (path.size() + 1) * 2);

@@ -113,6 +113,7 @@ struct Configuration {
         settings.pointer = {80, 1200, 700};
         settings.wheel = {400, 12};
         settings.showIndicator = true;
+        settings.scan = {12000, 2500, true};
     }
 
     std::vector<uint8_t> Save(const std::vector<uint8_t>& oldFile) const
@@ -160,7 +161,8 @@ TEST(ActionsRecord, FileKeepsFiltersActionsAndSpeedsWhenTheCurrentReleaseSavedIt
     changedFilters.filters[2] = {150, 400};
     const std::vector<uint8_t> resaved = release::Save(BlockOf(stored), file, changedFilters);
     const Loaded loaded = Load(resaved);
-    EXPECT_EQ(loaded.settings, config.settings) << "new actions, latches, modifiers, speeds and wheel all kept";
+    EXPECT_EQ(loaded.settings, config.settings)
+        << "new actions, latches, modifiers, speeds, wheel and scan timing all kept";
     for (size_t i = 0; i < loaded.records.size(); ++i)
         EXPECT_EQ(loaded.records[i].enabled, config.live[i].enabled) << "sensor " << i + 1;
     EXPECT_EQ(FiltersOf(resaved)->filters, changedFilters.filters);
@@ -244,10 +246,11 @@ TEST(ActionsRecord, DecodeHoldsValuesToTheirRangesAndDropsEntriesNamingNoAction)
     Configuration config;
     std::vector<uint8_t> record = EncodeActionsRecord(config.settings, config.live);
     uint8_t* payload = record.data() + actionsRecordHeaderSize;
-    std::memset(payload, 0, 10);                             // speeds and wheel all 0
-    payload[12 + 0 * 12 + 4] = 9;                            // sensor 1: no such group
-    payload[12 + 4 * 12 + 5] = uint8_t(controlActionCount);  // sensor 5: no such control action
-    payload[12 + 3 * 12 + 7] = 17;                           // sensor 4: no such modifier
+    std::memset(payload, 0, 10);                                   // speeds and wheel all 0
+    std::memset(payload + actionsRecordPayloadSize - 4, 0xFF, 4);  // sweep and step 65.5 s
+    payload[12 + 0 * 12 + 4] = 9;                                  // sensor 1: no such group
+    payload[12 + 4 * 12 + 5] = uint8_t(controlActionCount);        // sensor 5: no such control action
+    payload[12 + 3 * 12 + 7] = 17;                                 // sensor 4: no such modifier
     const uint32_t crc = Crc32(payload, actionsRecordPayloadSize);
     for (int i = 0; i < 4; ++i) record[12 + i] = uint8_t(crc >> (8 * i));
 
@@ -255,6 +258,7 @@ TEST(ActionsRecord, DecodeHoldsValuesToTheirRangesAndDropsEntriesNamingNoAction)
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->settings.pointer, (PointerSpeeds{5, 50, 0}));
     EXPECT_EQ(decoded->settings.wheel, (WheelTiming{0, 1}));
+    EXPECT_EQ(decoded->settings.scan, (ScanTiming{maxSweepMilliseconds, maxStepMilliseconds, true}));
     EXPECT_EQ(decoded->settings.sensors[0].group, blockGroup);
     EXPECT_EQ(decoded->settings.sensors[4].group, blockGroup);
     EXPECT_EQ(decoded->settings.sensors[3].modifierAlone, ModifierAlone::None);

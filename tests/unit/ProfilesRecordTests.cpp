@@ -86,6 +86,7 @@ ProfileStore ThreeProfiles()
     writing.records[1].enabled = 1;
     writing.actions.sensors[1] = {int32_t(Group::Control), int32_t(ControlAction::ReleaseAll)};
     writing.filters[0] = {120, 300};
+    writing.actions.scan = {3000, 500, false};
     ProfileStore store(writing);
     EXPECT_EQ(store.Rename(0, u"Schreiben"), ProfileResult::Done);
     ProfileSettings game;
@@ -94,6 +95,7 @@ ProfileStore ThreeProfiles()
     game.actions.sensors[2] = {int32_t(Group::MovePointer), int32_t(PointerDirection::UpLeft)};
     game.actions.sensors[3] = {blockGroup, 0, true, false, ModifierAlone::Shift};
     game.actions.pointer = {80, 1200, 700};
+    game.actions.scan = {15000, 800, true};
     game.filters[5] = {0, 900};
     std::u16string path = u"C:\\Spiele\\start.lnk";
     game.records[4].enabled = 1;

@@ -198,6 +198,42 @@ TEST(EditorChoices, FieldNumbersAreHeldToTheirRangeAndAFieldWithoutOneKeepsTheVa
     EXPECT_EQ(kontakta::KeyActionText(u"", false, kontakta::ModifierAlone(9)), u"") << "no name past the list";
 }
 
+TEST(EditorChoices, ScanTimingShowsOnlyForTheScanAndItsFieldsTakeSecondsAndTenths)
+{
+    using kontakta::ControlAction;
+    EXPECT_TRUE(kontakta::ShowsScanTiming(int32_t(ControlAction::ScanScreen)));
+    for (int32_t action : {-1, int32_t(ControlAction::PauseOrResume), int32_t(ControlAction::ReleaseAll),
+                           int32_t(ControlAction::ScanStep), 9})
+        EXPECT_FALSE(kontakta::ShowsScanTiming(action)) << action << ": the step sensor has no timing of its own";
+
+    EXPECT_EQ(kontakta::TenthsText(1500), u"1,5");
+    EXPECT_EQ(kontakta::TenthsText(5000), u"5,0");
+    EXPECT_EQ(kontakta::TenthsText(549), u"0,5") << "to the nearest tenth";
+    const auto tenths = [](const std::u16string& text) { return kontakta::TenthsFieldMilliseconds(text, 500, 5000); };
+    EXPECT_EQ(tenths(u"1,5"), 1500u);
+    EXPECT_EQ(tenths(u"1.5"), 1500u) << "a point as well as the comma";
+    EXPECT_EQ(tenths(u"2"), 2000u);
+    EXPECT_EQ(tenths(u"2,"), 2000u);
+    EXPECT_EQ(tenths(u",7"), 700u);
+    EXPECT_EQ(tenths(u"1,26"), 1300u) << "a second decimal rounds to the tenth";
+    EXPECT_EQ(tenths(u"0,1"), 500u);
+    EXPECT_EQ(tenths(u"99999999999999999999"), 5000u) << "no overflow";
+    for (const char16_t* bad : {u"", u",", u"1,2,3", u"1 s", u"-1", u"1;5"}) EXPECT_EQ(tenths(bad), std::nullopt);
+
+    // The spin button steps from what the field holds, else from the time in force.
+    EXPECT_EQ(kontakta::SteppedTenths(u"1,5", 1, 3000, 500, 5000), 1600u);
+    EXPECT_EQ(kontakta::SteppedTenths(u"1,5", -5, 3000, 500, 5000), 1000u);
+    EXPECT_EQ(kontakta::SteppedTenths(u"", 1, 3000, 500, 5000), 3100u);
+    EXPECT_EQ(kontakta::SteppedTenths(u"0,5", -1, 3000, 500, 5000), 500u);
+    EXPECT_EQ(kontakta::SteppedTenths(u"4,8", 5, 3000, 500, 5000), 5000u);
+
+    const kontakta::ScanTiming kept{12000, 2500, true};
+    EXPECT_EQ(kontakta::ScanTimingOf({u"8", u"0,8", false}, kept), (kontakta::ScanTiming{8000, 800, false}));
+    EXPECT_EQ(kontakta::ScanTimingOf({u"", u"", true}, kept), kept) << "empty fields keep the times in force";
+    EXPECT_EQ(kontakta::ScanTimingOf({u"0", u"9", true}, kept), (kontakta::ScanTiming{1000, 5000, true}));
+    EXPECT_EQ(kontakta::ScanTimingOf({u"45", u"x", false}, kept), (kontakta::ScanTiming{30000, 2500, false}));
+}
+
 TEST(SensorRows, ColoursAndRowsOfTheSixInputBox)
 {
     auto colours = [](RowLook look) { return std::pair(ColoursOf(look).groupBack, ColoursOf(look).actionBack); };

@@ -183,3 +183,88 @@ TEST_F(ActionEditor, KeyPanelListAndLatchGoIntoTheExtrasAndTheMouseLatchOnlyForA
 }
 
 }  // namespace
+
+// The control panel with "Bildschirm abtasten": the scan's timing shows in
+// place of the note on the pause, in the tab order after the list; the
+// seconds are typed, the tenths stepped with the arrow keys, and OK stores
+// them as the timing that all scan sensors share. Another action hides them
+// and keeps what was typed.
+TEST_F(ActionEditor, ScanTimingShowsForTheScanAndOkStoresTheSharedTimes)
+{
+    SensorAction record = MouseRecord(MouseActionKind::LeftClick);
+    sensorActions.Set(2, record);
+    kontakta::ActionsSettings before;
+    before.sensors[2] = Later(kontakta::Group::Control, int32_t(kontakta::ControlAction::PauseOrResume));
+    actionOptions.Set(before);
+
+    const auto script = [&](User& user, BYTE lastKey) {
+        const HWND panel = user.Panel(IDC_CONTROL_COMBO);
+        const HWND list = ::GetDlgItem(panel, IDC_CONTROL_COMBO);
+        const HWND info = ::GetDlgItem(panel, IDC_CONTROL_INFO);
+        const HWND sweep = ::GetDlgItem(panel, IDC_SWEEP_TIME);
+        const HWND step = ::GetDlgItem(panel, IDC_STEP_TIME);
+        const HWND refine = ::GetDlgItem(panel, IDC_SCAN_REFINE);
+        const auto focusIn = [&](HWND window) { return User::WaitFor([&] { return user.Focus() == window; }); };
+        ASSERT_TRUE(User::WaitFor([&] { return ::IsWindowVisible(list) != FALSE; }));
+        EXPECT_TRUE(::IsWindowVisible(info));
+        EXPECT_FALSE(::IsWindowVisible(sweep) || ::IsWindowVisible(step) || ::IsWindowVisible(refine));
+        // The list offers the scan's actions once the polling runs the scan;
+        // until then the test puts them in the list's places itself.
+        user.OnUi([&] {
+            const auto names = {L"Bildschirm abtasten", L"Abtasten: weiter"};
+            for (const wchar_t* name : names)
+                if (::SendMessageW(list, CB_GETCOUNT, 0, 0) < 4)
+                    ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+            return ::SetFocus(list);
+        });
+        ASSERT_TRUE(focusIn(list));
+        User::Chord({VK_DOWN});
+        User::Chord({VK_DOWN});
+        ASSERT_TRUE(user.WaitForText(list, L"Bildschirm abtasten"));
+        ASSERT_TRUE(User::WaitFor([&] { return ::IsWindowVisible(sweep) != FALSE; }));
+        EXPECT_TRUE(::IsWindowVisible(step) && ::IsWindowVisible(refine));
+        EXPECT_FALSE(::IsWindowVisible(info));
+        EXPECT_EQ(user.Text(sweep), L"6");
+        EXPECT_EQ(user.Text(step), L"1,5");
+
+        User::Chord({VK_TAB});
+        ASSERT_TRUE(focusIn(sweep));
+        User::Chord({'9'});
+        User::Chord({VK_TAB});
+        ASSERT_TRUE(focusIn(step));
+        for (BYTE key : {BYTE('0'), BYTE(VK_OEM_PERIOD), BYTE('8')}) User::Chord({key});
+        EXPECT_TRUE(user.WaitForText(step, L"0.8")) << user.Text(step);
+        User::Chord({VK_UP});
+        EXPECT_TRUE(user.WaitForText(step, L"0,9")) << "a tenth up: " << user.Text(step);
+        User::Chord({VK_TAB});
+        ASSERT_TRUE(focusIn(refine));
+        User::Chord({VK_SPACE});
+        EXPECT_TRUE(
+            User::WaitFor([&] { return user.OnUi([&] { return ::SendMessageW(refine, BM_GETCHECK, 0, 0); }); }));
+
+        // The step sensor's action has no timing: hidden, and kept.
+        user.OnUi([&] { return ::SetFocus(list); });
+        ASSERT_TRUE(focusIn(list));
+        User::Chord({VK_DOWN});
+        ASSERT_TRUE(user.WaitForText(list, L"Abtasten: weiter"));
+        EXPECT_TRUE(User::WaitFor([&] { return !::IsWindowVisible(sweep); }));
+        EXPECT_TRUE(::IsWindowVisible(info));
+        User::Chord({VK_UP});
+        ASSERT_TRUE(User::WaitFor([&] { return ::IsWindowVisible(sweep) != FALSE; }));
+        EXPECT_EQ(user.Text(sweep), L"9");
+        User::Chord({lastKey});
+        EXPECT_TRUE(user.WaitUntilClosed());
+    };
+
+    EXPECT_EQ(RunEditor(3, [&](User& user) { script(user, VK_ESCAPE); }), IDCANCEL);
+    EXPECT_EQ(actionOptions.Get(), before) << "Esc changes no option";
+
+    EXPECT_EQ(RunEditor(3, [&](User& user) { script(user, VK_RETURN); }), IDOK);
+    const kontakta::ActionsSettings after = actionOptions.Get();
+    EXPECT_EQ(after.scan, (kontakta::ScanTiming{9000, 900, true}));
+    // Until the scan's actions may be stored, OK keeps the sensor's action.
+    const int32_t scanOffered = kontakta::controlActionCount > int32_t(kontakta::ControlAction::ScanScreen);
+    EXPECT_EQ(after.sensors[2].action, scanOffered ? int32_t(kontakta::ControlAction::ScanScreen)
+                                                   : int32_t(kontakta::ControlAction::PauseOrResume));
+    actionOptions.Set({});
+}
