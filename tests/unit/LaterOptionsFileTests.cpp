@@ -36,6 +36,7 @@ protected:
         options.sensors[5].latch = true;
         options.pointer = {80, 1200, 700};
         options.wheel = {400, 12};
+        options.scan = {10000, 2000, true};
         storage.files[userFile] = FileBytes().bytes;
         ASSERT_TRUE(LoadSettings(storage, messages));
         sensorActions.SetAll(live);
