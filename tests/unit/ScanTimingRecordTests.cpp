@@ -115,21 +115,21 @@ TEST(ScanTimingRecord, ARecordFromBeforeTheScanReadsWithItsDefaultsAndASaveRepla
         EXPECT_FALSE(DecodeActionsRecord(odd.data(), odd.size())) << cut;
     }
 
-    // The file of before, with a later record after it: the save puts the
-    // record of now in the old one's place and keeps the later one.
+    // The file of before, with a later record after it, loaded and saved:
+    // the record of now in the old one's place, the later one kept.
     SettingsBlock block{};
     std::vector<uint8_t> file(block.begin(), block.end());
     const std::vector<uint8_t> filters = EncodeSettingsExtension({});
     file.insert(file.end(), filters.begin(), filters.end());
     file.insert(file.end(), older.begin(), older.end());
     file.insert(file.end(), {'K', 'T', 'X', 'Q', 7});
-    const std::vector<uint8_t> record = EncodeActionsRecord(settings, live);
+    const std::vector<uint8_t> record = EncodeActionsRecord(decoded->settings, live);
     const std::vector<uint8_t> saved = SettingsFileContentWithActions(block, file, {}, record);
     ASSERT_EQ(saved.size(), file.size() + 4);
     const uint8_t* tail = saved.data() + settingsBlockSize;
     const auto reread = DecodeActionsRecordInTail(tail, saved.size() - settingsBlockSize);
     ASSERT_TRUE(reread);
-    EXPECT_EQ(reread->settings, settings);
+    EXPECT_EQ(reread->settings, expected);
     EXPECT_EQ(std::vector<uint8_t>(saved.end() - 5, saved.end()), (std::vector<uint8_t>{'K', 'T', 'X', 'Q', 7}));
 }
 
