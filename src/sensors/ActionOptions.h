@@ -10,6 +10,7 @@
 
 #include "sensors/ActionGroups.h"
 #include "sensors/PointerMotion.h"
+#include "sensors/Scan.h"
 #include "sensors/SensorAction.h"
 #include "sensors/WheelRepeat.h"
 
@@ -34,6 +35,7 @@ struct ActionsSettings {
     // The on-screen indicator of what is latched and of the pause (off by
     // default).
     bool showIndicator = false;
+    ScanTiming scan;  // the sweep and step times and "Fein nachführen" of "Bildschirm abtasten"
     bool operator==(const ActionsSettings&) const = default;
 };
 
