@@ -77,10 +77,13 @@ bool WaitToSee(DWORD pid, DWORD milliseconds, const std::function<bool(const Ove
     return false;
 }
 
-// A switch press as a user makes it: a tenth of a second.
+// A switch press as a user makes it: a tenth of a second down, and up for
+// as long before the next press can come, so that the program's 20 ms poll
+// sees the release between two presses.
 void Press()
 {
     Touch(1, 100);
+    testsupport::Pump(100);
 }
 
 // Starts a scan and stops its lines once they pass `at`, as a user presses
@@ -170,7 +173,9 @@ TEST_F(Scenario, AScanClicksIntoTheWindowWhereTheUsersThreePressesStoppedTheLine
     EXPECT_EQ(target.downs, 0);
 
     Press();
-    ASSERT_TRUE(WaitFor([&] { return target.ups == 1; }, 3000)) << "the click reached the window under the crossing";
+    ASSERT_TRUE(WaitFor([&] { return target.ups == 1; }, 3000))
+        << "the click reached the window under the crossing: " << target.downs << " down, " << target.ups << " up, "
+        << Look(program.Pid()).Shown() << " " << testsupport::WindowDescription(::WindowFromPoint(cursor));
     EXPECT_EQ(target.downs, 1);
     // Where the lines were when the presses began: a poll or two after the
     // line was seen at the target, at 1024 px and 768 px in 6 s.
@@ -203,7 +208,9 @@ TEST_F(Scenario, AScanDragsFromOneWindowAndTheNextScanDropsItIntoAnother)
     ASSERT_TRUE(WaitToSee(program.Pid(), 2000, [](const Overlay& o) { return o.lit == L"Ablegen"; }))
         << "the held drag's menu offers the drop first";
     Press();
-    ASSERT_TRUE(WaitFor([&] { return to.ups == 1; }, 3000)) << "dropped over the second window";
+    ASSERT_TRUE(WaitFor([&] { return to.ups == 1; }, 3000))
+        << "dropped over the second window: " << from.ups << " " << to.movesWhileDown << " "
+        << Look(program.Pid()).Shown() << " " << testsupport::ForegroundDescription();
     EXPECT_EQ(from.ups, 0);
     EXPECT_GE(to.up->x, 450);
     EXPECT_LE(to.up->x, 500);
