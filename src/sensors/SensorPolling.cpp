@@ -107,8 +107,11 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     const bool pressSound = shared.beepOnPress != 0;
     LetGoStaleLatches(actionsHeldBack);
     // The pause and the test page's suspension end a scan: nothing may click
-    // while the actions are held back.
-    if (actionsHeldBack && actions.scan) actions.scan->HoldBack();
+    // while the actions are held back. So does a scan sensor switched off or
+    // given another action, as a latch's would: with none left nobody could
+    // drop a held drag.
+    if (actions.scan && (actions.scan->Active() || actions.scan->DragHeld()) && (actionsHeldBack || !ScanSensorOn()))
+        actions.scan->HoldBack();
     uint32_t pressedBits = 0;
     for (int index = 0; index < sensorCount; ++index) pressedBits |= uint32_t((*states)[index]) << index;
     shared.activity.PublishSwitches(pressedBits);
@@ -210,6 +213,18 @@ void SensorPoller::PressScan(int index, const kontakta::ActionsSettings& options
     const uint64_t now = uint64_t(std::max<int64_t>(nowMicroseconds, 0));
     const uint64_t pressStart = std::min(filters[size_t(index)].PressStart() * 1000, now);
     if (actions.scan->Press(pressStart, now, options.scan, stepping) == ScanActions::Outcome::ReleaseAll) LetGo();
+}
+
+bool SensorPoller::ScanSensorOn() const
+{
+    const kontakta::ActionsSettings options = shared.options.Get();
+    for (int index = 0; index < sensorCount; ++index) {
+        const kontakta::SensorExtras& extras = options.sensors[size_t(index)];
+        if (extras.group == int32_t(kontakta::Group::Control) &&
+            extras.action == int32_t(kontakta::ControlAction::ScanScreen) && shared.records.Get(index).enabled)
+            return true;
+    }
+    return false;
 }
 
 bool SensorPoller::ScanPressUnderWay() const

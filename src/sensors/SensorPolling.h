@@ -134,8 +134,9 @@ public:
     // "Abtasten: weiter" steps it, and makes a scan started while such a
     // sensor is on a step scan. The scan advances at every cycle and at its
     // own due times (AdvanceMotion), waits for a press whose hold time runs,
-    // and ends, with nothing done, when the actions are held back (a held
-    // drag's button is let go then), when everything is let go (a held drag
+    // and ends, with nothing done, when the actions are held back or no
+    // scan sensor is on any more (a held drag's button is let go then), when
+    // everything is let go (a held drag
     // is forgotten, its button let go with the rest), and at
     // RequestScanCancel.
     //
@@ -204,6 +205,8 @@ private:
     void PressScan(int index, const kontakta::ActionsSettings& options, int64_t nowMicroseconds);
     // Whether a scan sensor is down and its hold time still runs.
     bool ScanPressUnderWay() const;
+    // Whether a sensor is switched on with "Bildschirm abtasten".
+    bool ScanSensorOn() const;
 
     // The latches: per sensor, the record and extras its latch was made
     // with, while it is latched.

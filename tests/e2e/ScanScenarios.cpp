@@ -242,5 +242,32 @@ TEST_F(Scenario, AScanLeftAloneEndsByItselfAndDoesNothing)
     EXPECT_FALSE(Look(program.Pid()).Shown());
 }
 
+// Windows tells the program of a change of the monitors, and of the lock
+// screen, as it tells every top-level window; a scan running then ends at
+// once, and nothing is clicked.
+TEST_F(Scenario, AMonitorChangeOrTheLockScreenEndsARunningScanAndNothingHappens)
+{
+    Program program;
+    ASSERT_TRUE(InstallAndStart(program, {.updateCode = L"0", .settingsFile = ScanSettingsFile()}));
+    Target target(0, 0, 1024, 768);
+    ::SetForegroundWindow(target.window);
+    ASSERT_TRUE(testsupport::MoveCursor({300, 300}));
+    const auto shown = [](const Overlay& o) { return o.Shown(); };
+    const auto hidden = [](const Overlay& o) { return !o.Shown(); };
+
+    Press();
+    ASSERT_TRUE(WaitToSee(program.Pid(), 3000, shown));
+    SendToProgram(program, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_TRUE(WaitToSee(program.Pid(), 1000, hidden)) << "the monitors changed";
+
+    ASSERT_TRUE(ScanTo(program.Pid(), {500, 400}));
+    SendToProgram(program, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK);
+    EXPECT_TRUE(WaitToSee(program.Pid(), 1000, hidden)) << "the lock screen came";
+    Press();  // the next press starts a scan afresh, and chooses nothing
+    EXPECT_TRUE(WaitToSee(program.Pid(), 3000, [](const Overlay& o) { return o.vertical && !o.horizontal; }));
+    testsupport::Pump(300);
+    EXPECT_EQ(target.downs + target.ups + target.otherButtons, 0) << "nothing happened";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -262,6 +262,19 @@ TEST_F(ScanPolling, EverythingThatEndsAScanEndsItWithNothingDoneAndLetsGoOfAHeld
     EXPECT_FALSE(display.last.active);
 }
 
+TEST_F(ScanPolling, ASwitchedOffScanSensorLetsGoOfAHeldDragAsALatchWould)
+{
+    PressAt(0);
+    PressAt(1000);
+    PressAt(2000);
+    PressAt(7000);
+    ASSERT_TRUE(held.IsButtonHeld(MouseFlags::LeftDown));
+    EXPECT_EQ(CycleAt(7100, {}), Events{}) << "held while the scan sensor is on";
+    Control(1, kontakta::ControlAction::PauseOrResume);  // the carer gives it another action
+    EXPECT_EQ(CycleAt(7120, {}), Events{"mouse 0004"}) << "nobody could drop it any more";
+    EXPECT_FALSE(held.AnythingHeld());
+}
+
 TEST_F(ScanPolling, WithAStepSensorTheLineMovesOnlyByItsPresses)
 {
     Control(2, kontakta::ControlAction::ScanStep);
