@@ -262,6 +262,27 @@ TEST_F(ScanPolling, EverythingThatEndsAScanEndsItWithNothingDoneAndLetsGoOfAHeld
     EXPECT_FALSE(display.last.active);
 }
 
+TEST_F(ScanPolling, ThePollLoopWakesForTheLinesBetweenCyclesOnlyWhileAScanRuns)
+{
+    const auto betweenCycles = [](const VirtualPacing& pacing) {
+        return std::count_if(pacing.dues.begin(), pacing.dues.end(),
+                             [](int64_t due) { return due % pollPeriodMicroseconds != 0; });
+    };
+    VirtualPacing scanning;
+    scanning.stopAfter = 40;
+    source.value = EightInputValue({1});  // the first cycle's press starts a scan
+    RunPollLoop(poller, scanning);
+    EXPECT_GT(betweenCycles(scanning), 10) << "the line is redrawn between the cycles";
+    EXPECT_FALSE(display.last.active) << "the loop's end let go of the scan too";
+
+    VirtualPacing idle;
+    idle.start = idle.now = 60'000'000;
+    idle.stopAfter = 40;
+    source.value = EightInputValue({});
+    RunPollLoop(poller, idle);
+    EXPECT_EQ(betweenCycles(idle), 0) << "no scan: the cycles alone";
+}
+
 TEST_F(ScanPolling, ASwitchedOffScanSensorLetsGoOfAHeldDragAsALatchWould)
 {
     PressAt(0);
