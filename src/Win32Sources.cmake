@@ -67,6 +67,7 @@ add_library(kontakta_app_win STATIC
     app/TrayIcon.cpp
     app/LatchIndicator.cpp
     app/ScanOverlay.cpp
+    app/ScanDisplay.cpp
 )
 target_link_libraries(kontakta_app_win PUBLIC kontakta_app_core kontakta_settings_win shell32 winmm)
 

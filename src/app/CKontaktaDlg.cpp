@@ -192,6 +192,7 @@ void CKontaktaDlg::Shutdown()
     KillTimer(CloseTimer);
     RemoveTrayIcon(hwnd);
     indicator.Destroy();
+    scanDisplay.Destroy();  // the polling, which drives it, has stopped
 }
 
 void CKontaktaDlg::CarryOut(const session::Steps& steps)
@@ -442,6 +443,18 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     case WM_WTSSESSION_CHANGE:
     case WM_POWERBROADCAST: CarryOut(session::StepsFor(message, wParam)); break;  // the default answers
     case BringSheetMessage: BringSheetToFront(); return TRUE;
+    case Win32ScanDisplay::viewMessage: scanDisplay.OnViewMessage(); return TRUE;
+    case Win32ScanDisplay::hideMessage:
+        // Sent by the polling thread, which waits for the answer before it
+        // sends a click, a drag or a wheel notch.
+        scanDisplay.OnHideMessage();
+        SetMsgResult(1);
+        return TRUE;
+    case WM_DISPLAYCHANGE:
+        // Monitors added, removed or changed: a running scan's lines and
+        // positions are of the old ones, so it ends with nothing done.
+        if (!startupPending && !shutdownStarted) manager.CancelScanSoon();
+        break;
     case TogglePauseMessage:
         // A switch user cannot see the icon change: the sound tells which.
         TogglePause();

@@ -48,7 +48,21 @@ public:
         if (const HWND window = CKontaktaDlg::Current()) ::PostMessageW(window, CKontaktaDlg::TogglePauseMessage, 0, 0);
     }
 } mainWindowControl;
+HWND MainWindowForScan()
+{
+    return CKontaktaDlg::Current();
+}
 extern ActionContext actions;
+}  // namespace
+
+// The main window receives the overlay's messages: the user-interface thread
+// draws the scan that the polling thread drives.
+Win32ScanDisplay scanDisplay(&MainWindowForScan);
+
+namespace {
+// The scan's buttons go through heldInputs, so that a held drag is let go
+// with everything else.
+ScanActions scanActions(pointer, heldInputs, scanDisplay, uint64_t(pollPeriodMicroseconds));
 // The program's process-wide records, filters, activity and flags, handed to
 // the polling and the device access here and nowhere else.
 const SharedState shared{sensorActions,  sensorFilters, sensorActivity,   beepOnPress,  readFailed,
@@ -73,8 +87,8 @@ namespace {
 // stops it (waiting at most two seconds for a shell that is stuck, after the
 // polling thread has ended), and a stopped worker reports nothing more.
 Win32ShellWorker shell(&ShellOwner, msgBox);
-ActionContext actions{heldInputs, sounds, clock,           actionControl.Repeat(),
-                      shell,      shell,  &pointerActions, &mainWindowControl};
+ActionContext actions{heldInputs,         sounds,      clock, actionControl.Repeat(), shell, shell, &pointerActions,
+                      &mainWindowControl, &scanActions};
 HWND ShellOwner()
 {
     return actionControl.WindowForOtherThreads();

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "app/CMsgBox.h"
+#include "app/ScanDisplay.h"
 #include "sensors/CActionControl.h"
 #include "sensors/CIoControl.h"
 #include "sensors/CManager.h"
@@ -19,6 +20,8 @@ extern CManager manager;
 extern CActionControl actionControl;
 extern CMsgBox msgBox;
 extern Win32SettingsStorage settingsStorage;
+// The scan's overlay, drawn by the main window for the polling thread.
+extern Win32ScanDisplay scanDisplay;
 
 // The message the shell broadcasts when the taskbar is created anew.
 extern const UINT taskbarCreatedMessage;

@@ -54,11 +54,9 @@ enum class ControlAction : int32_t {
     ScanScreen = 2,     // "Bildschirm abtasten" (sensors/Scan.h)
     ScanStep = 3,       // "Abtasten: weiter": the step sensor of a step scan
 };
-// The actions a sensor may have: the scan's two join them once the polling
-// runs the scan; until then a file that names them means no action, and
-// the editor does not offer them.
-constexpr int32_t controlActionCount = 2;
-static_assert(sizeof(texts::controlActionNames) / sizeof(*texts::controlActionNames) >= size_t(controlActionCount),
+// The actions a sensor may have, each with its name in the editor's list.
+constexpr int32_t controlActionCount = 4;
+static_assert(sizeof(texts::controlActionNames) / sizeof(*texts::controlActionNames) == size_t(controlActionCount),
               "every action a sensor may have has a name");
 
 // A modifier as a key action of its own (a sticky modifier when latched).

@@ -41,6 +41,10 @@ public:
     // when the session is unlocked or connected again. Any thread.
     void RetryRefusedReleasesSoon() { poller.RequestRetry(); }
 
+    // Asks the polling thread to end a running scan at its next cycle, with
+    // nothing done: when the monitors changed. Any thread; it does not wait.
+    void CancelScanSoon() { poller.RequestScanCancel(); }
+
     // Stops the polling, then destroys the window.
     BOOL DestroyWindow() override;
 

@@ -24,12 +24,12 @@ SensorFilter::Event SensorFilter::Update(bool rawPressed, uint64_t now, FilterTi
             return Event::IgnoredTouch;
         }
         lockoutActive = false;
+        pressStart = now;
         if (times.holdMilliseconds == 0) {
             state = State::Counted;
             return Event::Press;
         }
         state = State::Waiting;
-        pressStart = now;
         return Event::None;
     case State::Waiting:
         if (!rawPressed) {

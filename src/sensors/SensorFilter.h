@@ -41,6 +41,12 @@ public:
 
     // Whether a counted press is held.
     bool Counted() const { return state == State::Counted; }
+    // Whether the switch is down and its hold time still runs: the press
+    // may yet count.
+    bool Waiting() const { return state == State::Waiting; }
+    // The time (as `now` of Update) of the first cycle that saw the current
+    // or last press that was not ignored, also with a hold time of 0.
+    uint64_t PressStart() const { return pressStart; }
 
     // Forgets everything: the next raw press is judged afresh, without a
     // lockout. For a poller that starts over.

@@ -76,6 +76,7 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
 {
     cycleNow = nowMicroseconds;
     if (releaseRequested.exchange(false)) LetGo();
+    if (scanCancelRequested.exchange(false) && actions.scan) actions.scan->Cancel();
     if (retryRequested.exchange(false) && actions.input.ReleasesRefused()) {
         actions.keys.Stop();
         actions.input.RetryRefusedReleases();
@@ -105,6 +106,12 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     const bool actionsHeldBack = shared.sensorsPaused || shared.actionsSuspended;
     const bool pressSound = shared.beepOnPress != 0;
     LetGoStaleLatches(actionsHeldBack);
+    // The pause and the test page's suspension end a scan: nothing may click
+    // while the actions are held back. So does a scan sensor switched off or
+    // given another action, as a latch's would: with none left nobody could
+    // drop a held drag.
+    if (actions.scan && (actions.scan->Active() || actions.scan->DragHeld()) && (actionsHeldBack || !ScanSensorOn()))
+        actions.scan->HoldBack();
     uint32_t pressedBits = 0;
     for (int index = 0; index < sensorCount; ++index) pressedBits |= uint32_t((*states)[index]) << index;
     shared.activity.PublishSwitches(pressedBits);
@@ -181,16 +188,64 @@ void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extr
             if (actions.control) actions.control->TogglePause();
         } else if (extras.action == int32_t(kontakta::ControlAction::ReleaseAll)) {
             LetGo();
+        } else if (extras.action == int32_t(kontakta::ControlAction::ScanScreen)) {
+            PressScan(index, options, nowMicroseconds);
+        } else if (extras.action == int32_t(kontakta::ControlAction::ScanStep)) {
+            if (actions.scan) actions.scan->Step(uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
         }
         break;
     default: break;
     }
 }
 
+void SensorPoller::PressScan(int index, const kontakta::ActionsSettings& options, int64_t nowMicroseconds)
+{
+    if (!actions.scan) return;
+    // A step scan when a step sensor is on now.
+    bool stepping = false;
+    for (int other = 0; other < sensorCount; ++other) {
+        const kontakta::SensorExtras& extras = options.sensors[size_t(other)];
+        stepping = stepping ||
+                   (extras.group == int32_t(kontakta::Group::Control) &&
+                    extras.action == int32_t(kontakta::ControlAction::ScanStep) && shared.records.Get(other).enabled);
+    }
+    // The filters count in milliseconds of the same clock.
+    const uint64_t now = uint64_t(std::max<int64_t>(nowMicroseconds, 0));
+    const uint64_t pressStart = std::min(filters[size_t(index)].PressStart() * 1000, now);
+    if (actions.scan->Press(pressStart, now, options.scan, stepping) == ScanActions::Outcome::ReleaseAll) LetGo();
+}
+
+bool SensorPoller::ScanSensorOn() const
+{
+    const kontakta::ActionsSettings options = shared.options.Get();
+    for (int index = 0; index < sensorCount; ++index) {
+        const kontakta::SensorExtras& extras = options.sensors[size_t(index)];
+        if (extras.group == int32_t(kontakta::Group::Control) &&
+            extras.action == int32_t(kontakta::ControlAction::ScanScreen) && shared.records.Get(index).enabled)
+            return true;
+    }
+    return false;
+}
+
+bool SensorPoller::ScanPressUnderWay() const
+{
+    if (!actions.scan || !actions.scan->Active()) return false;
+    const kontakta::ActionsSettings options = shared.options.Get();
+    for (int index = 0; index < sensorCount; ++index) {
+        const kontakta::SensorExtras& extras = options.sensors[size_t(index)];
+        if (extras.group == int32_t(kontakta::Group::Control) &&
+            extras.action == int32_t(kontakta::ControlAction::ScanScreen) && filters[size_t(index)].Waiting())
+            return true;
+    }
+    return false;
+}
+
 void SensorPoller::AdvanceMotion(int64_t nowMicroseconds)
 {
     clicks.SendDue(nowMicroseconds, actions.input, actions.sounds);
-    if (actions.pointer) actions.pointer->Advance(uint64_t(std::max<int64_t>(nowMicroseconds, 0)));
+    const uint64_t now = uint64_t(std::max<int64_t>(nowMicroseconds, 0));
+    if (actions.pointer) actions.pointer->Advance(now);
+    if (actions.scan && actions.scan->Active()) actions.scan->Advance(now, ScanPressUnderWay());
 }
 
 std::optional<int64_t> SensorPoller::NextMotionDue() const
@@ -199,6 +254,10 @@ std::optional<int64_t> SensorPoller::NextMotionDue() const
     if (actions.pointer)
         if (const std::optional<uint64_t> motion = actions.pointer->NextDue())
             due = due ? std::min(*due, int64_t(*motion)) : int64_t(*motion);
+    // Nothing while no scan runs: an idle poll does not wake for it.
+    if (actions.scan)
+        if (const std::optional<uint64_t> scan = actions.scan->NextDue())
+            due = due ? std::min(*due, int64_t(*scan)) : int64_t(*scan);
     return due;
 }
 
@@ -265,6 +324,9 @@ void SensorPoller::LetGo()
 void SensorPoller::ReleaseHeldInputs()
 {
     if (actions.pointer) actions.pointer->LetGo();
+    // A running scan ends and a held drag is forgotten: its button goes up
+    // with every other below.
+    if (actions.scan) actions.scan->LetGo();
     // What a click has still to send goes; the let-go releases what it holds.
     clicks.Clear();
     actions.keys.Stop();

@@ -17,6 +17,7 @@
 #include "sensors/MouseAction.h"
 #include "sensors/Latch.h"
 #include "sensors/PointerActions.h"
+#include "sensors/ScanActions.h"
 #include "sensors/SensorAction.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SharedState.h"
@@ -70,6 +71,8 @@ struct ActionContext {
     // them those sensors do nothing.
     PointerActions* pointer = nullptr;
     ControlRequests* control = nullptr;
+    // The scan of "Bildschirm abtasten"; without it those sensors do nothing.
+    ScanActions* scan = nullptr;
 };
 
 // The states the box reports. A pressed input reads as a 0 bit, so the value
@@ -124,6 +127,19 @@ public:
     // loslassen" by letting go at once. While paused or suspended only the
     // pause's own sensors act (kontakta::MayAct).
     //
+    // "Bildschirm abtasten" drives `actions.scan`: a counted press starts a
+    // scan, and each further counted press chooses with the time of the
+    // first cycle that saw it (SensorFilter::PressStart), so the hold time
+    // does not shift the choice and a touch shorter than it chooses nothing;
+    // "Abtasten: weiter" steps it, and makes a scan started while such a
+    // sensor is on a step scan. The scan advances at every cycle and at its
+    // own due times (AdvanceMotion), waits for a press whose hold time runs,
+    // and ends, with nothing done, when the actions are held back or no
+    // scan sensor is on any more (a held drag's button is let go then), when
+    // everything is let go (a held drag
+    // is forgotten, its button let go with the rest), and at
+    // RequestScanCancel.
+    //
     // A latching sensor (LatchesInput) holds its input from its first
     // counted press to its next, and its switch's releases do nothing; the
     // let-go undoes exactly what the press did, with the press's record
@@ -137,8 +153,8 @@ public:
     // published in `shared.activity`.
     void Cycle(int64_t nowMicroseconds = 0);
 
-    // Moves the pointer, turns the wheels and sends the clicks' later events
-    // as far as `now` asks, between two cycles. When it is needed next;
+    // Moves the pointer, turns the wheels, sends the clicks' later events
+    // and advances the scan as far as `now` asks, between two cycles. When it is needed next;
     // nothing while nothing moves or waits.
     void AdvanceMotion(int64_t nowMicroseconds);
     std::optional<int64_t> NextMotionDue() const;
@@ -156,6 +172,11 @@ public:
     // are any, the key repetition ends first. Any thread; it does not wait.
     void RequestRetry() { retryRequested = true; }
 
+    // Asks the polling thread to end a running scan at its next cycle, and
+    // nothing happens (the monitors changed: its lines and positions are of
+    // the old ones); a held drag stays held. Any thread; it does not wait.
+    void RequestScanCancel() { scanCancelRequested = true; }
+
     // The switch states of the last decoded cycle, kept across lost and
     // re-opened boxes.
     const SensorStates& LastSensorState() const { return lastSensorState; }
@@ -166,6 +187,7 @@ private:
     const SharedState shared;
     std::atomic<bool> releaseRequested{false};
     std::atomic<bool> retryRequested{false};
+    std::atomic<bool> scanCancelRequested{false};
     bool boxLost = true;  // unreadable at the last look, or not read yet: nothing is held
     SensorStates lastSensorState{};
     // Lets go of everything held and forgets what the presses did.
@@ -178,6 +200,13 @@ private:
     std::array<kontakta::SensorExtras, sensorCount> pressedExtras{};
     void PressLaterGroup(int index, const kontakta::SensorExtras& extras, const kontakta::ActionsSettings& options,
                          bool pressSound, int64_t nowMicroseconds);
+    // A counted press of a scan sensor: the scan starts, or the press
+    // chooses what was drawn when it began.
+    void PressScan(int index, const kontakta::ActionsSettings& options, int64_t nowMicroseconds);
+    // Whether a scan sensor is down and its hold time still runs.
+    bool ScanPressUnderWay() const;
+    // Whether a sensor is switched on with "Bildschirm abtasten".
+    bool ScanSensorOn() const;
 
     // The latches: per sensor, the record and extras its latch was made
     // with, while it is latched.

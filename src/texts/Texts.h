@@ -48,7 +48,8 @@ constexpr const char16_t* pointerDirectionNames[8] = {
     u"nach links oben", u"nach rechts oben", u"nach links unten", u"nach rechts unten",
 };
 constexpr const char16_t* wheelDirectionNames[4] = {u"nach oben", u"nach unten", u"nach links", u"nach rechts"};
-constexpr const char16_t* controlActionNames[2] = {u"Sensoren pausieren / fortsetzen", u"Alle Tasten loslassen"};
+constexpr const char16_t* controlActionNames[4] = {u"Sensoren pausieren / fortsetzen", u"Alle Tasten loslassen",
+                                                   u"Bildschirm abtasten", u"Abtasten: weiter"};
 // A modifier alone as a key action, by its value (0: none, the key).
 constexpr const char16_t* modifierAloneNames[5] = {u"", u"UMSCHALT", u"STRG", u"ALT", u"WIN"};
 // The key panel's list of what goes with the key: nothing, the WIN key, or

@@ -94,6 +94,10 @@ TEST_F(ActionEditor, LaterGroupsChosenWithTheKeyboardStoreTheDirectionAndTheShar
         user.OnUi([&] { return ::SetFocus(control); });
         User::Chord({VK_DOWN});
         EXPECT_TRUE(user.WaitForText(control, L"Alle Tasten loslassen"));
+        User::Chord({VK_DOWN});
+        EXPECT_TRUE(user.WaitForText(control, L"Bildschirm abtasten")) << user.Text(control);
+        User::Chord({VK_DOWN});
+        EXPECT_TRUE(user.WaitForText(control, L"Abtasten: weiter")) << user.Text(control);
 
         // Back to the pointer: its panel kept what was typed.
         ASSERT_TRUE(chooseGroup(VK_UP, 4));
