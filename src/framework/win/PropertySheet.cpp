@@ -111,6 +111,7 @@ int CALLBACK PropertySheet::SheetCallback(HWND window, UINT message, LPARAM)
         } catch (...) {
             ReportException("PropertySheet::OnInitDialog");
         }
+        ShowKeyboardCues(window);
     }
     return 0;
 }
@@ -125,6 +126,16 @@ LRESULT CALLBACK PropertySheet::SubclassProc(HWND window, UINT message, WPARAM w
             if (self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
             break;
         case WM_TIMER: self->OnTimer(static_cast<UINT_PTR>(wParam)); break;
+        case WM_SHOWWINDOW:
+            if (wParam) ShowKeyboardCues(window);
+            break;
+        case WM_CHANGEUISTATE:
+            // As in a dialog of ours (win/Dialog.h): the cues stay visible.
+            if (HidesKeyboardCues(wParam)) {
+                ::DefSubclassProc(window, message, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), lParam);
+                return 0;
+            }
+            break;
         case WM_NCDESTROY:
             ::RemoveWindowSubclass(window, SubclassProc, reinterpret_cast<UINT_PTR>(self));
             self->hwnd = nullptr;
