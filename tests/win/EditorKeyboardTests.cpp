@@ -164,6 +164,17 @@ TEST_F(ActionEditor, KeyboardUserArmsTheKeyFieldWithSpaceCapturesCtrlShiftTabAnd
         User::Chord({VK_TAB});
         EXPECT_TRUE(focusIs(user, repeat)) << "the second Tab leaves";
 
+        // Back in the field with Shift+Tab it is disarmed again, and ALT with
+        // an access key acts as in any dialog: ALT+E ticks "Einrasten".
+        const HWND latch = ::GetDlgItem(keyPanel, IDC_KEY_LATCH);
+        User::Chord({VK_SHIFT, VK_TAB});
+        ASSERT_TRUE(focusIs(user, field));
+        EXPECT_FALSE(armed(user));
+        User::Chord({VK_MENU, 'E'});
+        EXPECT_TRUE(User::WaitFor([&] { return ::SendMessageW(latch, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+        EXPECT_EQ(user.Text(field), L"STRG+SHIFT+" + KeyName(VK_TAB)) << "nothing captured";
+        user.OnUi([&] { return ::SetFocus(repeat); });
+
         // The focus rectangle and the access keys stay visible: Windows
         // hides them after a click (UIS_INITIALIZE) or when a control asks
         // (UIS_SET), which ends at the editor.
@@ -188,6 +199,8 @@ TEST_F(ActionEditor, KeyboardUserArmsTheKeyFieldWithSpaceCapturesCtrlShiftTabAnd
     EXPECT_EQ(stored.virtualKey, VK_TAB);
     EXPECT_EQ(stored.ctrl + stored.shift, 2);
     EXPECT_EQ(stored.alt, 0);
+    EXPECT_TRUE(actionOptions.Get().sensors[1].latch);
+    actionOptions.Set({});
 }
 
 }  // namespace
