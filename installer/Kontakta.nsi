@@ -97,7 +97,7 @@ Var KontaktaClosed   ; 1 when the setup closed a running Kontakta
 !define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Kontakta jetzt starten"
+!define MUI_FINISHPAGE_RUN_TEXT "Kontakta jetzt &starten"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartKontakta
 !insertmacro MUI_PAGE_FINISH
 

@@ -74,7 +74,12 @@ INT_PTR CEditAction::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handle
 
 void CEditAction::OnShowWindow(bool shown)
 {
-    if (shown) ShowGroupPanel();
+    if (!shown) return;
+    ShowGroupPanel();
+    // The focus starts in the group field, the first control in reading
+    // order: the arrow keys choose the group at once, Tab goes on into the
+    // panel.
+    ::SetFocus(Item(IDC_GROUP_COMBO));
 }
 
 bool CEditAction::OnCommand(WORD id, WORD code, HWND)
@@ -119,14 +124,19 @@ void CEditAction::PlacePanel(win::Dialog& panel, UINT flags)
 void CEditAction::ShowGroupPanel()
 {
     const int selected = static_cast<int>(::SendMessageW(Item(IDC_GROUP_COMBO), CB_GETCURSEL, 0, 0));
-    for (int group = 0; group < panelCount; ++group) ::ShowWindow(Panel(group)->GetSafeHwnd(), SW_HIDE);
     win::Dialog* chosen = Panel(selected);
+    // The focus stays where it is: in the group field, where the next arrow
+    // key goes on to the next group. A panel that goes hands the focus it
+    // held to the group field rather than to nobody.
+    const HWND focus = ::GetFocus();
+    for (int group = 0; group < panelCount; ++group) {
+        if (Panel(group) == chosen) continue;
+        const HWND panel = Panel(group)->GetSafeHwnd();
+        if (focus && ::IsChild(panel, focus)) ::SetFocus(Item(IDC_GROUP_COMBO));
+        ::ShowWindow(panel, SW_HIDE);
+    }
     if (!chosen || !chosen->GetSafeHwnd()) return;  // no selection: all stay hidden
     PlacePanel(*chosen, SWP_SHOWWINDOW);
-    // A dialog that receives the focus passes it on to its first control
-    // with a tab stop: the mouse combo, the key field (which then installs
-    // its hook) or the target field.
-    ::SetFocus(chosen->GetSafeHwnd());
 }
 
 int CEditAction::ChosenGroup()

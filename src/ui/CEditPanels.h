@@ -9,7 +9,7 @@
 // `currentEditor`) and keeps its contents while hidden. The panels are
 // control parents (DS_CONTROL): the editor's dialog manager moves Tab through
 // the shown panel's controls as through its own, and Enter and Esc inside a
-// panel are the editor's OK and Cancel (the key field captures them instead).
+// panel are the editor's OK and Cancel (an armed key field captures them instead).
 #pragma once
 
 #include <string>

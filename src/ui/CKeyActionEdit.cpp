@@ -1,5 +1,7 @@
 #include "ui/CKeyActionEdit.h"
 
+#include <commctrl.h>
+
 #include "sensors/InputTag.h"
 #include "ui/EditorChoices.h"
 #include "win/Dialog.h"
@@ -13,6 +15,8 @@ namespace {
 // User-interface thread only, like the hooks it counts.
 int installedHooks = 0;
 constexpr int keyNameLength = 255;
+// Posted to the field: its look and its hook follow the rule's state.
+constexpr UINT followStateMessage = WM_APP + 0x4B;
 }  // namespace
 
 CKeyActionEdit::~CKeyActionEdit()
@@ -36,6 +40,7 @@ void CKeyActionEdit::InitCaptureField(const SensorAction& workingCopy)
     fieldFont = std::move(font);
     storedText.assign(workingCopy.keyText, FieldLength(workingCopy.keyText, keyTextLength));
     capture.ClearCapture();
+    rule.Focused();
     ShowCapture();
 }
 
@@ -63,20 +68,32 @@ bool CKeyActionEdit::PreTranslate(MSG& message)
     if (keyMessage && static_cast<uintptr_t>(::GetMessageExtraInfo()) == kontaktaInputTag) return false;
     switch (message.message) {
     case WM_KEYDOWN:
-        CaptureKeyDown(key, message.lParam);
-        // Enter and Esc are keys to capture, so they go no further: the
-        // editor's dialog manager would take them for OK and Cancel. TAB goes
-        // its normal way and moves on.
-        return key == VK_RETURN || key == VK_ESCAPE;
-    case WM_SYSKEYDOWN:
-        // Consumed: ALT combinations and F10 are captured and reach neither
-        // the field nor the menu handling, so ALT+F4 closes nothing. As the
-        // ALT key-down never reaches DefWindowProc either, releasing ALT does
-        // not enter menu mode.
-        CaptureKeyDown(key, message.lParam);
-        return true;
+    case WM_SYSKEYDOWN: {
+        // Bit 30 of a key message: the key was down before (auto-repeat);
+        // bit 29: ALT is held.
+        const bool repeat = (message.lParam & (LPARAM(1) << 30)) != 0;
+        const bool alt = capture.AltDown() || (message.lParam & (LPARAM(1) << 29)) != 0;
+        const FieldKey decision = rule.KeyDown(key, repeat, capture.CtrlDown(), alt);
+        // The modifiers are tracked whatever the rule says, so that CTRL
+        // held before Space armed the field is part of the capture.
+        if (IsModifierKey(key) || decision == FieldKey::Track || decision == FieldKey::Capture)
+            CaptureKeyDown(key, message.lParam);
+        if (decision == FieldKey::Arm) RemoveHook();  // a new arming installs the hook afresh
+        if (decision == FieldKey::Arm || decision == FieldKey::Capture) FollowArmedState();
+        // Consumed, a key reaches neither the field nor the dialog manager:
+        // an armed field's Tab, Enter and Esc move nothing and close nothing,
+        // its ALT combinations and F10 reach no menu handling (and, as the
+        // ALT key-down never reaches DefWindowProc, releasing ALT does not
+        // enter menu mode). Passed on, the dialog manager has Tab, Esc and
+        // the access keys as in any dialog.
+        return decision != FieldKey::PassOn;
+    }
     case WM_KEYUP:
-    case WM_SYSKEYUP: capture.KeyUp(key); return false;
+    case WM_SYSKEYUP:
+        rule.KeyUp(key);
+        capture.KeyUp(key);
+        SyncHook();
+        return false;
     default: return false;
     }
 }
@@ -122,21 +139,123 @@ LRESULT CKeyActionEdit::OnReflected(UINT message, WPARAM wParam, LPARAM, bool& h
 void CKeyActionEdit::OnFieldSetFocus()
 {
     currentKeyField = this;
-    // A low-level hook sees the keyboard input of every program, so it
-    // exists only while the field has the focus. If it cannot be installed,
-    // only ALT+TAB cannot be captured. It is installed afresh at every focus:
-    // Windows removes a hook that took too long without a word, and a handle
-    // still held says nothing about that.
-    OnFieldKillFocus();
-    keyboardHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, CaptureHookProc, ::GetModuleHandleW(nullptr), 0));
-    if (keyboardHook) ++installedHooks;
+    focused = true;
+    // Reached by Tab, Shift+Tab or the editor: disarmed, so tabbing through
+    // captures nothing. A click arms it right after (OnMessage).
+    rule.Focused();
+    caretHidden = false;  // the edit control created and showed a caret of its own
+    FollowArmedState();
 }
 
 void CKeyActionEdit::OnFieldKillFocus()
 {
+    focused = false;
+    rule.Left();
+    // The edit control destroys its caret with the focus.
+    caretHidden = false;
+    RemoveHook();
+    if (hwnd) ::InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void CKeyActionEdit::FollowArmedState()
+{
+    if (!hwnd) return;
+    if (focused) {
+        // The caret says where the keys go: shown while armed. HideCaret and
+        // ShowCaret count, so each is called once per change.
+        if (rule.Armed() && caretHidden) {
+            ::ShowCaret(hwnd);
+            caretHidden = false;
+        } else if (!rule.Armed() && !caretHidden) {
+            ::HideCaret(hwnd);
+            caretHidden = true;
+        }
+    }
+    ::InvalidateRect(hwnd, nullptr, TRUE);  // the frame
+    SyncHook();
+}
+
+void CKeyActionEdit::SyncHook()
+{
+    if (!(focused && rule.WantsHook())) {
+        RemoveHook();
+        return;
+    }
+    // A low-level hook sees the keyboard input of every program, so it
+    // exists only while the field is armed (or holds the TAB of a captured
+    // ALT+TAB). If it cannot be installed, only ALT+TAB cannot be captured.
+    // It is installed afresh at every arming: Windows removes a hook that
+    // took too long without a word, and a handle still held says nothing
+    // about that.
+    if (keyboardHook) return;
+    keyboardHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, CaptureHookProc, ::GetModuleHandleW(nullptr), 0));
+    if (keyboardHook) ++installedHooks;
+}
+
+void CKeyActionEdit::RemoveHook()
+{
     if (!keyboardHook) return;
     keyboardHook.Reset();
     --installedHooks;
+}
+
+LRESULT CKeyActionEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        // The edit control takes the focus inside its own handling, and the
+        // focus disarms (OnFieldSetFocus); the click arms after that. A
+        // second click soon after the first arrives as a double-click (the
+        // edit class has CS_DBLCLKS) and arms as well.
+        handled = true;
+        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+        if (focused) {
+            rule.Clicked();
+            RemoveHook();  // a new arming installs the hook afresh
+            FollowArmedState();
+        }
+        return result;
+    }
+    case WM_GETDLGCODE: {
+        // Armed, the field wants every key, Tab, Enter and Esc included, from
+        // any dialog manager; disarmed it wants what an edit control wants,
+        // and the dialog's keys act.
+        handled = true;
+        const LRESULT code = ::DefSubclassProc(hwnd, message, wParam, lParam);
+        return rule.Armed() ? (code | DLGC_WANTALLKEYS) : (code & ~LRESULT(DLGC_WANTALLKEYS));
+    }
+    case WM_PAINT: {
+        handled = true;
+        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+        if (rule.Armed()) DrawArmedFrame();
+        return result;
+    }
+    default:
+        if (message == followStateMessage) {
+            handled = true;
+            FollowArmedState();
+            return 0;
+        }
+        handled = false;
+        return 0;
+    }
+}
+
+void CKeyActionEdit::DrawArmedFrame()
+{
+    // Two pixels inside the border in the system's highlight colour, which a
+    // high-contrast theme sets too.
+    const HDC dc = ::GetDC(hwnd);
+    if (!dc) return;
+    RECT rect{};
+    ::GetClientRect(hwnd, &rect);
+    const HBRUSH brush = ::GetSysColorBrush(COLOR_HIGHLIGHT);  // a system brush is never deleted
+    for (int ring = 0; ring < 2; ++ring) {
+        ::FrameRect(dc, &rect, brush);
+        ::InflateRect(&rect, -1, -1);
+    }
+    ::ReleaseDC(hwnd, dc);
 }
 
 void CKeyActionEdit::OnNcDestroy()
@@ -148,7 +267,8 @@ void CKeyActionEdit::Release()
 {
     // The hook procedure writes into `currentKeyField`: neither may outlive
     // the field, whatever way the field goes.
-    OnFieldKillFocus();
+    focused = false;
+    RemoveHook();
     if (currentKeyField == this) currentKeyField = nullptr;
 }
 
@@ -165,12 +285,26 @@ LRESULT CALLBACK CKeyActionEdit::CaptureHookProc(int code, WPARAM wParam, LPARAM
             const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
             CKeyActionEdit* field = currentKeyField;
             // Kontakta's own injected keys are not captured (sensors/InputTag.h).
-            if (field && field->hwnd && event->dwExtraInfo != kontaktaInputTag &&
-                IsAltTabEvent(code, static_cast<uint32_t>(wParam), event->vkCode, event->flags)) {
-                field->capture.CaptureAltTab();
-                field->modifierAlone = kontakta::ModifierAlone::None;
-                field->ShowCapture();
-                return 1;  // the event goes no further: no window switch
+            if (field && field->hwnd && event->dwExtraInfo != kontaktaInputTag) {
+                if (IsAltTabEvent(code, static_cast<uint32_t>(wParam), event->vkCode, event->flags)) {
+                    const FieldKey decision = field->rule.AltTab();
+                    if (decision == FieldKey::Capture) {
+                        field->capture.CaptureAltTab();
+                        field->modifierAlone = kontakta::ModifierAlone::None;
+                        field->ShowCapture();
+                    }
+                    // The caret, the frame and the hook's own removal follow
+                    // outside the hook: it is not unhooked from inside itself.
+                    if (decision != FieldKey::PassOn) {
+                        ::PostMessageW(field->hwnd, followStateMessage, 0, 0);
+                        return 1;  // the event goes no further: no window switch
+                    }
+                } else if (event->vkCode == VK_TAB && (event->flags & LLKHF_UP)) {
+                    // TAB's key-up ends a captured ALT+TAB's hold, also if
+                    // it never reaches the field.
+                    field->rule.KeyUp(VK_TAB);
+                    ::PostMessageW(field->hwnd, followStateMessage, 0, 0);
+                }
             }
         }
     } catch (...) {

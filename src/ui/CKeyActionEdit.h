@@ -6,7 +6,13 @@
 // when the panel's list puts WIN with the key: the WIN key itself is not captured, so
 // the field's keys stay those of every dialog). ALT+TAB, which the
 // system would take for switching windows, is caught by a low-level keyboard
-// hook that exists only while the field has the input focus.
+// hook that exists only while the field is armed.
+//
+// The field captures only when armed (ui/CaptureFieldRule.h): a click arms
+// it, reached by Tab it is disarmed and Space or Enter arms it; it captures
+// the next key combination, Tab, Enter, Esc and ALT+TAB included, and is
+// disarmed again. Disarmed, Tab, Esc and the access keys act as in any
+// dialog. Armed, it shows its caret and a frame in the highlight colour.
 //
 // User-interface thread only: the hook procedure, too, runs on the thread
 // that installed the hook.
@@ -18,6 +24,7 @@
 
 #include "sensors/ActionGroups.h"
 #include "sensors/SensorAction.h"
+#include "ui/CaptureFieldRule.h"
 #include "ui/KeyCapture.h"
 #include "win/Control.h"
 #include "win/Handle.h"
@@ -39,6 +46,8 @@ public:
     bool StoreKey(SensorAction& record) const;
 
     const kontakta::KeyCapture& Capture() const { return capture; }
+    // Whether the next key combination is captured.
+    bool IsArmed() const { return rule.Armed(); }
 
     // What the field shows besides the captured or stored text: "WIN+"
     // after its other modifiers when `win`, or instead of it the name of a
@@ -51,12 +60,13 @@ public:
 
     // How many capture hooks are installed in this process (0 or 1): the
     // device access holds back its slow work meanwhile, and tests check that
-    // none outlives the focus of its field.
+    // none outlives the armed state or the focus of its field.
     static int InstalledHookCount();
 
     bool PreTranslate(MSG& message) override;
 
 protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT OnReflected(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnNcDestroy() override;
 
@@ -65,12 +75,22 @@ private:
     void OnFieldKillFocus();
     void CaptureKeyDown(uint8_t key, LPARAM keyData);
     void ShowCapture();
+    // The caret, the frame and the hook follow the rule's state.
+    void FollowArmedState();
+    // Installs the hook when the rule wants it and the field has the focus,
+    // removes it otherwise.
+    void SyncHook();
+    void RemoveHook();
+    void DrawArmedFrame();
     // Removes the hook and stops being `currentKeyField`.
     void Release();
     static LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam);
 
     win::Font fieldFont;
     kontakta::KeyCapture capture;
+    kontakta::CaptureFieldRule rule;
+    bool focused = false;
+    bool caretHidden = false;   // by us, with one HideCaret
     std::u16string storedText;  // the record's keyText, shown until a capture
     bool withWin = false;
     kontakta::ModifierAlone modifierAlone = kontakta::ModifierAlone::None;

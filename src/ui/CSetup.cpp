@@ -28,6 +28,9 @@ void CSetup::OnInitDialog()
 {
     const HWND ok = ::GetDlgItem(hwnd, IDOK);
     const HWND apply = ::GetDlgItem(hwnd, applyButtonId);
+    // Hidden, not disabled: Esc (the dialog manager's IDCANCEL) and the close
+    // box (WM_CLOSE, which a dialog turns into IDCANCEL while that button is
+    // enabled) both end the sheet without writing the file.
     ::ShowWindow(::GetDlgItem(hwnd, IDCANCEL), SW_HIDE);
     ::ShowWindow(apply, SW_HIDE);
     const RECT applyRect = ClientRectOf(hwnd, apply);

@@ -2,7 +2,7 @@
 // "Test und Filter" and "Info", a single OK button where Apply would be, and a status line
 // below the pages that names the connected input box and is refreshed every
 // second. OK stores the pages and writes the settings file; the close box
-// ends the sheet without writing it.
+// ends the sheet without writing it, and so does Esc.
 #pragma once
 
 #include "ui/CPropSheet.h"

@@ -96,6 +96,15 @@ public:
     {
         return OnUi([] { return ::GetFocus(); });
     }
+    // Whether the focus is in `window` or in a child of it (the edit part of
+    // a combo box), waiting for it a while.
+    bool WaitForFocusIn(HWND window)
+    {
+        return WaitFor([&] {
+            const HWND focus = Focus();
+            return focus && (focus == window || ::IsChild(window, focus));
+        });
+    }
     bool WaitForText(HWND window, const std::wstring& text)
     {
         return WaitFor([&] { return Text(window) == text; });

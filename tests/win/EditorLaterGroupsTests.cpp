@@ -42,15 +42,20 @@ TEST_F(ActionEditor, LaterGroupsChosenWithTheKeyboardStoreTheDirectionAndTheShar
         const auto selection = [&](HWND combo) {
             return user.OnUi([&] { return ::SendMessageW(combo, CB_GETCURSEL, 0, 0); });
         };
-        // Whether the focus stays in the group field after a choice or goes
-        // to the panel, the next arrow key is pressed in the group field.
+        // The focus stays in the group field after a choice, so the next
+        // arrow key goes on to the next group; from a panel the focus is
+        // put back there first.
         const auto chooseGroup = [&](BYTE arrow, LRESULT expected) {
             user.OnUi([&] { return ::SetFocus(group); });
             User::Chord({arrow});
             return User::WaitFor([&] { return selection(group) == expected; });
         };
-        ASSERT_TRUE(focusIn(user, ::GetDlgItem(user.Panel(IDC_MOUSE_COMBO), IDC_MOUSE_COMBO)));
-        for (LRESULT next = 1; next <= 3; ++next) ASSERT_TRUE(chooseGroup(VK_DOWN, next)) << next;
+        ASSERT_TRUE(user.WaitForFocusIn(group)) << "the editor opens in the group field";
+        for (LRESULT next = 1; next <= 3; ++next) {
+            User::Chord({VK_DOWN});
+            ASSERT_TRUE(User::WaitFor([&] { return selection(group) == next; })) << next;
+            ASSERT_TRUE(user.WaitForFocusIn(group)) << next;
+        }
         EXPECT_EQ(user.Text(group), L"Mauszeiger bewegen");
 
         const HWND pointerPanel = user.Panel(IDC_DIRECTION_COMBO);
@@ -141,7 +146,7 @@ TEST_F(ActionEditor, KeyPanelListAndLatchGoIntoTheExtrasAndTheMouseLatchOnlyForA
         const HWND field = ::GetDlgItem(keyPanel, IDC_KEY_FIELD);
         const HWND extras = ::GetDlgItem(keyPanel, IDC_MODIFIER_COMBO);
         const HWND latch = ::GetDlgItem(keyPanel, IDC_KEY_LATCH);
-        ASSERT_TRUE(User::WaitFor([&] { return user.Focus() == field; }));
+        ASSERT_TRUE(user.WaitForFocusIn(::GetDlgItem(user.editor, IDC_GROUP_COMBO)));
         EXPECT_EQ(user.Text(extras), L"nur Taste");
         user.OnUi([&] { return ::SetFocus(extras); });
         User::Chord({VK_DOWN});
@@ -150,7 +155,9 @@ TEST_F(ActionEditor, KeyPanelListAndLatchGoIntoTheExtrasAndTheMouseLatchOnlyForA
         User::Chord({VK_DOWN});
         EXPECT_TRUE(user.WaitForText(field, L"STRG")) << user.Text(field);
 
-        user.OnUi([&] { return ::SetFocus(field); });
+        User::Click(field);  // arms the field
+        ASSERT_TRUE(
+            User::WaitFor([&] { return user.OnUi([] { return currentKeyField && currentKeyField->IsArmed(); }); }));
         User::Chord({'A'});
         EXPECT_TRUE(user.WaitForText(field, KeyName('A'))) << user.Text(field);
         EXPECT_EQ(user.Text(extras), L"nur Taste") << "the captured key is the action again";

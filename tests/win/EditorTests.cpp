@@ -46,30 +46,46 @@ TEST_F(ActionEditor, KeyFieldCapturesWhatIsPressedAndOkStoresTheLastKeySwitchedO
         EXPECT_TRUE(::IsWindowVisible(keyPanel)) << "the panel of the record's group";
         EXPECT_FALSE(::IsWindowVisible(user.Panel(IDC_MOUSE_COMBO)));
         EXPECT_FALSE(::IsWindowVisible(user.Panel(IDC_PATH_EDIT)));
-        ASSERT_TRUE(User::WaitFor([&] { return user.Focus() == field; })) << testsupport::ForegroundDescription();
-        EXPECT_EQ(user.OnUi([] { return CKeyActionEdit::InstalledHookCount(); }), 1);
+        ASSERT_TRUE(user.WaitForFocusIn(::GetDlgItem(user.editor, IDC_GROUP_COMBO)))
+            << "the editor opens in the group field; " << testsupport::ForegroundDescription();
         EXPECT_EQ(user.Text(field), L"B");
+        const auto hooks = [&] { return user.OnUi([] { return CKeyActionEdit::InstalledHookCount(); }); };
+        const auto armed = [&] { return user.OnUi([] { return currentKeyField && currentKeyField->IsArmed(); }); };
+        // A click arms the field, as for every capture of a mouse user.
+        const auto arm = [&] {
+            User::Click(field);
+            return User::WaitFor([&] { return user.Focus() == field && armed(); });
+        };
+        ASSERT_TRUE(arm()) << testsupport::ForegroundDescription();
+        EXPECT_EQ(hooks(), 1) << "armed, the hook takes ALT+TAB";
 
         // The hook takes ALT+TAB: no window switch, and TAB moves no focus.
         User::Chord({VK_MENU, VK_TAB});
         EXPECT_TRUE(user.WaitForText(field, L"ALT+TABULATOR")) << user.Text(field);
         EXPECT_EQ(::GetForegroundWindow(), user.editor);
         EXPECT_EQ(user.Focus(), field);
+        EXPECT_TRUE(User::WaitFor([&] { return !armed() && hooks() == 0; })) << "captured once, then disarmed";
 
         // ALT+F4, Enter and Esc are captured, and none of them closes the editor.
+        ASSERT_TRUE(arm());
         User::Chord({VK_MENU, VK_F4});
         EXPECT_TRUE(user.WaitForText(field, L"ALT+" + KeyName(VK_F4))) << user.Text(field);
+        ASSERT_TRUE(arm());
         User::Chord({VK_RETURN});
         EXPECT_TRUE(user.WaitForText(field, KeyName(VK_RETURN)));
+        ASSERT_TRUE(arm());
         User::Chord({VK_ESCAPE});
         EXPECT_TRUE(user.WaitForText(field, KeyName(VK_ESCAPE)));
         ::Sleep(300);
         EXPECT_TRUE(::IsWindowVisible(user.editor));
 
+        ASSERT_TRUE(arm());
         User::Chord({VK_CONTROL, VK_SHIFT, VK_MENU, 'A'});
         EXPECT_TRUE(user.WaitForText(field, L"STRG+SHIFT+ALT+" + KeyName('A')));
 
-        // A sensor's key, sent meanwhile with Kontakta's tag, is not the carer's.
+        // A sensor's key, sent meanwhile with Kontakta's tag, is not the
+        // carer's: the armed field waits on for the carer's.
+        ASSERT_TRUE(arm());
         Win32Input sensorInput;
         EXPECT_TRUE(sensorInput.SendKey(VK_CONTROL, true));
         sensorInput.SendKey('Q', true);
@@ -77,6 +93,7 @@ TEST_F(ActionEditor, KeyFieldCapturesWhatIsPressedAndOkStoresTheLastKeySwitchedO
         sensorInput.SendKey(VK_CONTROL, false);
         ::Sleep(300);
         EXPECT_EQ(user.Text(field), L"STRG+SHIFT+ALT+" + KeyName('A'));
+        EXPECT_TRUE(armed());
 
         User::Click(::GetDlgItem(user.editor, IDOK));
         EXPECT_TRUE(user.WaitUntilClosed());
@@ -116,13 +133,15 @@ TEST_F(ActionEditor, PanelsKeepTheirInputCancelKeepsTheRecordAndOkRefusesATooLon
             user.ChooseGroup(ActionGroup::RunFile);
             EXPECT_TRUE(::IsWindowVisible(pathField));
             EXPECT_FALSE(::IsWindowVisible(mouseCombo));
-            EXPECT_EQ(user.Focus(), pathField);
             EXPECT_EQ(user.Text(pathField), L"C:\\Daten\\alt.txt");
             user.OnUi([&] { return ::SetWindowTextW(pathField, L"C:\\Neu.txt"); });
-            // The key field's hook lives only while the field has the focus.
+            // The key field's hook lives only while the field is armed and
+            // has the focus.
             const auto hooks = [&] { return user.OnUi([] { return CKeyActionEdit::InstalledHookCount(); }); };
             user.ChooseGroup(ActionGroup::Keyboard);
-            EXPECT_EQ(hooks(), 1);
+            const HWND keyField = ::GetDlgItem(user.Panel(IDC_KEY_FIELD), IDC_KEY_FIELD);
+            User::Click(keyField);
+            EXPECT_TRUE(User::WaitFor([&] { return hooks() == 1; }));
             user.ChooseGroup(ActionGroup::Mouse);
             EXPECT_EQ(hooks(), 0);
             EXPECT_EQ(user.Text(mouseCombo), L"Links Klick");

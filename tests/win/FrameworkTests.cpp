@@ -284,4 +284,22 @@ TEST_F(Framework, KeyboardMovesFromAPanelsFieldToTheDialogsOkAndGivesEnterAndEsc
     EXPECT_EQ(NewExceptions(), 0);
 }
 
+// The page keys of a sheet: Ctrl+Tab and Ctrl+PgDn forward, Ctrl+Shift+Tab
+// and Ctrl+PgUp back, round from the last page to the first; without CTRL,
+// with ALT, or another key, the page stays.
+TEST(SheetPageKeys, CtrlTabAndCtrlPageKeysStepRoundThePagesAndOtherKeysLeaveThePage)
+{
+    using win::PropertySheet;
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_TAB, true, false, false, 0, 3), 1u);
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_TAB, true, false, false, 2, 3), 0u) << "round to the first";
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_TAB, true, true, false, 0, 3), 2u) << "back to the last";
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_NEXT, true, false, false, 1, 3), 2u);
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_PRIOR, true, false, false, 1, 3), 0u);
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_TAB, false, false, false, 1, 3), 1u) << "Tab alone moves the focus";
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_TAB, true, false, true, 1, 3), 1u) << "with ALT";
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_DOWN, true, false, false, 1, 3), 1u);
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_TAB, true, false, false, 0, 0), 0u) << "no pages";
+    EXPECT_EQ(PropertySheet::PageAfterKey(VK_TAB, true, false, false, size_t(-1), 3), size_t(-1)) << "no page";
+}
+
 }  // namespace

@@ -39,6 +39,18 @@ bool IsOurDialog(HWND window)
            procedure == reinterpret_cast<LONG_PTR>(&Dialog::PageProc);
 }
 
+bool HidesKeyboardCues(WPARAM changeUiState)
+{
+    const WORD action = LOWORD(changeUiState);
+    const WORD elements = HIWORD(changeUiState);
+    return (action == UIS_SET || action == UIS_INITIALIZE) && (elements & (UISF_HIDEFOCUS | UISF_HIDEACCEL)) != 0;
+}
+
+void ShowKeyboardCues(HWND window)
+{
+    if (window) ::SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
 Dialog::Dialog(UINT templateId) : templateId(templateId) {}
 
 Dialog::~Dialog()
@@ -328,6 +340,19 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_TIMER: OnTimer(static_cast<UINT_PTR>(wParam)); return TRUE;
     case WM_DESTROY: OnDestroy(); return FALSE;
+    case WM_SHOWWINDOW:
+        if (wParam && !IsChildDialog()) ShowKeyboardCues(hwnd);
+        break;
+    case WM_CHANGEUISTATE:
+        // A child asks its top-level window to change the state of the
+        // whole window; a top-level dialog of ours answers a request to hide
+        // the cues by showing them. Handled: DefDlgProc does not act on the
+        // request itself.
+        if (!IsChildDialog() && HidesKeyboardCues(wParam)) {
+            ShowKeyboardCues(hwnd);
+            return TRUE;
+        }
+        break;
     case WM_SYSCOMMAND:
         // A hidden dialog that happens to hold the focus when ALT goes up
         // must not enter menu mode: nobody could ever leave it.

@@ -139,4 +139,15 @@ private:
 // Whether `window` is a dialog or property page of ours.
 bool IsOurDialog(HWND window);
 
+// The focus rectangle and the access keys' underlines stay visible in our
+// top-level dialogs and sheets, also after the mouse was used: Windows hides
+// them in a window opened by a click until a key is pressed, and a carer who
+// works with the keyboard alone must always see where the focus is.
+// Whether a WM_CHANGEUISTATE's wParam would hide either of them (UIS_SET, or
+// UIS_INITIALIZE, which hides them after a mouse input).
+bool HidesKeyboardCues(WPARAM changeUiState);
+// Sends `window` (top-level) the WM_CHANGEUISTATE that shows both; Windows
+// passes it on to every child as WM_UPDATEUISTATE.
+void ShowKeyboardCues(HWND window);
+
 }  // namespace win

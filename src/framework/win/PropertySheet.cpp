@@ -38,6 +38,11 @@ INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 
 thread_local PropertySheet* PropertySheet::initialising = nullptr;
 
+namespace {
+// The sheet that runs modally on this thread, for its message filter.
+thread_local PropertySheet* keyedSheet = nullptr;
+}  // namespace
+
 PropertySheet::PropertySheet(std::wstring caption) : caption(std::move(caption)) {}
 
 PropertySheet::~PropertySheet()
@@ -68,10 +73,67 @@ INT_PTR PropertySheet::DoModal(HWND parent)
     header.pfnCallback = SheetCallback;
 
     initialising = this;
+    // The modal loop of the sheet is comctl32's. Windows' own loop changes
+    // pages on Ctrl+Tab; a loop that only calls IsDialogMessage (Wine's) does
+    // not. IsDialogMessage offers every message to the thread's message
+    // filter first (CallMsgFilter with MSGF_DIALOGBOX), so a filter of this
+    // thread changes the page there; a loop that already changed it never
+    // gets that far.
+    PropertySheet* const outerSheet = keyedSheet;
+    keyedSheet = this;
+    const HHOOK filter = ::SetWindowsHookExW(WH_MSGFILTER, PageKeyFilter, nullptr, ::GetCurrentThreadId());
     const INT_PTR result = ::PropertySheetW(&header);
+    if (filter) ::UnhookWindowsHookEx(filter);
+    keyedSheet = outerSheet;
     initialising = nullptr;
     hwnd = nullptr;
     return result;
+}
+
+size_t PropertySheet::PageAfterKey(UINT key, bool ctrl, bool shift, bool alt, size_t current, size_t count)
+{
+    if (!ctrl || alt || count == 0 || current >= count) return current;
+    bool forward = true;
+    switch (key) {
+    case VK_TAB: forward = !shift; break;
+    case VK_NEXT: forward = true; break;
+    case VK_PRIOR: forward = false; break;
+    default: return current;
+    }
+    return forward ? (current + 1) % count : (current + count - 1) % count;
+}
+
+LRESULT CALLBACK PropertySheet::PageKeyFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        if (code == MSGF_DIALOGBOX && keyedSheet && keyedSheet->OnPageKey(*reinterpret_cast<const MSG*>(lParam)))
+            return 1;  // handled: IsDialogMessage takes it as processed
+    } catch (...) {
+        ReportException("PropertySheet page keys");
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool PropertySheet::OnPageKey(const MSG& message)
+{
+    if (!hwnd || message.message != WM_KEYDOWN) return false;
+    if (message.hwnd != hwnd && !::IsChild(hwnd, message.hwnd)) return false;
+    const HWND tabs = reinterpret_cast<HWND>(::SendMessageW(hwnd, PSM_GETTABCONTROL, 0, 0));
+    if (!tabs) return false;
+    const auto current = static_cast<size_t>(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
+    const auto count = static_cast<size_t>(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    // GetKeyState: the state of the keys as this thread's messages have
+    // brought them so far, the one that goes with this message.
+    const size_t next = PageAfterKey(static_cast<UINT>(message.wParam), ::GetKeyState(VK_CONTROL) < 0,
+                                     ::GetKeyState(VK_SHIFT) < 0, ::GetKeyState(VK_MENU) < 0, current, count);
+    if (next == current) return false;
+    // A control that wants the key (DLGC_WANTMESSAGE) keeps it, as the
+    // sheet's own handling does.
+    MSG copy = message;
+    if (::SendMessageW(message.hwnd, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&copy)) & DLGC_WANTMESSAGE)
+        return false;
+    ::SendMessageW(hwnd, PSM_SETCURSEL, next, 0);
+    return true;
 }
 
 void PropertySheet::SetActivePage(size_t index)
@@ -111,6 +173,7 @@ int CALLBACK PropertySheet::SheetCallback(HWND window, UINT message, LPARAM)
         } catch (...) {
             ReportException("PropertySheet::OnInitDialog");
         }
+        ShowKeyboardCues(window);
     }
     return 0;
 }
@@ -125,6 +188,16 @@ LRESULT CALLBACK PropertySheet::SubclassProc(HWND window, UINT message, WPARAM w
             if (self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
             break;
         case WM_TIMER: self->OnTimer(static_cast<UINT_PTR>(wParam)); break;
+        case WM_SHOWWINDOW:
+            if (wParam) ShowKeyboardCues(window);
+            break;
+        case WM_CHANGEUISTATE:
+            // As in a dialog of ours (win/Dialog.h): the cues stay visible.
+            if (HidesKeyboardCues(wParam)) {
+                ::DefSubclassProc(window, message, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), lParam);
+                return 0;
+            }
+            break;
         case WM_NCDESTROY:
             ::RemoveWindowSubclass(window, SubclassProc, reinterpret_cast<UINT_PTR>(self));
             self->hwnd = nullptr;

@@ -44,8 +44,15 @@ public:
     size_t PageCount() const { return pages.size(); }
     PropertyPage& Page(size_t index) { return *pages[index]; }
 
-    // Runs the sheet modally; returns what PropertySheetW returns.
+    // Runs the sheet modally; returns what PropertySheetW returns. Meanwhile
+    // Ctrl+Tab and Ctrl+PgDn go to the next page, Ctrl+Shift+Tab and
+    // Ctrl+PgUp to the previous one (from the last to the first and back).
     INT_PTR DoModal(HWND parent);
+
+    // The page that a key-down of `key` (a virtual-key code) with CTRL,
+    // SHIFT and ALT held as given goes to from page `current` of `count`;
+    // `current` for a key that changes no page.
+    static size_t PageAfterKey(UINT key, bool ctrl, bool shift, bool alt, size_t current, size_t count);
 
     HWND GetSafeHwnd() const { return hwnd; }
     void SetActivePage(size_t index);
@@ -66,6 +73,10 @@ protected:
 
 private:
     static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
+    static LRESULT CALLBACK PageKeyFilter(int code, WPARAM wParam, LPARAM lParam);
+    // Ctrl+Tab and its kin on the sheet or one of its controls; true if the
+    // page changed.
+    bool OnPageKey(const MSG& message);
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR data);
 
