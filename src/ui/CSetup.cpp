@@ -90,3 +90,15 @@ void CSetup::OnTimer(UINT_PTR id)
 {
     if (id == StatusTimer) UpdateDeviceStatus();
 }
+
+LRESULT CSetup::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handled)
+{
+    handled = false;  // the sheet passes them on to its common controls too
+    // WM_SYSCOLORCHANGE goes to top-level windows only, and a theme switched
+    // on or off comes as WM_SETTINGCHANGE with SPI_SETHIGHCONTRAST.
+    if (message == WM_SYSCOLORCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
+        generalPage.SystemColoursChanged();
+        testPage.SystemColoursChanged();
+    }
+    return 0;
+}

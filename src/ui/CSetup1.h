@@ -27,6 +27,9 @@ public:
     // The sheet's OK: the boxes into the live settings. Without the page's
     // window nothing is stored.
     void StoreToSettings();
+    // The system colours changed or a high-contrast theme was switched on
+    // or off: the rows are painted again in the colours that fit.
+    void SystemColoursChanged();
     // Opens the action editor of sensor `number` (1 to 8).
     void EditSensorAction(int number);
 
@@ -48,4 +51,5 @@ private:
     std::array<HWND, sensorCount> sensorChecks{};
     std::array<bool, sensorCount> rowMissing{};
     int32_t shownKind = -1;
+    bool highContrast = false;
 };
