@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "texts/Texts.h"
+#include "win/Accessible.h"
 #include "win/Handle.h"
 #include "win/Text.h"
 
@@ -102,8 +103,9 @@ LRESULT CSetup::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handled)
     // WM_SYSCOLORCHANGE goes to top-level windows only, and a theme switched
     // on or off comes as WM_SETTINGCHANGE with SPI_SETHIGHCONTRAST.
     if (message == WM_SYSCOLORCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
-        generalPage.SystemColoursChanged();
-        testPage.SystemColoursChanged();
+        const bool highContrast = win::HighContrastOn();
+        generalPage.SystemColoursChanged(highContrast);
+        testPage.SystemColoursChanged(highContrast);
     }
     return 0;
 }

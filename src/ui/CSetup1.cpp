@@ -108,10 +108,10 @@ void CSetup1::RefreshRows()
     }
 }
 
-void CSetup1::SystemColoursChanged()
+void CSetup1::SystemColoursChanged(bool highContrastOn)
 {
     if (!hwnd) return;
-    highContrast = win::HighContrastOn();
+    highContrast = highContrastOn;
     for (CNewStatic& statics : groupStatics) statics.SystemColoursChanged();
     for (CNewStatic& statics : actionStatics) statics.SystemColoursChanged();
     RefreshRows();

@@ -28,8 +28,9 @@ public:
     // window nothing is stored.
     void StoreToSettings();
     // The system colours changed or a high-contrast theme was switched on
-    // or off: the rows are painted again in the colours that fit.
-    void SystemColoursChanged();
+    // or off (`highContrastOn`: whether one is on now): the rows are painted
+    // again in the colours that fit.
+    void SystemColoursChanged(bool highContrastOn);
     // Opens the action editor of sensor `number` (1 to 8).
     void EditSensorAction(int number);
 

@@ -130,10 +130,10 @@ void CSetup_Test::RefreshActivity()
     }
 }
 
-void CSetup_Test::SystemColoursChanged()
+void CSetup_Test::SystemColoursChanged(bool highContrastOn)
 {
     if (!hwnd) return;
-    highContrast = win::HighContrastOn();
+    highContrast = highContrastOn;
     for (CNewStatic& lamp : lamps) lamp.SystemColoursChanged();
     shownLamp.fill(-1);  // every lamp again, in the colours and words that fit
     RefreshActivity();

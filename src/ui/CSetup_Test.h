@@ -26,8 +26,8 @@ public:
     void RefreshActivity();
 
     // The system colours changed or a high-contrast theme was switched on
-    // or off.
-    void SystemColoursChanged();
+    // or off (`highContrastOn`: whether one is on now).
+    void SystemColoursChanged(bool highContrastOn);
 
     const CNewStatic& Lamp(int number) const { return lamps[size_t(number - 1)]; }
 

@@ -133,6 +133,53 @@ TEST_F(SettingsSheet, AScreenReaderHearsWhoseRowBoxLampAndFieldItIsAndAMissingKe
     for (const std::string& fault : faults) ADD_FAILURE() << fault;
 }
 
+// A high-contrast theme switched on while the sheet is open: the rows and
+// lamps take the theme's colours at once, a pressed lamp says so in words;
+// when the system says it is off again (WM_SETTINGCHANGE), they are as
+// before. Wine has no high-contrast theme (SPI_SETHIGHCONTRAST fails), so
+// the pages are told it is on as the sheet tells them.
+TEST_F(SettingsSheet, AHighContrastThemeRepaintsTheRowsAndLampsInItsColoursAndWords)
+{
+    sensorActions.Set(0, MouseRecord(MouseActionKind::LeftClick));
+    sensorActivity.PublishSwitches(0b1);  // sensor 1 pressed
+
+    CSetup sheet(L"Kontakta - Konfigurationsmwenü", services);
+    HWND sheetWindow = nullptr;
+    HWND test = nullptr;
+    Script script({
+        [&] { return (sheetWindow = sheet.GetSafeHwnd()) != nullptr; },
+        [&] {
+            sheet.SetActivePage(1);
+            test = sheet.TestPage().GetSafeHwnd();
+            sheet.GeneralPage().SystemColoursChanged(true);
+            sheet.TestPage().SystemColoursChanged(true);
+            return true;
+        },
+        [&] {
+            EXPECT_EQ(sheet.GeneralPage().GroupStatic(1).BackColor(), ::GetSysColor(COLOR_HIGHLIGHT));
+            EXPECT_EQ(sheet.GeneralPage().GroupStatic(1).TextColor(), ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+            EXPECT_EQ(sheet.GeneralPage().GroupStatic(2).TextColor(), ::GetSysColor(COLOR_GRAYTEXT));
+            EXPECT_EQ(sheet.TestPage().Lamp(1).BackColor(), ::GetSysColor(COLOR_HIGHLIGHT));
+            EXPECT_EQ(Text(test, 1201), L"gedrückt");
+            EXPECT_EQ(Text(test, 1202), L"");
+            HIGHCONTRASTW contrast{sizeof contrast};
+            if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0)) {
+                EXPECT_FALSE(contrast.dwFlags & HCF_HIGHCONTRASTON) << "the test's system has no theme on";
+            }
+            ::SendMessageW(sheetWindow, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+            EXPECT_EQ(sheet.GeneralPage().GroupStatic(1).BackColor(), RGB(181, 255, 181));
+            EXPECT_EQ(sheet.GeneralPage().GroupStatic(1).TextColor(), ::GetSysColor(COLOR_WINDOWTEXT));
+            EXPECT_EQ(sheet.TestPage().Lamp(1).BackColor(), RGB(0, 200, 0));
+            EXPECT_EQ(Text(test, 1201), L"") << "the normal lamp is only a colour";
+            return true;
+        },
+        [&] { return ::PostMessageW(sheetWindow, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE; },
+    });
+    sheet.DoModal(nullptr);
+    sensorActivity.PublishSwitches(0);
+    EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+}
+
 TEST(MessageWindow, IsAnAlertThatSaysItsTextWhenItAppears)
 {
     CMsgBox messages;
