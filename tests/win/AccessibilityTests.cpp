@@ -124,6 +124,8 @@ TEST_F(SettingsSheet, AScreenReaderHearsWhoseRowBoxLampAndFieldItIsAndAMissingKe
             const Heard heard = Hear(field);
             expect(heard.name, L"Taste", "the capture field");
             expect(heard.value, L"STRG+C", "the captured text");
+            expect(Hear(::GetDlgItem(::GetParent(field), IDC_MODIFIER_COMBO)).name, L"Zusatz zur Taste",
+                   "the list beside the repeat box");
             return ::PostMessageW(editor, WM_COMMAND, IDCANCEL, 0) != FALSE;
         },
         [&] { return !::IsWindow(editor) && ::PostMessageW(sheetWindow, WM_SYSCOMMAND, SC_CLOSE, 0); },
