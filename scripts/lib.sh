@@ -41,13 +41,14 @@ build_all() {
     (cd "$KONTAKTA_ROOT" && build_preset native && build_preset native-tsan && build_preset fuzz && build_preset mingw)
 }
 
-# Starts Xvfb on a free display and exports DISPLAY; KONTAKTA_XVFB_PID is set
-# so that stop_display can end it.
+# Starts Xvfb on a free display (of the size $1, 1280x1024x24 unless given)
+# and exports DISPLAY; KONTAKTA_XVFB_PID is set so that stop_display can end it.
 start_display() {
+    local size="${1:-1280x1024x24}"
     local number
     for number in $(seq 90 140); do
         [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$number" -screen 0 "$size" -nolisten tcp >/dev/null 2>&1 &
         KONTAKTA_XVFB_PID=$!
         local tries
         for tries in $(seq 1 50); do

@@ -16,9 +16,10 @@ add_library(kontakta_framework STATIC
     framework/win/Text.cpp
     framework/win/PropertySheet.cpp
     framework/win/Utilities.cpp
+    framework/win/Accessible.cpp
 )
 target_include_directories(kontakta_framework PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/framework)
-target_link_libraries(kontakta_framework PUBLIC user32 gdi32 comctl32)
+target_link_libraries(kontakta_framework PUBLIC user32 gdi32 comctl32 oleacc ole32 oleaut32 uuid)
 
 # The sensors' Win32 side: input, the shell, the kit, the polling thread.
 add_library(kontakta_sensors_win STATIC

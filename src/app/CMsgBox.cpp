@@ -2,7 +2,10 @@
 
 #include "texts/Texts.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/Text.h"
+
+#include <oleacc.h>
 
 using namespace kontakta;
 
@@ -18,6 +21,9 @@ BOOL CMsgBox::OnInitDialog()
     textControl = ::GetDlgItem(hwnd, IDC_MESSAGE_TEXT);
     ownerThread = ::GetCurrentThreadId();
     postTarget = hwnd;
+    // A screen reader takes the window for what it is: a report of a
+    // problem (ROLE_SYSTEM_ALERT), its text as its description.
+    win::SetAccessibleRole(hwnd, ROLE_SYSTEM_ALERT);
     return FALSE;  // created hidden: takes no focus
 }
 
@@ -79,6 +85,10 @@ void CMsgBox::ShowPendingText()
     }
     if (!hwnd) return;
     ::SetWindowTextW(textControl, win::Wide(text).c_str());
+    win::SetAccessibleDescription(hwnd, win::Wide(text));
     ::ShowWindow(hwnd, SW_SHOW);
     ::SetForegroundWindow(hwnd);
+    // Announced when it appears, also when the foreground stays elsewhere
+    // (Windows refuses SetForegroundWindow to a background process).
+    win::AnnounceAlert(hwnd);
 }

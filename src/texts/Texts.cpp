@@ -85,6 +85,41 @@ std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches)
     return Fill(u"%d / %d", {Decimal(presses), Decimal(ignoredTouches)});
 }
 
+std::u16string RowSwitchName(int sensorNumber)
+{
+    return Fill(u"Sensor %d eingeschaltet", {Decimal(sensorNumber)});
+}
+
+std::u16string RowEditName(int sensorNumber)
+{
+    return Fill(u"Sensor %d bearbeiten", {Decimal(sensorNumber)});
+}
+
+std::u16string LampName(int sensorNumber, bool pressed)
+{
+    return Fill(u"Sensor %d: %s", {Decimal(sensorNumber), pressed ? lampPressed : lampReleased});
+}
+
+std::u16string HoldFieldName(int sensorNumber)
+{
+    return Fill(u"Sensor %d Mindest-Haltezeit in Millisekunden", {Decimal(sensorNumber)});
+}
+
+std::u16string LockoutFieldName(int sensorNumber)
+{
+    return Fill(u"Sensor %d Sperrzeit nach dem Loslassen in Millisekunden", {Decimal(sensorNumber)});
+}
+
+std::u16string RowGroupName(int sensorNumber, const std::u16string& group)
+{
+    return Fill(u"Sensor %d Aktionsgruppe: %s", {Decimal(sensorNumber), group});
+}
+
+std::u16string RowActionName(int sensorNumber, const std::u16string& action)
+{
+    return Fill(u"Sensor %d Aktion: %s", {Decimal(sensorNumber), action});
+}
+
 std::u16string PausedTip()
 {
     return Fill(u"%s - pausiert", {mainTitle});

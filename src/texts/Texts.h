@@ -173,6 +173,33 @@ std::u16string FileDialogFilter();
 // "Der Pfad ist zu lang: Es sind höchstens %d Zeichen möglich."
 std::u16string PathTooLong(size_t maximum);
 
+// What a screen reader says of the windows' controls, where the window
+// shows a number, a colour or nothing: "Sensor 3 eingeschaltet" (the row's
+// box), "Sensor 3 bearbeiten" (its button), "Sensor 3: gedrückt" or "Sensor
+// 3: nicht gedrückt" (its lamp), "Sensor 3 Mindest-Haltezeit in
+// Millisekunden" and "Sensor 3 Sperrzeit nach dem Loslassen in
+// Millisekunden" (its time fields), "Sensor 3 Aktionsgruppe: Tastatur" and
+// "Sensor 3 Aktion: STRG+C" (its statics).
+std::u16string RowSwitchName(int sensorNumber);
+std::u16string RowEditName(int sensorNumber);
+std::u16string LampName(int sensorNumber, bool pressed);
+std::u16string HoldFieldName(int sensorNumber);
+std::u16string LockoutFieldName(int sensorNumber);
+std::u16string RowGroupName(int sensorNumber, const std::u16string& group);
+std::u16string RowActionName(int sensorNumber, const std::u16string& action);
+// The words of a pressed lamp, which a high-contrast lamp also shows.
+constexpr const char16_t* lampPressed = u"gedrückt";
+constexpr const char16_t* lampReleased = u"nicht gedrückt";
+// A row switched off because it has nothing to do, in words.
+constexpr const char16_t* rowOffNoKey = u"Ausgeschaltet: Es ist keine Taste ausgewählt.";
+constexpr const char16_t* rowOffNoTarget = u"Ausgeschaltet: Es ist keine Datei oder Adresse ausgewählt.";
+constexpr const char16_t* noKeyInWords = u"keine Taste ausgewählt";
+constexpr const char16_t* noTargetInWords = u"keine Datei oder Adresse ausgewählt";
+// The key capture field, the list beside its repeat box, the file button.
+constexpr const char16_t* keyFieldName = u"Taste";
+constexpr const char16_t* modifierListName = u"Zusatz zur Taste";
+constexpr const char16_t* browseName = u"Datei auswählen";
+
 // Profiles and their export. Each message about a file names it.
 constexpr const char16_t* exportFileFilterName = u"Kontakta-Einstellungen (*.kontakta)";
 // "Kontakta-Einstellungen (*.kontakta)|*.kontakta|Alle Dateien (*.*)|*.*||"

@@ -10,6 +10,7 @@
 #include "texts/Texts.h"
 #include "ui/CEditAction.h"
 #include "ui/EditorChoices.h"
+#include "win/Accessible.h"
 #include "win/Text.h"
 
 using namespace kontakta;
@@ -142,6 +143,11 @@ BOOL CEditKeyAction::OnInitDialog()
     if (keyField.Subclass(hwnd, IDC_KEY_FIELD)) keyField.InitCaptureField(record);
     Check(IDC_REPEAT_CHECK, record.autoRepeat != 0);
     ShowModifiers();
+    // For a screen reader: the field is "Taste" and holds the captured text
+    // (its label stands below it), the list has no label of its own.
+    win::SetAccessibleName(Item(IDC_KEY_FIELD), win::Wide(texts::keyFieldName));
+    win::SetAccessibleValue(Item(IDC_KEY_FIELD), win::GetText(Item(IDC_KEY_FIELD)));
+    win::SetAccessibleName(Item(IDC_MODIFIER_COMBO), win::Wide(texts::modifierListName));
     return FALSE;
 }
 
@@ -152,6 +158,7 @@ bool CEditKeyAction::OnCommand(WORD id, WORD code, HWND)
         return true;
     }
     if (id == IDC_KEY_FIELD && code == EN_CHANGE) {
+        win::SetAccessibleValue(Item(IDC_KEY_FIELD), win::GetText(Item(IDC_KEY_FIELD)));
         // A captured key ends a modifier alone; the list follows the field.
         if (keyField.GetSafeHwnd() && keyField.AloneModifier() != AloneModifier())
             ::SendMessageW(Item(IDC_MODIFIER_COMBO), CB_SETCURSEL,
@@ -199,6 +206,7 @@ BOOL CEditRunFileAction::OnInitDialog()
     const SensorAction& record = currentEditor->WorkingCopy();
     SetItemText(IDC_PATH_EDIT, std::u16string(record.path, FieldLength(record.path, pathLength)));
     SetItemText(IDC_PANEL_INFO, texts::RunFileInfoText(currentEditor->SensorNumber()));
+    win::SetAccessibleName(Item(IDC_BROWSE), win::Wide(texts::browseName));  // it shows "..."
     return FALSE;
 }
 

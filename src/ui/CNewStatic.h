@@ -15,11 +15,16 @@ public:
     static constexpr uint32_t defaultColour = 0xFFFFFFFF;
 
     // Once the control is subclassed: the system colours and a bold
-    // "Verdana" font. Returns true.
+    // "Verdana" font, 13 pixels high at 96 dpi and scaled with the system's
+    // dpi. Returns true.
     bool InitStyle();
-    // New colours, `defaultColour` for the system's; the control is redrawn
-    // at once, not at the next paint cycle.
+    // New colours, `defaultColour` for the system's, or a system colour by
+    // its index (kontakta::SystemColour of ui/Appearance.h); the control is
+    // redrawn at once, not at the next paint cycle.
     void SetColors(uint32_t background, uint32_t text);
+    // The system colours changed (WM_SYSCOLORCHANGE, a high-contrast theme
+    // switched on or off): the colours are read again.
+    void SystemColoursChanged();
 
     COLORREF TextColor() const { return textColor; }
     COLORREF BackColor() const { return backColor; }
@@ -35,4 +40,6 @@ private:
     COLORREF backColor = 0;
     COLORREF defaultBackColor = 0;
     COLORREF defaultTextColor = 0;
+    uint32_t requestedBack = defaultColour;
+    uint32_t requestedText = defaultColour;
 };

@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 #include "texts/Texts.h"
+#include "win/Accessible.h"
+#include "win/Handle.h"
 #include "win/Text.h"
 
 using namespace kontakta;
@@ -45,8 +47,12 @@ void CSetup::OnInitDialog()
     else
         page = PageArea();
     const RECT okRect = ClientRectOf(hwnd, ok);
+    // 20 pixels high at 96 dpi, in proportion at the system's dpi (the
+    // process is aware of it), so its text is not cut off at 150 or 200 %.
+    const win::WindowDC screen(nullptr);
+    const int lineHeight = ::MulDiv(20, screen ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96, 96);
     statusLine = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, page.left, page.bottom + 10,
-                                   okRect.left - 10 - page.left, 20, hwnd,
+                                   okRect.left - 10 - page.left, lineHeight, hwnd,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DEVICE_STATUS)),
                                    win::ResourceModule(), nullptr);
     ::SendMessageW(statusLine, WM_SETFONT, ::SendMessageW(hwnd, WM_GETFONT, 0, 0), TRUE);
@@ -92,4 +98,17 @@ void CSetup::OnSaveFailed()
 void CSetup::OnTimer(UINT_PTR id)
 {
     if (id == StatusTimer) UpdateDeviceStatus();
+}
+
+LRESULT CSetup::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handled)
+{
+    handled = false;  // the sheet passes them on to its common controls too
+    // WM_SYSCOLORCHANGE goes to top-level windows only, and a theme switched
+    // on or off comes as WM_SETTINGCHANGE with SPI_SETHIGHCONTRAST.
+    if (message == WM_SYSCOLORCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
+        const bool highContrast = win::HighContrastOn();
+        generalPage.SystemColoursChanged(highContrast);
+        testPage.SystemColoursChanged(highContrast);
+    }
+    return 0;
 }

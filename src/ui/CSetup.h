@@ -34,6 +34,9 @@ protected:
     // OK and Apply that could not write the file: the carer is told.
     void OnSaveFailed() override;
     void OnTimer(UINT_PTR id) override;
+    // The system colours or the high-contrast theme changed: the pages
+    // paint their rows and lamps again.
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
     SheetServices& services;

@@ -3,8 +3,10 @@
 #include "res/resource.h"
 #include "sensors/ActionOptions.h"
 #include "texts/Texts.h"
+#include "ui/Appearance.h"
 #include "ui/CEditAction.h"
 #include "ui/SensorRows.h"
+#include "win/Accessible.h"
 #include "win/Text.h"
 
 using namespace kontakta;
@@ -42,6 +44,13 @@ BOOL CSetup1::OnInitDialog()
         if (groupStatics[number - 1].Subclass(hwnd, GroupId(number))) groupStatics[number - 1].InitStyle();
     for (int number = 1; number <= sensorCount; ++number)
         if (actionStatics[number - 1].Subclass(hwnd, ActionId(number))) actionStatics[number - 1].InitStyle();
+    // A screen reader hears whose box and button it is: the box has no text
+    // and the button only the sensor's number.
+    for (int number = 1; number <= sensorCount; ++number) {
+        win::SetAccessibleName(Item(CheckId(number)), win::Wide(texts::RowSwitchName(number)));
+        win::SetAccessibleName(Item(ButtonId(number)), win::Wide(texts::RowEditName(number)));
+    }
+    highContrast = win::HighContrastOn();
     FillFromSettings();
     return TRUE;
 }
@@ -85,10 +94,27 @@ void CSetup1::RefreshRows()
         Check(CheckId(number), enabled);
         EnableItem(GroupId(number), enabled);
         EnableItem(ActionId(number), enabled);
-        const RowColours colours = ColoursOf(row.look);
-        groupStatics[index].SetColors(colours.groupBack, CNewStatic::defaultColour);
-        actionStatics[index].SetColors(colours.actionBack, CNewStatic::defaultColour);
+        const RowLooks looks = LooksOf(row.look, highContrast);
+        groupStatics[index].SetColors(looks.group.back, looks.group.text);
+        actionStatics[index].SetColors(looks.action.back, looks.action.text);
+
+        // A row switched off for want of a key or target says so in words:
+        // the action static shows it ("KEINE TASTE AUSGEWÄHLT"), and the
+        // box's description tells a screen reader.
+        const RowNames names = NamesOf(number, row, record.actionGroup);
+        win::SetAccessibleDescription(Item(CheckId(number)), win::Wide(names.switchDescription));
+        win::SetAccessibleName(Item(GroupId(number)), win::Wide(names.groupName));
+        win::SetAccessibleName(Item(ActionId(number)), win::Wide(names.actionName));
     }
+}
+
+void CSetup1::SystemColoursChanged(bool highContrastOn)
+{
+    if (!hwnd) return;
+    highContrast = highContrastOn;
+    for (CNewStatic& statics : groupStatics) statics.SystemColoursChanged();
+    for (CNewStatic& statics : actionStatics) statics.SystemColoursChanged();
+    RefreshRows();
 }
 
 void CSetup1::OnSensorCheck(int number)

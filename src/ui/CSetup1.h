@@ -27,6 +27,10 @@ public:
     // The sheet's OK: the boxes into the live settings. Without the page's
     // window nothing is stored.
     void StoreToSettings();
+    // The system colours changed or a high-contrast theme was switched on
+    // or off (`highContrastOn`: whether one is on now): the rows are painted
+    // again in the colours that fit.
+    void SystemColoursChanged(bool highContrastOn);
     // Opens the action editor of sensor `number` (1 to 8).
     void EditSensorAction(int number);
 
@@ -48,4 +52,5 @@ private:
     std::array<HWND, sensorCount> sensorChecks{};
     std::array<bool, sensorCount> rowMissing{};
     int32_t shownKind = -1;
+    bool highContrast = false;
 };

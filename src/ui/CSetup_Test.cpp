@@ -6,13 +6,14 @@
 #include "sensors/ActionOptions.h"
 #include "sensors/SensorActivity.h"
 #include "texts/Texts.h"
+#include "ui/Appearance.h"
 #include "ui/SensorRows.h"
+#include "win/Accessible.h"
 #include "win/Text.h"
 
 using namespace kontakta;
 
 namespace {
-constexpr uint32_t pressedLampColour = 0x0000C800;  // RGB(0,200,0)
 // Fast enough that a lamp is at most a poll late to the eye; the page only
 // reads atomics, so this costs nothing while the sheet is open.
 constexpr UINT lampPeriodMilliseconds = 30;
@@ -71,7 +72,16 @@ BOOL CSetup_Test::OnInitDialog()
         ::SendDlgItemMessageW(hwnd, LockoutId(number), EM_LIMITTEXT, 4, 0);
         ::SetDlgItemInt(hwnd, HoldId(number), times.holdMilliseconds, FALSE);
         ::SetDlgItemInt(hwnd, LockoutId(number), times.lockoutMilliseconds, FALSE);
+        // The fields' labels are the columns' heads, which a screen reader
+        // does not find: each field and its spin is named with its sensor.
+        const std::wstring holdName = win::Wide(texts::HoldFieldName(number));
+        const std::wstring lockoutName = win::Wide(texts::LockoutFieldName(number));
+        win::SetAccessibleName(Item(HoldId(number)), holdName);
+        win::SetAccessibleName(Item(IDC_HOLD_SPIN_BASE + number), holdName);
+        win::SetAccessibleName(Item(LockoutId(number)), lockoutName);
+        win::SetAccessibleName(Item(IDC_LOCKOUT_SPIN_BASE + number), lockoutName);
     }
+    highContrast = win::HighContrastOn();
     ::CheckDlgButton(hwnd, IDC_INDICATOR_CHECK, actionOptions.Get().showIndicator ? BST_CHECKED : BST_UNCHECKED);
     filling = false;
     // The counters start when the page opens.
@@ -103,7 +113,12 @@ void CSetup_Test::RefreshActivity()
         const int pressed = sensorActivity.SwitchPressed(number - 1) ? 1 : 0;
         if (pressed != shownLamp[index]) {
             shownLamp[index] = pressed;
-            lamps[index].SetColors(pressed ? pressedLampColour : CNewStatic::defaultColour, CNewStatic::defaultColour);
+            const StaticLook look = LampLook(pressed != 0, highContrast);
+            lamps[index].SetColors(look.back, look.text);
+            SetItemText(LampId(number), LampText(pressed != 0, highContrast));
+            // The lamp's state in words, for a screen reader (the lamp is a
+            // colour; in high contrast it also shows the word).
+            win::SetAccessibleName(lamps[index].GetSafeHwnd(), win::Wide(texts::LampName(number, pressed != 0)));
         }
         const uint32_t presses = sensorActivity.Presses(number - 1);
         const uint32_t ignored = sensorActivity.IgnoredTouches(number - 1);
@@ -113,6 +128,15 @@ void CSetup_Test::RefreshActivity()
             SetItemText(CountsId(number), texts::ActivityCounts(presses, ignored));
         }
     }
+}
+
+void CSetup_Test::SystemColoursChanged(bool highContrastOn)
+{
+    if (!hwnd) return;
+    highContrast = highContrastOn;
+    for (CNewStatic& lamp : lamps) lamp.SystemColoursChanged();
+    shownLamp.fill(-1);  // every lamp again, in the colours and words that fit
+    RefreshActivity();
 }
 
 void CSetup_Test::OnTimeChanged(int id)

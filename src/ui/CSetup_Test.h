@@ -25,6 +25,10 @@ public:
     // The lamps and counters from the polling thread's state.
     void RefreshActivity();
 
+    // The system colours changed or a high-contrast theme was switched on
+    // or off (`highContrastOn`: whether one is on now).
+    void SystemColoursChanged(bool highContrastOn);
+
     const CNewStatic& Lamp(int number) const { return lamps[size_t(number - 1)]; }
 
 protected:
@@ -47,4 +51,5 @@ private:
     bool active = false;
     bool filling = false;
     int32_t shownKind = -1;
+    bool highContrast = false;
 };

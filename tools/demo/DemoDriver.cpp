@@ -7,6 +7,8 @@
 //   demodriver edit N      open the editor of sensor N (1 to 8)
 //   demodriver group G     choose group G (0 mouse, 1 key, 2 run-file, 3 pointer,
 //                          4 wheel, 5 control) in the editor
+//   demodriver target T    put the target T into the run-file panel's field
+//   demodriver ok          close the editor with OK
 //   demodriver cancel      close the editor without changing anything
 // Exit code 0 when the window was found, 1 otherwise.
 #include <windows.h>
@@ -70,6 +72,14 @@ int wmain(int argc, wchar_t** argv)
         ::SendMessageW(editor, WM_COMMAND, MAKEWPARAM(1042, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
         return 0;
     }
+    if (command == L"target" && argc > 2) {
+        for (HWND panel = ::GetWindow(editor, GW_CHILD); panel; panel = ::GetWindow(panel, GW_HWNDNEXT)) {
+            const HWND field = ::GetDlgItem(panel, 1046);  // the run-file panel's path field
+            if (field && ::IsWindowVisible(panel)) return ::SetWindowTextW(field, argv[2]) ? 0 : 1;
+        }
+        return 1;
+    }
+    if (command == L"ok") return ::PostMessageW(editor, WM_COMMAND, IDOK, 0) ? 0 : 1;
     if (command == L"cancel") return ::PostMessageW(editor, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
     return 2;
 }
