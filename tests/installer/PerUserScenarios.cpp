@@ -124,6 +124,59 @@ void ExpectNoElevationAskedFor(const std::wstring& file)
     EXPECT_EQ(manifest.find("highestAvailable"), std::string::npos) << manifest;
 }
 
+// The text of another process's control: WM_GETTEXT, since GetWindowText
+// answers only the caption Windows keeps, which an edit field's is not.
+std::wstring ControlText(HWND control)
+{
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                               &length))
+        return {};
+    return std::wstring(text, std::min<DWORD_PTR>(length, 1023));
+}
+
+// A control of the wizard (its pages are child dialogs) by its class and
+// text; none if it is not there.
+HWND FindControl(HWND root, const wchar_t* className, const std::wstring& text)
+{
+    struct Search {
+        const wchar_t* className;
+        const std::wstring& text;
+        HWND found = nullptr;
+    } search{className, text};
+    ::EnumChildWindows(
+        root,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            ::GetClassNameW(window, name, 64);
+            if (::lstrcmpiW(name, search.className) == 0 && ControlText(window) == search.text &&
+                ::IsWindowVisible(window)) {
+                search.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The wizard's window: the visible top-level window of the setup's process
+// that has the button "Abbrechen".
+HWND WizardOf(DWORD pid)
+{
+    for (HWND window : e2e::WindowsOf(pid, true))
+        if (FindControl(window, L"Button", L"Abbrechen")) return window;
+    return nullptr;
+}
+
+// The wizard's "Weiter" button (its id is IDOK on every page, whatever its text).
+void ClickNext(HWND wizard)
+{
+    ::PostMessageW(::GetDlgItem(wizard, IDOK), BM_CLICK, 0, 0);
+}
+
 TEST(SetupFile, ManifestAsksForTheRightsOfWhoeverStartsIt)
 {
     ExpectNoElevationAskedFor(BuiltSetup());
@@ -237,6 +290,65 @@ TEST_F(Installer, AnInstallationForAllUsersAfterOneForThisUserFindsTheSettingsAn
         << "not the defaults of the machine's folder: " << copied.size() << " bytes, " << machineDefaults.size()
         << " expected, first difference at " << differs;
     CloseCleanly(program);
+}
+
+// The wizard as a carer without administrator rights goes through it: the
+// choice comes before anything else is asked, and "Nur für mich
+// installieren" leads to the user's own folder.
+TEST_F(Installer, TheWizardAsksForWhomBeforeTheFolderAndInstallsOnlyForThisUserWhenChosen)
+{
+    const std::wstring machineBefore = MachineState();
+    Kontakta setup(StageSetup(true));
+    ASSERT_TRUE(setup.Start());
+    HWND wizard = nullptr;
+    ASSERT_TRUE(e2e::WaitFor([&] { return (wizard = WizardOf(setup.Pid())) != nullptr; }, 20000));
+
+    // The welcome, then the choice: for all users where nothing is installed.
+    ClickNext(wizard);
+    HWND forAll = nullptr, forMe = nullptr;
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+            forAll = FindControl(wizard, L"Button", L"Für alle Benutzer installieren");
+            forMe = FindControl(wizard, L"Button", L"Nur für mich installieren");
+            return forAll && forMe;
+        },
+        10000));
+    EXPECT_EQ(::SendMessageW(forAll, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(::SendMessageW(forMe, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(FindControl(wizard, L"Edit", UserInstallDirectory())) << "the folder comes after the choice";
+
+    ::SendMessageW(forMe, BM_CLICK, 0, 0);
+    EXPECT_EQ(::SendMessageW(forMe, BM_GETCHECK, 0, 0), BST_CHECKED);
+    ClickNext(wizard);
+    // The folder page offers the user's own program folder.
+    ASSERT_TRUE(e2e::WaitFor([&] { return FindControl(wizard, L"Edit", UserInstallDirectory()) != nullptr; }, 10000))
+        << "the folder page does not offer " << Narrow(UserInstallDirectory());
+    ClickNext(wizard);
+
+    // Installed: the details stay until the user goes on.
+    const std::wstring log = UserInstallDirectory() + L"\\KontaktaSetup.log";
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+            return ReadLog(log).find(L"Installation abgeschlossen.") != std::wstring::npos &&
+                   ::IsWindowEnabled(::GetDlgItem(wizard, IDOK));
+        },
+        30000));
+    ClickNext(wizard);
+    // The last page's "Kontakta jetzt starten" is left unticked.
+    HWND start = nullptr;
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return (start = FindControl(wizard, L"Button", L"Kontakta jetzt starten")) != nullptr; },
+                     10000));
+    if (::SendMessageW(start, BM_GETCHECK, 0, 0) == BST_CHECKED) ::SendMessageW(start, BM_CLICK, 0, 0);
+    ClickNext(wizard);
+    ASSERT_EQ(setup.WaitForExit(15000), std::optional<DWORD>(0));
+
+    const std::wstring dir = UserInstallDirectory() + L"\\";
+    EXPECT_TRUE(FileExists(dir + L"Kontakta.exe"));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, machineKey, L"Directory"), dir);
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, runKey, L"Kontakta"), L"\"" + dir + L"Kontakta.exe\"");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, userKey, L"UpdateCode"), L"1");
+    EXPECT_EQ(MachineState(), machineBefore) << "the installation for this user wrote for the machine";
 }
 
 }  // namespace
