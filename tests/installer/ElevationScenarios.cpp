@@ -82,4 +82,31 @@ TEST_F(Installer, WithoutAdministratorRightsForThisUserItInstallsAndForAllUsersI
     EXPECT_FALSE(FileExists(DefaultInstallDirectory()));
 }
 
+TEST_F(Installer, WithoutAdministratorRightsTheUninstallerForThisUserRunsAndTheOneForAllUsersAsksOnce)
+{
+    // The uninstaller hands over to a copy of itself in the temporary folder.
+    const std::optional<Ended> installed =
+        RunWithoutAdministratorRights(L"\"" + StageSetup(true) + L"\" /S /CURRENTUSER");
+    ASSERT_TRUE(installed.has_value());
+    ASSERT_EQ(installed->exitCode, 0u);
+    const std::optional<std::wstring> forMe = ReadString(HKEY_CURRENT_USER, uninstallKey, L"QuietUninstallString");
+    ASSERT_TRUE(forMe.has_value());
+    std::optional<Ended> ended = RunWithoutAdministratorRights(Expand(*forMe));
+    ASSERT_TRUE(ended.has_value());
+    EXPECT_EQ(ended->processes, 2u) << "the uninstaller for this user asked for rights";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, uninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, machineKey));
+
+    // For all users: its copy starts itself once more, and without the
+    // rights (as in Wine) nothing is removed.
+    ASSERT_EQ(InstallSilently(StageSetup(true)), std::optional<DWORD>(0));
+    const std::optional<std::wstring> forAll = ReadString(HKEY_LOCAL_MACHINE, uninstallKey, L"QuietUninstallString");
+    ASSERT_TRUE(forAll.has_value());
+    ended = RunWithoutAdministratorRights(Expand(*forAll));
+    ASSERT_TRUE(ended.has_value());
+    EXPECT_EQ(ended->processes, 3u) << "the uninstaller for all users did not start itself again exactly once";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey));
+    EXPECT_TRUE(FileExists(DefaultInstallDirectory() + L"\\Kontakta.exe"));
+}
+
 }  // namespace
