@@ -91,7 +91,7 @@ AllowSkipFiles off
 Name "${PRODUCT_NAME} ${PRODUCT_VERSION}"
 OutFile "${OUTPUT_FILE}"
 ; The directory of an installation for all users; the kind of installation
-; chooses the real one (ChooseInstallMode): an update goes where the
+; chooses the real one (ApplyInstallMode): an update goes where the
 ; installation of that kind is.
 InstallDir "$PROGRAMFILES64\KORVA\Kontakta"
 BrandingText "${PRODUCT_NAME} ${PRODUCT_VERSION}"
