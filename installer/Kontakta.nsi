@@ -16,16 +16,38 @@
 ; to close, so it saves its settings, and is started again afterwards). The
 ; users' settings are never overwritten: see src/usersetup/UserSetupDecision.h.
 ;
-; The setup runs elevated, possibly as an administrator who typed a password
-; for the user at the desktop ("over the shoulder"). Whatever concerns that
-; user (the per-user step, starting Kontakta) goes through
-; KontaktaUserSetup.exe, which runs it as the desktop user, unelevated.
+; Two kinds of installation, chosen on the first page after the welcome and
+; before any elevation, or on the command line:
+;   "Für alle Benutzer installieren" (/ALLUSERS; /S alone means it too, as it
+;     always did): Program Files, HKLM, started at every user's logon,
+;     with administrator rights;
+;   "Nur für mich installieren" (/CURRENTUSER): the user's own program folder
+;     (FOLDERID_UserProgramFiles, <LocalAppData>\Programs), HKCU, started at
+;     this user's logon only, without administrator rights.
+; Both leave the users' settings where they always were, in each user's
+; Documents, so that either kind finds the settings of the other.
+;
+; The rule of elevation: the manifest asks for none (RequestExecutionLevel
+; user: Windows starts the setup with the rights of whoever starts it, and no
+; UAC prompt comes before the choice). Only the installation for all users
+; needs administrator rights: without them the setup starts itself again
+; with the verb "runas" (Windows' UAC prompt) and the parameters
+; /ALLUSERS /ELEVATED, waits for that copy and ends with its exit code. A copy
+; started with /ELEVATED never asks again; without administrator rights it
+; stops (exit code 740, ERROR_ELEVATION_REQUIRED). The uninstaller keeps the
+; same rule: its entry for a single user carries /CURRENTUSER.
+;
+; The setup for all users runs elevated, possibly as an administrator who
+; typed a password for the user at the desktop ("over the shoulder").
+; Whatever concerns that user (the per-user step, starting Kontakta) goes
+; through KontaktaUserSetup.exe, which runs it as the desktop user,
+; unelevated.
 
 Unicode true
 Target amd64-unicode
 ManifestSupportedOS all
 ManifestDPIAware true
-RequestExecutionLevel admin
+RequestExecutionLevel user
 SetCompressor /SOLID lzma
 ; A program file that cannot be written stops the installation instead of
 ; being skipped: an old Kontakta.exe with new files around it helps nobody.
@@ -41,6 +63,8 @@ AllowSkipFiles off
 ; The title of the program's main window and the name of its single-instance mutex.
 !define PROGRAM_TITLE "KORVA Kontakta"
 
+; Under HKLM for all users, under HKCU for one user (SHCTX: the root that
+; SetShellVarContext chose).
 !define MACHINE_KEY "Software\KORVA\KORVA Kontakta"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kontakta"
@@ -62,12 +86,14 @@ AllowSkipFiles off
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
+!include nsDialogs.nsh
 
 Name "${PRODUCT_NAME} ${PRODUCT_VERSION}"
 OutFile "${OUTPUT_FILE}"
+; The directory of an installation for all users; the kind of installation
+; chooses the real one (ApplyInstallMode): an update goes where the
+; installation of that kind is.
 InstallDir "$PROGRAMFILES64\KORVA\Kontakta"
-; An update goes where the installation is.
-InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT_NAME} ${PRODUCT_VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -76,6 +102,12 @@ Var LogPath          ; the log file; empty while there is none
 Var KitLibraryAdded  ; 1 when this setup copied iowkit.dll
 Var FinishText       ; the text of the last page
 Var KontaktaClosed   ; 1 when the setup closed a running Kontakta
+Var ForAllUsers      ; 1: for all users, 0: only for the user who runs the setup
+Var ModeGiven        ; 1 when the command line chose the kind (no choice page)
+Var Elevated         ; 1 in the copy that the setup started elevated
+Var DirectoryGiven   ; 1 when the command line named the directory (/D=)
+Var ChoiceAll        ; the choice page's radio buttons
+Var ChoiceUser
 
 ;--------------------------------------------------------------------------
 ; Pages
@@ -89,8 +121,10 @@ Var KontaktaClosed   ; 1 when the setup closed a running Kontakta
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
 
-!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${PRODUCT_NAME} ${PRODUCT_VERSION} für alle Benutzer dieses Computers.$\r$\n$\r$\nLäuft Kontakta gerade, wird es vor der Installation beendet und speichert dabei seine Einstellungen. Bei einer Aktualisierung bleiben die Einstellungen aller Benutzer erhalten.$\r$\n$\r$\nDie Bibliothek „iowkit.dll“ der Eingabebox wird mitinstalliert, wenn sie neben diesem Setup liegt.$\r$\n$\r$\n$_CLICK"
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipInElevatedCopy
+!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert ${PRODUCT_NAME} ${PRODUCT_VERSION} für alle Benutzer dieses Computers oder nur für Sie.$\r$\n$\r$\nLäuft Kontakta gerade, wird es vor der Installation beendet und speichert dabei seine Einstellungen. Bei einer Aktualisierung bleiben die Einstellungen aller Benutzer erhalten.$\r$\n$\r$\nDie Bibliothek „iowkit.dll“ der Eingabebox wird mitinstalliert, wenn sie neben diesem Setup liegt.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
+Page custom InstallModePage InstallModePageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryPageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -320,8 +354,157 @@ FunctionEnd
 !insertmacro DefineRequireAdministrator ""
 !insertmacro DefineRequireAdministrator "un."
 
+; Pushes the user's own program folder, without a backslash:
+; FOLDERID_UserProgramFiles, which Windows keeps for programs installed for
+; one user, or <LocalAppData>\Programs where Windows names none.
+!macro DefineUserProgramsFolder prefix
+Function ${prefix}UserProgramsFolder
+  Push $0
+  ClearErrors
+  GetKnownFolderPath $0 {5CD7AEE2-2219-4A67-B85D-6C9CE15660CB}
+  ${If} ${Errors}
+  ${OrIf} $0 == ""
+    System::Call 'shell32::SHGetFolderPathW(p 0, i 0x1C, p 0, i 0, w .r0) i'  ; CSIDL_LOCAL_APPDATA, the user's own
+    StrCpy $0 "$0\Programs"
+  ${EndIf}
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro DefineUserProgramsFolder ""
+!insertmacro DefineUserProgramsFolder "un."
+
+; Reads the kind of installation from the command line: /CURRENTUSER or
+; /ALLUSERS set it ($ModeGiven), /ELEVATED marks the copy started elevated.
+!macro DefineReadCommandLine prefix
+Function ${prefix}ReadCommandLine
+  Push $0
+  Push $1
+  StrCpy $ModeGiven 0
+  StrCpy $Elevated 0
+  StrCpy $DirectoryGiven 0
+  StrCpy $ForAllUsers 1
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/ALLUSERS" $1
+  ${IfNot} ${Errors}
+    StrCpy $ModeGiven 1
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/CURRENTUSER" $1
+  ${IfNot} ${Errors}
+    StrCpy $ModeGiven 1
+    StrCpy $ForAllUsers 0
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/ELEVATED" $1
+  ${IfNot} ${Errors}
+    StrCpy $Elevated 1
+  ${EndIf}
+  ClearErrors
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineReadCommandLine ""
+!insertmacro DefineReadCommandLine "un."
+
+; Starts this program again with administrator rights (the verb "runas":
+; Windows' UAC prompt) and the parameters on the stack, waits for it and
+; ends with its exit code. Returns only when Windows did not start it, with
+; the error on the stack (1223, ERROR_CANCELLED: the user said no).
+; SHELLEXECUTEINFOW as the 64-bit Windows lays it out (112 bytes): every
+; pointer on a multiple of 8, so nShow and dwHotKey are followed by 4 bytes
+; of padding; fMask SEE_MASK_NOCLOSEPROCESS (0x40) | SEE_MASK_NOASYNC (0x100)
+; hands back the process.
+!macro DefineRunElevated prefix
+Function ${prefix}RunElevated
+  Exch $0  ; the parameters
+  Push $1
+  Push $2
+  Push $3
+  System::Call '*(i 112, i 0x140, p $HWNDPARENT, w "runas", w "$EXEPATH", w r0, w "$EXEDIR", i 1, i 0, p 0, p 0, p 0, p 0, i 0, i 0, p 0, p 0) p .r1'
+  System::Call 'shell32::ShellExecuteExW(p r1) i .r2 ?e'
+  Pop $3  ; the last error of the call
+  ${If} $2 <> 0
+    System::Call '*$1(i, i, p, p, p, p, p, i, i, p, p, p, p, i, i, p, p .r2)'
+    System::Free $1
+    ${If} $2 P<> 0
+      HideWindow
+      System::Call 'kernel32::WaitForSingleObject(p r2, i -1) i'
+      StrCpy $3 0
+      System::Call 'kernel32::GetExitCodeProcess(p r2, *i .r3) i'
+      System::Call 'kernel32::CloseHandle(p r2)'
+      SetErrorLevel $3
+    ${EndIf}
+    Quit
+  ${EndIf}
+  System::Free $1
+  StrCpy $0 $3
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro DefineRunElevated ""
+!insertmacro DefineRunElevated "un."
+
 ;--------------------------------------------------------------------------
 ; Setup
+
+; Sets what the kind of installation decides: the shell folders and SHCTX
+; (HKLM or HKCU), and the directory unless the command line named one: where
+; an installation of that kind is, or its default.
+Function ApplyInstallMode
+  Push $0
+  ${If} $ForAllUsers == 1
+    SetShellVarContext all
+  ${Else}
+    SetShellVarContext current
+  ${EndIf}
+  ${If} $DirectoryGiven != 1
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+      StrCpy $INSTDIR "$0"
+    ${ElseIf} $ForAllUsers == 1
+      StrCpy $INSTDIR "$PROGRAMFILES64\KORVA\Kontakta"
+    ${Else}
+      Call UserProgramsFolder
+      Pop $0
+      StrCpy $INSTDIR "$0\KORVA\Kontakta"
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; Pushes 1 when the setup has administrator rights. Windows gives an
+; administrator's unelevated process a token in which the group
+; Administrators only denies: that counts as none.
+Function HasAdministratorRights
+  Push $0
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 == "Admin"
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+  Exch $0
+FunctionEnd
+
+; The parameters of the elevated copy: the kind, the silence, and the
+; directory, which NSIS wants last and unquoted.
+Function ElevatedParameters
+  Push $0
+  StrCpy $0 "/ALLUSERS /ELEVATED"
+  ${If} ${Silent}
+    StrCpy $0 "$0 /S"
+  ${EndIf}
+  ${If} $DirectoryGiven == 1
+    StrCpy $0 "$0 /D=$INSTDIR"
+  ${EndIf}
+  Exch $0
+FunctionEnd
 
 ; Pushes the value "Directory": the installation directory with its trailing
 ; backslash, as the program joins file names to it.
@@ -450,7 +633,34 @@ FunctionEnd
 
 Function .onInit
   SetRegView 64
-  Call RequireAdministrator
+  Call ReadCommandLine
+  ; NSIS takes /D= off the command line and puts it into $INSTDIR before
+  ; .onInit: a directory other than InstallDir's was named.
+  ${If} $INSTDIR != "$PROGRAMFILES64\KORVA\Kontakta"
+    StrCpy $DirectoryGiven 1
+  ${EndIf}
+  ; /S alone installs for all users, as it always did.
+  ${If} ${Silent}
+  ${OrIf} $Elevated == 1
+    StrCpy $ModeGiven 1
+  ${EndIf}
+  ${If} $ModeGiven == 1
+    Call ApplyInstallMode
+    ${If} $ForAllUsers == 1
+      Push $0
+      Call HasAdministratorRights
+      Pop $0
+      ${If} $0 != 1
+      ${AndIf} $Elevated != 1
+        Call ElevatedParameters
+        Call RunElevated
+        Pop $0
+      ${EndIf}
+      Pop $0
+      ; The elevated copy without the rights, or Windows refused them.
+      Call RequireAdministrator
+    ${EndIf}
+  ${EndIf}
   Call CheckKitLibrary
   ; Without pages nobody can choose another directory: refuse at once.
   ${If} ${Silent}
@@ -467,6 +677,106 @@ Function .onInit
     Pop $1
     Pop $0
   ${EndIf}
+FunctionEnd
+
+; The welcome and the choice come once: not again in the elevated copy.
+Function SkipInElevatedCopy
+  ${If} $Elevated == 1
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; The choice between an installation for all users and one for this user,
+; before anything needs administrator rights. Preselected: the kind that is
+; installed already, for all users where none is.
+Function InstallModePage
+  ${If} $ModeGiven == 1
+    Abort
+  ${EndIf}
+  Push $0
+  Push $1
+  !insertmacro MUI_HEADER_TEXT "Installationsart" "Für wen soll ${PRODUCT_NAME} installiert werden?"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 24u "Kontakta kann für alle Benutzer dieses Computers installiert werden oder nur für Sie. Die Einstellungen bleiben in beiden Fällen in Ihren Dokumenten."
+  Pop $0
+  ${NSD_CreateRadioButton} 10u 32u -10u 12u "Für alle Benutzer installieren"
+  Pop $ChoiceAll
+  ${NSD_AddStyle} $ChoiceAll ${WS_GROUP}
+  ${NSD_CreateLabel} 22u 45u -22u 20u "Kontakta startet bei der Anmeldung jedes Benutzers. Dafür sind Administratorrechte nötig."
+  Pop $0
+  ${NSD_CreateRadioButton} 10u 70u -10u 12u "Nur für mich installieren"
+  Pop $ChoiceUser
+  ${NSD_CreateLabel} 22u 83u -22u 20u "Kontakta wird in Ihren eigenen Programmordner installiert und startet nur bei Ihrer Anmeldung. Administratorrechte sind nicht nötig."
+  Pop $0
+  ; Back from a later page the choice stays as it was.
+  ${If} $ForAllUsers == 1
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == ""
+    ${AndIf} $1 != ""
+      StrCpy $ForAllUsers 0
+    ${EndIf}
+  ${EndIf}
+  ${If} $ForAllUsers == 1
+    ${NSD_Check} $ChoiceAll
+  ${Else}
+    ${NSD_Check} $ChoiceUser
+  ${EndIf}
+  ${NSD_OnClick} $ChoiceAll InstallModeChanged
+  ${NSD_OnClick} $ChoiceUser InstallModeChanged
+  Push 0
+  Call InstallModeChanged
+  Pop $1
+  Pop $0
+  nsDialogs::Show
+FunctionEnd
+
+; Windows' shield on "Weiter" tells that the next step asks for
+; administrator rights (BCM_SETSHIELD, 0x160C).
+Function InstallModeChanged
+  Pop $0  ; the control that was clicked, if any
+  Push $0
+  Push $1
+  Push $2
+  GetDlgItem $0 $HWNDPARENT 1
+  StrCpy $1 0
+  ${NSD_GetState} $ChoiceAll $2
+  ${If} $2 == ${BST_CHECKED}
+    Call HasAdministratorRights
+    Pop $2
+    ${If} $2 != 1
+      StrCpy $1 1
+    ${EndIf}
+  ${EndIf}
+  SendMessage $0 0x160C 0 $1
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+Function InstallModePageLeave
+  Push $0
+  ${NSD_GetState} $ChoiceAll $0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $ForAllUsers 1
+  ${Else}
+    StrCpy $ForAllUsers 0
+  ${EndIf}
+  Call ApplyInstallMode
+  ${If} $ForAllUsers == 1
+    Call HasAdministratorRights
+    Pop $0
+    ${If} $0 != 1
+      Call ElevatedParameters
+      Call RunElevated
+      Pop $0
+      MessageBox MB_OK|MB_ICONEXCLAMATION "Ohne Administratorrechte kann Kontakta nicht für alle Benutzer installiert werden (Fehler $0).$\r$\n$\r$\nBitte wählen Sie „Nur für mich installieren“ oder versuchen Sie es erneut."
+      Pop $0
+      Abort  ; stays on the page
+    ${EndIf}
+  ${EndIf}
+  Pop $0
 FunctionEnd
 
 Function DirectoryPageLeave
@@ -534,6 +844,25 @@ Function PrepareCurrentUser
   Pop $0
 FunctionEnd
 
+; The per-user step of an installation for this user only, which runs as
+; this user: there is no Active Setup for it (its entry lives in HKLM), so
+; the step runs here, and its failure is told now.
+Function PrepareThisUser
+  Push $0
+  ClearErrors
+  ExecWait '"$INSTDIR\KontaktaUserSetup.exe"' $0
+  ${If} ${Errors}
+    StrCpy $0 "-"
+  ${EndIf}
+  ${If} $0 == 0
+    ${Log} "Ihre Einstellungen sind vorbereitet."
+  ${Else}
+    ${Log} "Ihre Einstellungen konnten nicht vorbereitet werden (Fehler $0)."
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Die Einstellungen für Ihr Benutzerkonto konnten nicht vorbereitet werden (Fehler $0). Bitte starten Sie das Setup erneut." /SD IDOK
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
 ; Starts Kontakta for the user at the desktop, unelevated: a program that the
 ; setup started itself would run with the setup's administrator rights, and
 ; possibly as another user.
@@ -555,7 +884,11 @@ FunctionEnd
 Section "Kontakta" SectionProgram
   SectionIn RO
   SetRegView 64
-  SetShellVarContext all
+  ${If} $ForAllUsers == 1
+    SetShellVarContext all
+  ${Else}
+    SetShellVarContext current
+  ${EndIf}
 
   Push $0
   Push $1
@@ -592,42 +925,62 @@ Section "Kontakta" SectionProgram
   Call InstallKitLibrary
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
-  ; What the program reads at its start.
+  ; What the program reads at its start: HKLM for all users, HKCU for this
+  ; user (the program reads HKCU where HKLM has no folder).
   Call DirectoryValue
   Pop $0
-  WriteRegStr HKLM "${MACHINE_KEY}" "Directory" "$0"
-  ; Started at every user's logon; the program's mutex keeps it to one per session.
-  WriteRegStr HKLM "${RUN_KEY}" "Kontakta" '"$INSTDIR\Kontakta.exe"'
+  WriteRegStr SHCTX "${MACHINE_KEY}" "Directory" "$0"
+  ; Started at the logon of every user, or of this user only; the program's
+  ; mutex keeps it to one per session.
+  WriteRegStr SHCTX "${RUN_KEY}" "Kontakta" '"$INSTDIR\Kontakta.exe"'
 
-  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "" "${ACTIVE_SETUP_NAME}"
-  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "ComponentID" "${ACTIVE_SETUP_NAME}"
-  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "StubPath" '"$INSTDIR\KontaktaUserSetup.exe"'
-  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "Version" "${ACTIVE_SETUP_VERSION}"
-  WriteRegDWORD HKLM "${ACTIVE_SETUP_KEY}" "IsInstalled" 1
+  ${If} $ForAllUsers == 1
+    WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "" "${ACTIVE_SETUP_NAME}"
+    WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "ComponentID" "${ACTIVE_SETUP_NAME}"
+    WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "StubPath" '"$INSTDIR\KontaktaUserSetup.exe"'
+    WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "Version" "${ACTIVE_SETUP_VERSION}"
+    WriteRegDWORD HKLM "${ACTIVE_SETUP_KEY}" "IsInstalled" 1
+  ${EndIf}
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT_PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Kontakta.exe,0"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; Windows' list of installed programs, for all users or for this one; the
+  ; entry of a single user starts its uninstaller in that kind.
+  ${If} $ForAllUsers == 1
+    StrCpy $1 ""
+  ${Else}
+    StrCpy $1 " /CURRENTUSER"
+  ${EndIf}
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PRODUCT_PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Kontakta.exe,0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"$1'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe"$1 /S'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
   ; Only a kit library that this setup brought is taken away again.
   ${If} $KitLibraryAdded == 1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "KitLibraryInstalled" 1
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "KitLibraryInstalled" 1
   ${EndIf}
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
 
+  ; The Start menu of all users, or of this one.
   CreateDirectory "$SMPROGRAMS\Kontakta"
   CreateShortCut "$SMPROGRAMS\Kontakta\Kontakta.lnk" "$INSTDIR\Kontakta.exe" "" "$INSTDIR\Kontakta.exe" 0 SW_SHOWNORMAL "" "Computer mit Schaltern bedienen"
-  CreateShortCut "$SMPROGRAMS\Kontakta\Kontakta deinstallieren.lnk" "$INSTDIR\Uninstall.exe" "" "$INSTDIR\Uninstall.exe" 0 SW_SHOWNORMAL "" "${PRODUCT_NAME} entfernen"
+  ${If} $ForAllUsers == 1
+    CreateShortCut "$SMPROGRAMS\Kontakta\Kontakta deinstallieren.lnk" "$INSTDIR\Uninstall.exe" "" "$INSTDIR\Uninstall.exe" 0 SW_SHOWNORMAL "" "${PRODUCT_NAME} entfernen"
+    Call PrepareCurrentUser
+  ${Else}
+    CreateShortCut "$SMPROGRAMS\Kontakta\Kontakta deinstallieren.lnk" "$INSTDIR\Uninstall.exe" "/CURRENTUSER" "$INSTDIR\Uninstall.exe" 0 SW_SHOWNORMAL "" "${PRODUCT_NAME} entfernen"
+    Call PrepareThisUser
+  ${EndIf}
 
-  Call PrepareCurrentUser
-
-  StrCpy $FinishText "${PRODUCT_NAME} ${PRODUCT_VERSION} wurde auf Ihrem Computer installiert. Es startet bei jeder Anmeldung eines Benutzers und zeigt sich im Infobereich der Taskleiste."
+  ${If} $ForAllUsers == 1
+    StrCpy $FinishText "${PRODUCT_NAME} ${PRODUCT_VERSION} wurde auf Ihrem Computer installiert. Es startet bei jeder Anmeldung eines Benutzers und zeigt sich im Infobereich der Taskleiste."
+  ${Else}
+    StrCpy $FinishText "${PRODUCT_NAME} ${PRODUCT_VERSION} wurde für Sie installiert. Es startet bei Ihrer Anmeldung und zeigt sich im Infobereich der Taskleiste."
+  ${EndIf}
   ${If} ${FileExists} "$INSTDIR\iowkit.dll"
     StrCpy $FinishText "$FinishText$\r$\n$\r$\nKlicken Sie auf Fertigstellen, um den Assistenten zu schließen."
   ${Else}
@@ -647,14 +1000,56 @@ SectionEnd
 ;--------------------------------------------------------------------------
 ; Uninstaller
 
+; The uninstaller's kind: /CURRENTUSER (the entry and the shortcut of a
+; single user's installation carry it) or /ALLUSERS; without either, the
+; kind whose entry names this directory, for all users where none does.
 Function un.onInit
   SetRegView 64
-  Call un.RequireAdministrator
+  Call un.ReadCommandLine
+  ${If} $ModeGiven != 1
+  ${AndIf} $Elevated != 1
+    Push $0
+    Push $1
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+    ${AndIf} $1 != $INSTDIR
+      StrCpy $ForAllUsers 0
+    ${EndIf}
+    Pop $1
+    Pop $0
+  ${EndIf}
+  ${If} $ForAllUsers == 1
+    SetShellVarContext all
+    Push $0
+    UserInfo::GetAccountType
+    Pop $0
+    ${If} $0 != "Admin"
+    ${AndIf} $Elevated != 1
+      StrCpy $0 "/ALLUSERS /ELEVATED"
+      ${If} ${Silent}
+        StrCpy $0 "$0 /S"
+      ${EndIf}
+      ; The copy that runs is the one in the temporary folder: it is told
+      ; where the installation is.
+      Push "$0 _?=$INSTDIR"
+      Call un.RunElevated
+      Pop $0
+    ${EndIf}
+    Pop $0
+    Call un.RequireAdministrator
+  ${Else}
+    SetShellVarContext current
+  ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
   SetRegView 64
-  SetShellVarContext all
+  ${If} $ForAllUsers == 1
+    SetShellVarContext all
+  ${Else}
+    SetShellVarContext current
+  ${EndIf}
   Push $0
 
   ; The installation directory goes away: the log of a silent uninstallation
@@ -665,7 +1060,7 @@ Section "Uninstall"
 
   Call un.MakeKontaktaFree
 
-  ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "KitLibraryInstalled"
+  ReadRegDWORD $0 SHCTX "${UNINSTALL_KEY}" "KitLibraryInstalled"
   Delete "$INSTDIR\Kontakta.exe"
   Delete "$INSTDIR\o_settings.dat"
   Delete "$INSTDIR\KontaktaUserSetup.exe"
@@ -677,7 +1072,13 @@ Section "Uninstall"
   Delete "$INSTDIR\KontaktaSetup.log"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
-  RMDir "$PROGRAMFILES64\KORVA"
+  ${If} $ForAllUsers == 1
+    RMDir "$PROGRAMFILES64\KORVA"
+  ${Else}
+    Call un.UserProgramsFolder
+    Pop $0
+    RMDir "$0\KORVA"
+  ${EndIf}
   ${If} ${FileExists} "$INSTDIR\*.*"
     ${UnLog} "Das Verzeichnis $INSTDIR enthält noch andere Dateien und bleibt bestehen."
   ${EndIf}
@@ -686,12 +1087,14 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Kontakta\Kontakta deinstallieren.lnk"
   RMDir "$SMPROGRAMS\Kontakta"
 
-  DeleteRegKey HKLM "${MACHINE_KEY}"
-  DeleteRegKey /ifempty HKLM "Software\KORVA"
-  DeleteRegValue HKLM "${RUN_KEY}" "Kontakta"
-  DeleteRegKey HKLM "${ACTIVE_SETUP_KEY}"
-  DeleteRegKey HKCU "${ACTIVE_SETUP_KEY}"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey SHCTX "${MACHINE_KEY}"
+  DeleteRegKey /ifempty SHCTX "Software\KORVA"
+  DeleteRegValue SHCTX "${RUN_KEY}" "Kontakta"
+  ${If} $ForAllUsers == 1
+    DeleteRegKey HKLM "${ACTIVE_SETUP_KEY}"
+    DeleteRegKey HKCU "${ACTIVE_SETUP_KEY}"
+  ${EndIf}
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 
   ; Each user's HKCU Software\KORVA\Kontakta stays too: its "UpdateCode" "0"
   ; keeps the user's file should Kontakta be installed again.

@@ -136,14 +136,20 @@ BOOL CKontaktaDlg::OnInitDialog()
 
 void CKontaktaDlg::ReadInstallDirectory()
 {
-    const win::RegistryKey key = OpenKey(HKEY_LOCAL_MACHINE, texts::MachineKeyPath());
-    if (!key) {
-        ShowMessage(hwnd, texts::machineKeyMissing);
-        return;
-    }
-    const std::optional<std::u16string> directory = InstallDirectoryMeaning(ReadRegistryValue(key.Get(), L"Directory"));
-    if (!directory) return;
-    InstallDirectory = *directory;
+    // The same path in HKLM (an installation for all users) and in HKCU (one
+    // for this user only); see ChooseInstallDirectory.
+    auto readKey = [](HKEY root) {
+        DirectoryKey read;
+        const win::RegistryKey key = OpenKey(root, texts::MachineKeyPath());
+        read.opened = bool(key);
+        if (key) read.value = ReadRegistryValue(key.Get(), L"Directory");
+        return read;
+    };
+    const InstallDirectoryChoice choice =
+        ChooseInstallDirectory(readKey(HKEY_LOCAL_MACHINE), readKey(HKEY_CURRENT_USER));
+    if (choice.reportMachineKeyMissing) ShowMessage(hwnd, texts::machineKeyMissing);
+    if (!choice.directory) return;
+    InstallDirectory = *choice.directory;
     if (!::SetCurrentDirectoryW(win::Wide(InstallDirectory).c_str()))
         ShowMessage(hwnd, texts::DirectoryInvalid(InstallDirectory));
 }

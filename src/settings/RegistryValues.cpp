@@ -30,6 +30,15 @@ std::optional<std::u16string> InstallDirectoryMeaning(const std::optional<Regist
     return ProgramString(value);
 }
 
+InstallDirectoryChoice ChooseInstallDirectory(const DirectoryKey& machine, const DirectoryKey& user)
+{
+    InstallDirectoryChoice choice;
+    if (machine.opened) choice.directory = InstallDirectoryMeaning(machine.value);
+    if (!choice.directory && user.opened) choice.directory = InstallDirectoryMeaning(user.value);
+    choice.reportMachineKeyMissing = !machine.opened && !choice.directory;
+    return choice;
+}
+
 UpdateCodeReading UpdateCodeMeaning(const std::optional<RegistryValue>& value)
 {
     if (!value) return {false, 1};

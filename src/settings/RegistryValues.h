@@ -39,6 +39,26 @@ std::optional<std::u16string> ProgramString(const std::optional<RegistryValue>& 
 // counts as missing, and then the folder is not set.
 std::optional<std::u16string> InstallDirectoryMeaning(const std::optional<RegistryValue>& value);
 
+// Where the program finds its installation folder. An installation for all
+// users records "Directory" under HKLM, one for a single user under the same
+// path in that user's HKCU. What one of the two keys gave: whether it could
+// be opened, and its "Directory" (none when there is no such value).
+struct DirectoryKey {
+    bool opened = false;
+    std::optional<RegistryValue> value;
+};
+struct InstallDirectoryChoice {
+    std::optional<std::u16string> directory;  // none: the folder is not set
+    // "Registry konnte nicht geöffnet werden": the machine's key could not be
+    // opened and the user's key gave no folder either, so a start without a
+    // per-user installation reports what it always reported.
+    bool reportMachineKeyMissing = false;
+};
+// The machine's folder wins wherever the program can read it: an
+// installation for all users replaces one that a user made for themself. The
+// user's folder counts only when HKLM gives none.
+InstallDirectoryChoice ChooseInstallDirectory(const DirectoryKey& machine, const DirectoryKey& user);
+
 // What "UpdateCode" means, for the program and for the per-user step of the
 // installation alike, so the step can never misjudge what the program will
 // do:

@@ -11,6 +11,9 @@
 //             DecideWhomToPrepare);
 //   /start    Kontakta.exe, beside this program, started for the desktop
 //             user, unelevated.
+// An installation for a single user has no Active Setup (its entry lives in
+// HKLM): its setup, which runs as that user, runs the step without arguments
+// itself.
 // It shows no window and tells its result only by its exit code
 // (usersetup::ExitCode). A step that failed at logon leaves Active Setup's
 // mark unset, so that the next logon tries again:

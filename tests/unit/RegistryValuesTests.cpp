@@ -87,6 +87,50 @@ TEST(InstallDirectoryMeaning, IsTheStringAsTheProgramReadsItAndNothingElse)
     EXPECT_TRUE(UpdateCodeMeaning(RegistryValue{4, {1, 0, 0, 0}}).present);
 }
 
+// An installation for all users records its folder under HKLM, one for a
+// single user under HKCU; the program reads both keys on every start.
+TEST(ChooseInstallDirectory, TheMachinesFolderWinsAndTheUsersCountsOnlyWhereHklmGivesNone)
+{
+    const std::u16string machineFolder = u"C:\\Program Files\\KORVA\\Kontakta\\";
+    const std::u16string userFolder = u"C:\\Users\\lea\\AppData\\Local\\Programs\\KORVA\\Kontakta\\";
+    const DirectoryKey noKey{false, std::nullopt};
+    const DirectoryKey noValue{true, std::nullopt};
+    const DirectoryKey machine{true, StoredText(1, machineFolder)};
+    const DirectoryKey user{true, StoredText(1, userFolder)};
+    auto choose = [](const DirectoryKey& inMachine, const DirectoryKey& inUser) {
+        const InstallDirectoryChoice choice = ChooseInstallDirectory(inMachine, inUser);
+        return std::pair(choice.directory, choice.reportMachineKeyMissing);
+    };
+    using Choice = std::pair<std::optional<std::u16string>, bool>;
+
+    // As before any installation for a single user.
+    EXPECT_EQ(choose(machine, noKey), Choice(machineFolder, false));
+    EXPECT_EQ(choose(noValue, noKey), Choice(std::nullopt, false)) << "a key without the value reports nothing";
+    EXPECT_EQ(choose(noKey, noKey), Choice(std::nullopt, true));
+    EXPECT_EQ(choose(noKey, noValue), Choice(std::nullopt, true)) << "the user's key without a folder";
+
+    // Installed for this user only: no message on every start.
+    EXPECT_EQ(choose(noKey, user), Choice(userFolder, false));
+    EXPECT_EQ(choose(noValue, user), Choice(userFolder, false)) << "HKLM's key left without its value";
+
+    // Installed for all users as well: the machine's installation wins.
+    EXPECT_EQ(choose(machine, user), Choice(machineFolder, false));
+    EXPECT_EQ(choose(machine, noValue), Choice(machineFolder, false));
+
+    // A machine's value the program cannot read counts as none, also here.
+    const DirectoryKey machineTooLong{true, StoredText(1, std::u16string(127, u'd'))};
+    const DirectoryKey machineNumber{true, RegistryValue{4, {1, 0, 0, 0}}};
+    EXPECT_EQ(choose(machineTooLong, user), Choice(userFolder, false));
+    EXPECT_EQ(choose(machineNumber, user), Choice(userFolder, false));
+    EXPECT_EQ(choose(machineNumber, noKey), Choice(std::nullopt, false));
+    // And so does the user's.
+    const DirectoryKey userTooLong{true, StoredText(1, std::u16string(127, u'd'))};
+    EXPECT_EQ(choose(noKey, userTooLong), Choice(std::nullopt, true));
+    EXPECT_EQ(choose(machine, userTooLong), Choice(machineFolder, false));
+    // The empty folder is a folder, as the program has always read it.
+    EXPECT_EQ(choose(DirectoryKey{true, StoredText(1, u"")}, user), Choice(u"", false));
+}
+
 TEST(ParseLeadingInteger, ReadsTheNumberAtTheStartOfTheText)
 {
     EXPECT_EQ(ParseLeadingInteger(u"1"), 1);
