@@ -17,10 +17,11 @@ RECT ClientRectOf(HWND sheet, HWND child)
 }  // namespace
 
 CSetup::CSetup(std::wstring caption, SheetServices& services)
-    : CPropSheet(std::move(caption)), services(services), generalPage(services)
+    : CPropSheet(std::move(caption)), services(services), generalPage(services), profilesPage(services)
 {
     AddPage(generalPage);
     AddPage(testPage);
+    AddPage(profilesPage);
     AddPage(infoPage);
 }
 
@@ -77,7 +78,15 @@ bool CSetup::SaveChanges()
 {
     CPropSheet::SaveChanges();
     generalPage.StoreToSettings();
-    return services.SaveSettings();
+    if (!profilesPage.Changed()) return services.SaveSettings();
+    // The program lets go of what is held and takes the active profile's
+    // settings into the live tables; the pages show them from now on, also
+    // when the file could not be written and the sheet stays open.
+    const bool saved = services.ApplyProfiles(profilesPage.ForOk());
+    profilesPage.StartAgain();
+    if (generalPage.GetSafeHwnd()) generalPage.FillFromSettings();
+    testPage.FillFromSettings();
+    return saved;
 }
 
 void CSetup::OnSaveFailed()

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/Profiles.h"
+
 class SheetServices {
 public:
     virtual ~SheetServices() = default;
@@ -20,4 +22,10 @@ public:
     virtual bool SaveSettings() = 0;
     // The settings file, for a message that names it.
     virtual std::u16string SettingsFileName() = 0;
+    // The profiles now, the active one's settings as the live tables hold
+    // them.
+    virtual kontakta::ProfileStore Profiles() = 0;
+    // Makes `edited` the program's profiles (lets go, writes the live
+    // tables, saves); false if the file could not be written.
+    virtual bool ApplyProfiles(const kontakta::ProfileStore& edited) = 0;
 };

@@ -35,10 +35,36 @@ public:
         return saveSucceeds;
     }
     std::u16string SettingsFileName() override { return u"C:\\settings.dat"; }
+    // As the program: the held profiles, the active one's settings the live
+    // tables'.
+    ProfileStore Profiles() override
+    {
+        ProfileStore now = profiles;
+        ProfileSettings live;
+        live.pressSound = beepOnPress != 0;
+        live.records = sensorActions.GetAll();
+        live.filters = sensorFilters.GetAll();
+        live.actions = actionOptions.Get();
+        now.SetActiveSettings(live);
+        return now;
+    }
+    bool ApplyProfiles(const ProfileStore& edited) override
+    {
+        ++applies;
+        profiles = edited;
+        const ProfileSettings& active = edited.Active().settings;
+        beepOnPress = active.pressSound ? 1 : 0;
+        sensorActions.SetAll(active.records);
+        sensorFilters.SetAll(active.filters);
+        actionOptions.Set(active.actions);
+        return saveSucceeds;
+    }
 
     bool unreadable = false;
     int32_t kind = 1;
     int saves = 0;
+    int applies = 0;
+    ProfileStore profiles;
     bool saveSucceeds = true;
     LastOpenKind lastOpen;
 };
