@@ -218,7 +218,7 @@ std::u16string ProgramsCaption(const std::u16string& profile);  // "Programme f√
 std::u16string DeleteProfileQuestion(const std::u16string& profile);
 std::u16string ExportWhichQuestion(size_t count, const std::u16string& selected);
 constexpr const char16_t* exportDialogTitle = u"Profile exportieren";
-constexpr const char16_t* importDialogTitle = u"Profile importieren";
+constexpr const char16_t* importDialogTitle = u"Datei mit Profilen √∂ffnen";
 std::u16string ExportFailed(const std::u16string& file);
 std::u16string ExportDone(const std::u16string& file, size_t count);
 // The import dialog.
