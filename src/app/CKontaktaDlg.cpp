@@ -18,6 +18,7 @@
 #include "win/Utilities.h"
 #include "res/resource.h"
 #include "sensors/SensorActivity.h"
+#include "settings/LiveProfiles.h"
 #include "settings/RegistryValues.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLog.h"
@@ -231,24 +232,6 @@ void CKontaktaDlg::ConfirmExit()
 }
 
 namespace {
-// The program's profiles for this run, the active one's settings being the
-// live tables'.
-kontakta::ProfileStore& HeldProfiles()
-{
-    static kontakta::ProfileStore store;
-    return store;
-}
-
-kontakta::ProfileSettings LiveSettings()
-{
-    kontakta::ProfileSettings settings;
-    settings.pressSound = beepOnPress != 0;
-    settings.records = sensorActions.GetAll();
-    settings.filters = sensorFilters.GetAll();
-    settings.actions = actionOptions.Get();
-    return settings;
-}
-
 // The settings sheet's view of the running program.
 class ProgramSheetServices : public SheetServices {
 public:
@@ -258,24 +241,12 @@ public:
     int32_t RowsDeviceKind() override { return lastOpenKind.Note(DeviceKindNow()); }
     bool SaveSettings() override { return ::SaveSettings(settingsStorage); }
     std::u16string SettingsFileName() override { return SettingsFilePath(); }
-    kontakta::ProfileStore Profiles() override
-    {
-        kontakta::ProfileStore store = HeldProfiles();
-        store.SetActiveSettings(LiveSettings());
-        return store;
-    }
+    kontakta::ProfileStore Profiles() override { return CurrentProfiles(); }
     bool ApplyProfiles(const kontakta::ProfileStore& edited) override
     {
-        // What the old profile held is let go of before the new one's
-        // settings act.
-        manager.ReleaseHeldInputsSoon();
-        HeldProfiles() = edited;
-        const kontakta::ProfileSettings& active = edited.Active().settings;
-        beepOnPress = active.pressSound ? 1 : 0;
-        sensorActions.SetAll(active.records);
-        sensorFilters.SetAll(active.filters);
-        actionOptions.Set(active.actions);
-        return ::SaveSettings(settingsStorage);
+        // The let-go is the polling thread's, at its next cycle, before the
+        // new settings act (they are in the live tables by then).
+        return AdoptProfiles(settingsStorage, edited, [] { manager.ReleaseHeldInputsSoon(); }) == SaveResult::Saved;
     }
 
 private:

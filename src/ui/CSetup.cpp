@@ -80,13 +80,13 @@ bool CSetup::SaveChanges()
     generalPage.StoreToSettings();
     if (!profilesPage.Changed()) return services.SaveSettings();
     // The program lets go of what is held and takes the active profile's
-    // settings into the live tables; the pages show them from now on, also
-    // when the file could not be written and the sheet stays open.
-    const bool saved = services.ApplyProfiles(profilesPage.ForOk());
+    // settings into the live tables. A file that could not be written
+    // changes nothing: the page keeps its copy for the next OK.
+    if (!services.ApplyProfiles(profilesPage.ForOk())) return false;
     profilesPage.StartAgain();
     if (generalPage.GetSafeHwnd()) generalPage.FillFromSettings();
     testPage.FillFromSettings();
-    return saved;
+    return true;
 }
 
 void CSetup::OnSaveFailed()

@@ -7,6 +7,7 @@
 
 #include "ScenarioSupport.h"
 #include "settings/ExportFile.h"
+#include "settings/ProfilesRecord.h"
 
 using namespace kontakta;
 
@@ -170,6 +171,11 @@ TEST_F(Scenario, ProfilesExportedFromOneSettingsFileAreImportedIntoAnotherAndADa
     const std::string saved = ReadFile(SettingsPath());
     ASSERT_GE(saved.size(), 5032u);
     EXPECT_EQ(saved[RecordOffset(2)], 1) << "sensor 2 saved switched on";
+    const auto* tail = reinterpret_cast<const uint8_t*>(saved.data()) + 5032;
+    const std::optional<DecodedProfiles> stored = DecodeProfilesRecordInTail(tail, saved.size() - 5032);
+    ASSERT_TRUE(stored) << "the profiles saved after the block";
+    ASSERT_EQ(stored->profiles.size(), 2u);
+    EXPECT_EQ(stored->profiles[1].name, u"Schule");
     program.Kill();
 }
 

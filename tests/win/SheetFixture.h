@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "sensors/SensorAction.h"
 #include "sensors/SensorActivity.h"
+#include "settings/LiveProfiles.h"
 #include "ui/CSetup.h"
 #include "ui/SensorRows.h"
 #include "win/Dialog.h"
@@ -35,38 +36,29 @@ public:
         return saveSucceeds;
     }
     std::u16string SettingsFileName() override { return u"C:\\settings.dat"; }
-    // As the program: the held profiles, the active one's settings the live
-    // tables'.
-    ProfileStore Profiles() override
+    kontakta::ProfileStore Profiles() override
     {
-        ProfileStore now = profiles;
-        ProfileSettings live;
-        live.pressSound = beepOnPress != 0;
-        live.records = sensorActions.GetAll();
-        live.filters = sensorFilters.GetAll();
-        live.actions = actionOptions.Get();
-        now.SetActiveSettings(live);
+        kontakta::ProfileStore now = profiles;
+        now.SetActiveSettings(kontakta::LiveSettings());
         return now;
     }
-    bool ApplyProfiles(const ProfileStore& edited) override
+    bool ApplyProfiles(const kontakta::ProfileStore& edited) override
     {
         ++applies;
+        ++saves;
+        if (!saveSucceeds) return false;
         profiles = edited;
-        const ProfileSettings& active = edited.Active().settings;
-        beepOnPress = active.pressSound ? 1 : 0;
-        sensorActions.SetAll(active.records);
-        sensorFilters.SetAll(active.filters);
-        actionOptions.Set(active.actions);
-        return saveSucceeds;
+        kontakta::PutLiveSettings(edited.Active().settings);
+        return true;
     }
 
     bool unreadable = false;
     int32_t kind = 1;
     int saves = 0;
     int applies = 0;
-    ProfileStore profiles;
     bool saveSucceeds = true;
     LastOpenKind lastOpen;
+    kontakta::ProfileStore profiles;
 };
 
 // Runs `steps` in order while a modal loop of this thread runs: every 50 ms

@@ -192,7 +192,7 @@ TEST_F(SettingsSheet, TheProfilePageEditsACopyThatOkAppliesAndTheCloseBoxDrops)
         EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
     }
     EXPECT_EQ(services.applies, 1);
-    EXPECT_EQ(services.saves, 0) << "the profiles are saved by applying them";
+    EXPECT_EQ(services.saves, 1) << "the profiles are saved by applying them, once";
     ASSERT_EQ(services.profiles.Count(), 2u);
     EXPECT_EQ(services.profiles.Active().name, u"Spiel");
     EXPECT_EQ(sensorActions.Get(2).enabled, 1) << "the live tables hold the game's settings";
