@@ -296,3 +296,62 @@ TEST_F(SettingsSheet, ExportAndImportGoThroughTheFileAndABadFileIsNamedAndChange
     EXPECT_EQ(services.profiles.At(2).name, u"Schule");
     EXPECT_EQ(services.profiles.At(0).settings.records[1].enabled, 0) << "only the chosen profile was taken";
 }
+
+TEST_F(SettingsSheet, ProgramsAreCheckedInTheirDialogAndAFailedSaveKeepsThePagesChangesForTheNextOk)
+{
+    services.profiles = StandardAndGame();
+    services.saveSucceeds = false;
+    HWND sheetWindow = nullptr;
+    HWND page = nullptr;
+    HWND dialog = nullptr;
+    HWND box = nullptr;
+    CSetup sheet(L"Kontakta - Konfigurationsmwenü", services);
+    CSetup_Profiles& profiles = sheet.ProfilesPage();
+    const std::vector<std::u16string> expected{u"spiel.exe", u"winword.exe"};
+    Script script({
+        [&] { return (sheetWindow = sheet.GetSafeHwnd()) != nullptr && ::IsWindowVisible(sheetWindow); },
+        [&] {
+            sheet.SetActivePage(profilesPageIndex);
+            page = profiles.GetSafeHwnd();
+            Select(page, 1);
+            return Click(page, IDC_PROFILE_PROGRAMS);
+        },
+        [&] { return (dialog = ThreadWindowTitled(L"Programme für „Spiel“")) != nullptr; },
+        [&] {
+            ::SetDlgItemTextW(dialog, IDC_PROGRAMS_EDIT, L"spiel.exe\r\nSPIEL.EXE");
+            return Click(dialog, IDOK);
+        },
+        [&] { return (box = ThreadWindowTitled(L"Kontakta")) != nullptr; },
+        [&] {
+            EXPECT_NE(TextsOf(box).find(L"Dieses Programm steht schon in der Liste."), std::wstring::npos);
+            return Click(box, IDOK);
+        },
+        [&] { return !::IsWindow(box) && ::IsWindowVisible(dialog); },
+        [&] {
+            ::SetDlgItemTextW(dialog, IDC_PROGRAMS_EDIT, L"C:\\Spiele\\spiel.exe\r\n\r\n  winword.exe ");
+            return Click(dialog, IDOK);
+        },
+        [&] { return !::IsWindow(dialog); },
+        [&] {
+            EXPECT_EQ(profiles.Editing().Working().At(1).programs, expected);
+            return ::PostMessageW(sheetWindow, WM_COMMAND, IDOK, 0);
+        },
+        [&] { return (box = ThreadWindowTitled(L"Kontakta")) != nullptr; },
+        [&] {
+            EXPECT_NE(TextsOf(box).find(L"C:\\settings.dat"), std::wstring::npos) << "the failed save is named";
+            return Click(box, IDOK);
+        },
+        [&] { return !::IsWindow(box); },
+        [&] {
+            EXPECT_TRUE(::IsWindow(sheetWindow)) << "a failed save keeps the sheet open";
+            EXPECT_TRUE(profiles.Changed()) << "and the page's changes";
+            EXPECT_EQ(profiles.Editing().Working().At(1).programs, expected);
+            services.saveSucceeds = true;
+            return ::PostMessageW(sheetWindow, WM_COMMAND, IDOK, 0);
+        },
+    });
+    sheet.DoModal(nullptr);
+    EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+    EXPECT_EQ(services.applies, 2);
+    EXPECT_EQ(services.profiles.At(1).programs, expected);
+}
