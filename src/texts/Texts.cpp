@@ -280,6 +280,17 @@ std::u16string ProfileLiveNoteDeleted(const std::u16string& active)
         {Quoted(active)});
 }
 
+std::u16string ProfileLiveNoteReplaced(const std::u16string& live, const std::u16string& active)
+{
+    std::u16string note = Fill(
+        u"Die Seiten \u201EAllgemein\u201C und \u201ETest und Filter\u201C zeigen das "
+        u"Profil %s, wie es bis OK wirkt; mit OK gilt das importierte, und was Sie dort "
+        u"jetzt ändern, geht verloren.",
+        {Quoted(live)});
+    if (live != active) note += Fill(u" Mit OK wird %s aktiv.", {Quoted(active)});
+    return note;
+}
+
 std::u16string SuggestedProfileName(int number)
 {
     return Fill(u"Profil %d", {Decimal(number)});

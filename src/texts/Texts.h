@@ -208,6 +208,8 @@ std::u16string ProfileTrapWarning(const std::u16string& quotedNames, bool severa
 std::u16string ProfileLiveNote(const std::u16string& live, const std::u16string& active, bool changed);
 // The same when the page deleted the profile that acts until OK.
 std::u16string ProfileLiveNoteDeleted(const std::u16string& active);
+// The same when an import replaced the profile that acts until OK.
+std::u16string ProfileLiveNoteReplaced(const std::u16string& live, const std::u16string& active);
 std::u16string Quoted(const std::u16string& text);  // „text“
 std::u16string SuggestedProfileName(int number);    // "Profil %d"
 constexpr const char16_t* allProfilesFileName = u"Kontakta-Profile";

@@ -146,6 +146,7 @@ std::u16string LiveNoteFor(const ProfileEditing& editing)
     // A deleted live profile still acts until OK; its name is the copy's no more.
     const std::u16string activeName = working.Active().name;
     if (!live) return texts::ProfileLiveNoteDeleted(activeName);
+    if (editing.LiveReplaced()) return texts::ProfileLiveNoteReplaced(working.At(*live).name, activeName);
     return texts::ProfileLiveNote(working.At(*live).name, activeName, editing.Changed());
 }
 

@@ -98,6 +98,8 @@ TEST(ProfilePage, AnImportThatReplacesTheLiveProfileWinsOverTheLiveTablesAtOk)
     const ImportOutcome outcome = editing.Import(file, {true, true});
     ASSERT_EQ(outcome.result, ProfileResult::Done);
     EXPECT_TRUE(editing.LiveReplaced());
+    EXPECT_NE(LiveNoteFor(editing).find(u"mit OK gilt das importierte"), std::u16string::npos)
+        << "the carer is told that changes on the other pages would be lost";
     const ProfileStore ok = editing.ForOk(live);
     ASSERT_EQ(ok.Count(), 3u);
     EXPECT_EQ(ok.At(0).name, u"STANDARD") << "replaced in its place, under the file's name";
