@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <iterator>
 #include <vector>
 
 #include "res/resource.h"
