@@ -53,6 +53,8 @@ add_library(kontakta_ui STATIC
     ui/CEditPanels.cpp
     ui/CEditAction.cpp
     ui/CSetup1.cpp
+    ui/CProfileDialogs.cpp
+    ui/CSetup_Profiles.cpp
     ui/CPropSheet.cpp
     ui/CSetup.cpp
 )

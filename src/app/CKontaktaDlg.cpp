@@ -18,6 +18,7 @@
 #include "win/Utilities.h"
 #include "res/resource.h"
 #include "sensors/SensorActivity.h"
+#include "settings/LiveProfiles.h"
 #include "settings/RegistryValues.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLog.h"
@@ -247,6 +248,13 @@ public:
     int32_t RowsDeviceKind() override { return lastOpenKind.Note(DeviceKindNow()); }
     bool SaveSettings() override { return ::SaveSettings(settingsStorage); }
     std::u16string SettingsFileName() override { return SettingsFilePath(); }
+    kontakta::ProfileStore Profiles() override { return CurrentProfiles(); }
+    bool ApplyProfiles(const kontakta::ProfileStore& edited) override
+    {
+        // The let-go is the polling thread's, at its next cycle, before the
+        // new settings act (they are in the live tables by then).
+        return AdoptProfiles(settingsStorage, edited, [] { manager.ReleaseHeldInputsSoon(); }) == SaveResult::Saved;
+    }
 
 private:
     LastOpenKind& lastOpenKind;

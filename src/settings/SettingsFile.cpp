@@ -1,10 +1,11 @@
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "sensors/SensorActivity.h"
 #include "settings/ActionsRecord.h"
+#include "settings/LiveProfiles.h"
+#include "settings/ProfilesRecord.h"
 #include "settings/StartupValues.h"
 #include "texts/Texts.h"
 
@@ -30,8 +31,11 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
     const std::u16string path = SettingsFilePath();
     if (UpdateCode == 1 && !storage.CopyFileOver(DefaultSettingsFilePath(), path)) return false;
 
+    // Whatever happens below, no profile of an earlier file stays.
+    ResetLiveProfiles(ProfileStore(LiveSettings()));
     std::vector<uint8_t> bytes;
-    if (storage.ReadStart(path, settingsBlockSize + maxExtensionRead, bytes) != SettingsStorage::ReadResult::Read)
+    // Far enough for the largest profiles' record after the other two.
+    if (storage.ReadStart(path, settingsBlockSize + maxTailRead, bytes) != SettingsStorage::ReadResult::Read)
         return false;
     OverlaySettings(bytes.data(), std::min(bytes.size(), settingsBlockSize));
     const uint8_t* tail = bytes.size() > settingsBlockSize ? bytes.data() + settingsBlockSize : nullptr;
@@ -54,6 +58,16 @@ bool LoadSettings(SettingsStorage& storage, MessageSink& messages)
         ApplyActionsRecord(tail ? DecodeActionsRecordInTail(tail, tailLength) : std::nullopt, records);
     sensorActions.SetAll(records);
     actionOptions.Set(options);
+
+    // The block, the filters and the actions are the active profile's; the
+    // profiles' record brings the others. Where an older Kontakta changed
+    // the block since (blockChangedSince), that change simply stands: it is
+    // the active profile's, as the records above already took it.
+    SettingsBlock fileBlock{};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), settingsBlockSize), fileBlock.begin());
+    const LoadedProfiles loaded =
+        LoadProfiles(tail ? DecodeProfilesRecordInTail(tail, tailLength) : std::nullopt, LiveSettings(), fileBlock);
+    ResetLiveProfiles(loaded.store);
     return true;
 }
 
@@ -66,20 +80,8 @@ std::vector<uint8_t> SettingsFileContent(const SettingsBlock& live, const std::v
 
 SaveResult SaveSettingsFile(SettingsStorage& storage)
 {
-    const std::u16string path = SettingsFilePath();
-    // The whole old file, for its tail beyond the block.
-    std::vector<uint8_t> oldFile;
-    switch (storage.ReadStart(path, std::numeric_limits<size_t>::max(), oldFile)) {
-    case SettingsStorage::ReadResult::Read: break;
-    case SettingsStorage::ReadResult::Missing: return SaveResult::FileMissing;
-    case SettingsStorage::ReadResult::CannotOpen:
-    case SettingsStorage::ReadResult::Failed: return SaveResult::FileUnreadable;
-    }
-    SettingsExtension extension;
-    extension.filters = sensorFilters.GetAll();
-    const std::vector<uint8_t> content =
-        SettingsFileContent(SerializeSettings(), oldFile, extension, actionOptions.Get());
-    return storage.WriteWhole(path, content, false) ? SaveResult::Saved : SaveResult::NotReplaced;
+    // The live settings as the active profile's, beside the other profiles.
+    return SaveProfilesFile(storage, ProfilesToSave());
 }
 
 bool SaveSettings(SettingsStorage& storage)

@@ -63,8 +63,10 @@ std::u16string VersionMessage(int32_t version);
 // (settings/ActionsRecord.h), which gives `actionOptions` and may switch on a
 // sensor that the block holds off; without a readable one the filters are
 // off and the later options have their defaults, and the block loads as it
-// stands. A version other than 2 shows the version message. True when the
-// file was read and accepted.
+// stands. Then the profiles' record (settings/ProfilesRecord.h) gives the
+// live store its other profiles (settings/LiveProfiles.h); without one there
+// is a single profile "Standard". A version other than 2 shows the version
+// message. True when the file was read and accepted.
 bool LoadSettings(SettingsStorage& storage, MessageSink& messages);
 
 // The content a save gives a settings file that held `oldFile`, for the
@@ -79,8 +81,10 @@ std::vector<uint8_t> SettingsFileContent(const SettingsBlock& live, const std::v
                                          const SettingsExtension& extension = {},
                                          const kontakta::ActionsSettings& options = {});
 
-// Saving replaces the user's existing settings file with the block and the
-// old file's tail; it never creates the file.
+// Saving replaces the user's existing settings file with the live settings
+// as the active profile's and the other profiles of the live store, keeping
+// what of the old file's tail is not ours (SettingsFileContentForProfiles);
+// it never creates the file.
 enum class SaveResult {
     Saved,
     FileMissing,     // nothing was written

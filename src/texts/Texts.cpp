@@ -279,6 +279,116 @@ std::u16string TooManyPrograms(size_t maximum)
     return Fill(u"Ein Profil kann höchstens %d Programme nennen.", {Decimal(int64_t(maximum))});
 }
 
+std::u16string Quoted(const std::u16string& text)
+{
+    return u"\u201E" + text + u"\u201C";
+}
+
+std::u16string ProfileTrapWarning(const std::u16string& quotedNames, bool several)
+{
+    return Fill(several ? u"Achtung: Aus den Profilen %s kommt der Benutzer allein nicht mehr heraus: Sie haben "
+                          u"keinen Sensor mit \u201ENächstes Profil\u201C, aber ein anderes Profil führt mit "
+                          u"\u201ENächstes Profil\u201C hinein."
+                        : u"Achtung: Aus dem Profil %s kommt der Benutzer allein nicht mehr heraus: Es hat keinen "
+                          u"Sensor mit \u201ENächstes Profil\u201C, aber ein anderes Profil führt mit "
+                          u"\u201ENächstes Profil\u201C hinein.",
+                {quotedNames});
+}
+
+std::u16string ProfileLiveNote(const std::u16string& live, const std::u16string& active, bool changed)
+{
+    std::u16string note = Fill(
+        u"Die Seiten \u201EAllgemein\u201C und \u201ETest und Filter\u201C zeigen das "
+        u"Profil %s, das jetzt wirkt.",
+        {Quoted(live)});
+    if (live != active) note += Fill(u" Mit OK wird %s aktiv.", {Quoted(active)});
+    if (changed) note += u" Die Änderungen auf dieser Seite gelten ab OK.";
+    return note;
+}
+
+std::u16string ProfileLiveNoteDeleted(const std::u16string& active)
+{
+    return Fill(
+        u"Die Seiten \u201EAllgemein\u201C und \u201ETest und Filter\u201C zeigen die Einstellungen des "
+        u"gelöschten Profils, die bis OK wirken. Mit OK wird %s aktiv. Die Änderungen auf dieser Seite "
+        u"gelten ab OK.",
+        {Quoted(active)});
+}
+
+std::u16string ProfileLiveNoteReplaced(const std::u16string& live, const std::u16string& active)
+{
+    std::u16string note = Fill(
+        u"Die Seiten \u201EAllgemein\u201C und \u201ETest und Filter\u201C zeigen das "
+        u"Profil %s, wie es bis OK wirkt; mit OK gilt das importierte, und was Sie dort "
+        u"jetzt ändern, geht verloren.",
+        {Quoted(live)});
+    if (live != active) note += Fill(u" Mit OK wird %s aktiv.", {Quoted(active)});
+    return note;
+}
+
+std::u16string SuggestedProfileName(int number)
+{
+    return Fill(u"Profil %d", {Decimal(number)});
+}
+
+std::u16string ProgramsCaption(const std::u16string& profile)
+{
+    return Fill(u"Programme für %s", {Quoted(profile)});
+}
+
+std::u16string DeleteProfileQuestion(const std::u16string& profile)
+{
+    return Fill(u"Das Profil %s mit allen seinen Einstellungen löschen?", {Quoted(profile)});
+}
+
+std::u16string ExportWhichQuestion(size_t count, const std::u16string& selected)
+{
+    return Fill(
+        u"Alle %d Profile exportieren?\n\n\u201EJa\u201C: alle %d Profile.\n\u201ENein\u201C: nur das "
+        u"gewählte Profil %s.",
+        {Decimal(int64_t(count)), Decimal(int64_t(count)), Quoted(selected)});
+}
+
+std::u16string ExportFailed(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' konnte nicht geschrieben werden. Die Profile wurden nicht exportiert.", {file});
+}
+
+std::u16string ExportDone(const std::u16string& file, size_t count)
+{
+    return count == 1 ? Fill(u"Ein Profil wurde in die Datei '%s' exportiert.", {file})
+                      : Fill(u"%d Profile wurden in die Datei '%s' exportiert.", {Decimal(int64_t(count)), file});
+}
+
+std::u16string ImportHeading(const std::u16string& file)
+{
+    return Fill(u"Die Datei '%s' enthält diese Profile. Wählen Sie, welche übernommen werden:", {file});
+}
+
+std::u16string ImportNewLine(const std::u16string& profile)
+{
+    return Fill(u"%s \u2013 neu", {Quoted(profile)});
+}
+
+std::u16string ImportReplacesLine(const std::u16string& profile)
+{
+    return Fill(u"%s \u2013 ersetzt das Profil gleichen Namens", {Quoted(profile)});
+}
+
+std::u16string ImportTargetLine(const std::u16string& profile, int sensor, const std::u16string& path, bool active)
+{
+    return Fill(active ? u"%s, Sensor %d öffnet: %s" : u"%s, Sensor %d (ausgeschaltet): %s",
+                {Quoted(profile), Decimal(sensor), path});
+}
+
+std::u16string ImportChooseNote(size_t count, size_t maximum)
+{
+    return Fill(
+        u"Zusammen wären es %d Profile, es sind höchstens %d möglich: Wählen Sie, welche übernommen "
+        u"werden. Profile gleichen Namens werden ersetzt, die anderen hinten angefügt.",
+        {Decimal(int64_t(count)), Decimal(int64_t(maximum))});
+}
+
 std::u16string PathTooLong(size_t maximum)
 {
     const uint64_t limit = std::min<uint64_t>(maximum, INT64_MAX);

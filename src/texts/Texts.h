@@ -225,6 +225,42 @@ constexpr const char16_t* programInvalid =
     u"Bitte geben Sie den Dateinamen eines Programms ohne Ordner ein, zum Beispiel \"winword.exe\".";
 constexpr const char16_t* programRepeated = u"Dieses Programm steht schon in der Liste.";
 std::u16string TooManyPrograms(size_t maximum);
+// The "Profile" page: its title, the mark of the active profile and of a
+// profile its user cannot leave, the warning and the note under the list.
+constexpr const char16_t* pageTitleProfiles = u"Profile";
+constexpr const char16_t* profileActiveMark = u" (aktiv)";
+constexpr const char16_t* profileTrapMark = u" \u2013 ohne Weg zurück!";
+// "Achtung: Aus „A“ kommt der Benutzer allein nicht mehr heraus: ..."
+std::u16string ProfileTrapWarning(const std::u16string& quotedNames, bool several);
+// "Die Seiten „Allgemein“ und „Test und Filter“ zeigen das Profil „%s“. ..."
+std::u16string ProfileLiveNote(const std::u16string& live, const std::u16string& active, bool changed);
+// The same when the page deleted the profile that acts until OK.
+std::u16string ProfileLiveNoteDeleted(const std::u16string& active);
+// The same when an import replaced the profile that acts until OK.
+std::u16string ProfileLiveNoteReplaced(const std::u16string& live, const std::u16string& active);
+std::u16string Quoted(const std::u16string& text);  // „text“
+std::u16string SuggestedProfileName(int number);    // "Profil %d"
+constexpr const char16_t* allProfilesFileName = u"Kontakta-Profile";
+// Captions and questions of the page's dialogs.
+constexpr const char16_t* newProfileCaption = u"Neues Profil";
+constexpr const char16_t* renameProfileCaption = u"Profil umbenennen";
+std::u16string ProgramsCaption(const std::u16string& profile);  // "Programme für „%s“"
+std::u16string DeleteProfileQuestion(const std::u16string& profile);
+std::u16string ExportWhichQuestion(size_t count, const std::u16string& selected);
+constexpr const char16_t* exportDialogTitle = u"Profile exportieren";
+constexpr const char16_t* importDialogTitle = u"Datei mit Profilen öffnen";
+std::u16string ExportFailed(const std::u16string& file);
+std::u16string ExportDone(const std::u16string& file, size_t count);
+// The import dialog.
+std::u16string ImportHeading(const std::u16string& file);
+std::u16string ImportNewLine(const std::u16string& profile);       // "„%s“ – neu"
+std::u16string ImportReplacesLine(const std::u16string& profile);  // "„%s“ – ersetzt das Profil gleichen Namens"
+std::u16string ImportTargetLine(const std::u16string& profile, int sensor, const std::u16string& path, bool active);
+constexpr const char16_t* importNoTargets = u"Keines dieser Profile öffnet eine Datei, ein Programm oder eine Adresse.";
+std::u16string ImportChooseNote(size_t count, size_t maximum);
+constexpr const char16_t* importPlainNote =
+    u"Profile gleichen Namens werden ersetzt, die anderen hinten angefügt. Übernommen wird erst mit "
+    u"„Übernehmen“ und wirksam mit OK.";
 
 // Replaces each "%s" or "%d" of `pattern`, in order, with the next argument;
 // "%%" gives a percent sign. Missing arguments leave the rest empty.

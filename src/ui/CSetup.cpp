@@ -19,10 +19,11 @@ RECT ClientRectOf(HWND sheet, HWND child)
 }  // namespace
 
 CSetup::CSetup(std::wstring caption, SheetServices& services)
-    : CPropSheet(std::move(caption)), services(services), generalPage(services)
+    : CPropSheet(std::move(caption)), services(services), generalPage(services), profilesPage(services)
 {
     AddPage(generalPage);
     AddPage(testPage);
+    AddPage(profilesPage);
     AddPage(infoPage);
 }
 
@@ -86,7 +87,15 @@ bool CSetup::SaveChanges()
 {
     CPropSheet::SaveChanges();
     generalPage.StoreToSettings();
-    return services.SaveSettings();
+    if (!profilesPage.Changed()) return services.SaveSettings();
+    // The program lets go of what is held and takes the active profile's
+    // settings into the live tables. A file that could not be written
+    // changes nothing: the page keeps its copy for the next OK.
+    if (!services.ApplyProfiles(profilesPage.ForOk())) return false;
+    profilesPage.StartAgain();
+    if (generalPage.GetSafeHwnd()) generalPage.FillFromSettings();
+    testPage.FillFromSettings();
+    return true;
 }
 
 void CSetup::OnSaveFailed()

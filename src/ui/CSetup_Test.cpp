@@ -139,6 +139,19 @@ void CSetup_Test::SystemColoursChanged(bool highContrastOn)
     RefreshActivity();
 }
 
+void CSetup_Test::FillFromSettings()
+{
+    if (!hwnd) return;
+    filling = true;
+    for (int number = 1; number <= sensorCount; ++number) {
+        const FilterTimes times = sensorFilters.Get(number - 1);
+        ::SetDlgItemInt(hwnd, HoldId(number), times.holdMilliseconds, FALSE);
+        ::SetDlgItemInt(hwnd, LockoutId(number), times.lockoutMilliseconds, FALSE);
+    }
+    ::CheckDlgButton(hwnd, IDC_INDICATOR_CHECK, actionOptions.Get().showIndicator ? BST_CHECKED : BST_UNCHECKED);
+    filling = false;
+}
+
 void CSetup_Test::OnTimeChanged(int id)
 {
     if (filling) return;

@@ -22,6 +22,9 @@ public:
 
     // Rows 7 and 8 are hidden for a six-input box.
     void ShowRowsFor(int32_t deviceKind);
+    // The time fields and the indicator box from the live settings (after
+    // OK made another profile's settings the live ones).
+    void FillFromSettings();
     // The lamps and counters from the polling thread's state.
     void RefreshActivity();
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/Profiles.h"
+
 class SheetServices {
 public:
     virtual ~SheetServices() = default;
@@ -20,4 +22,8 @@ public:
     virtual bool SaveSettings() = 0;
     // The settings file, for a message that names it.
     virtual std::u16string SettingsFileName() = 0;
+    // The profiles as they are now; the active profile's settings as the live tables hold them.
+    virtual kontakta::ProfileStore Profiles() = 0;
+    // Makes `edited` the program's profiles: lets go of everything held or latched if the active profile changes, writes the active profile's settings into the live tables, and saves. False if the file could not be written (nothing changes then).
+    virtual bool ApplyProfiles(const kontakta::ProfileStore& edited) = 0;
 };

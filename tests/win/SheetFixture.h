@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "sensors/SensorAction.h"
 #include "sensors/SensorActivity.h"
+#include "settings/LiveProfiles.h"
 #include "ui/CSetup.h"
 #include "ui/SensorRows.h"
 #include "win/Dialog.h"
@@ -35,12 +36,29 @@ public:
         return saveSucceeds;
     }
     std::u16string SettingsFileName() override { return u"C:\\settings.dat"; }
+    kontakta::ProfileStore Profiles() override
+    {
+        kontakta::ProfileStore now = profiles;
+        now.SetActiveSettings(kontakta::LiveSettings());
+        return now;
+    }
+    bool ApplyProfiles(const kontakta::ProfileStore& edited) override
+    {
+        ++applies;
+        ++saves;
+        if (!saveSucceeds) return false;
+        profiles = edited;
+        kontakta::PutLiveSettings(edited.Active().settings);
+        return true;
+    }
 
     bool unreadable = false;
     int32_t kind = 1;
     int saves = 0;
+    int applies = 0;
     bool saveSucceeds = true;
     LastOpenKind lastOpen;
+    kontakta::ProfileStore profiles;
 };
 
 // Runs `steps` in order while a modal loop of this thread runs: every 50 ms
