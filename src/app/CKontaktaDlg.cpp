@@ -191,6 +191,8 @@ void CKontaktaDlg::Shutdown()
     KillTimer(TrayTimer);  // which would put the icon back
     KillTimer(SessionTimer);
     KillTimer(CloseTimer);
+    KillTimer(SpeechTimer);
+    speech.Close();
     RemoveTrayIcon(hwnd);
     indicator.Destroy();
 }
@@ -235,7 +237,10 @@ namespace {
 // The settings sheet's view of the running program.
 class ProgramSheetServices : public SheetServices {
 public:
-    explicit ProgramSheetServices(LastOpenKind& lastOpenKind) : lastOpenKind(lastOpenKind) {}
+    ProgramSheetServices(CKontaktaDlg& program, LastOpenKind& lastOpenKind)
+        : program(program), lastOpenKind(lastOpenKind)
+    {
+    }
     bool BoxUnreadable() override { return readFailed; }
     int32_t DeviceKindNow() override { return int32_t(ioControl.deviceKind()); }
     int32_t RowsDeviceKind() override { return lastOpenKind.Note(DeviceKindNow()); }
@@ -246,10 +251,15 @@ public:
     {
         // The let-go is the polling thread's, at its next cycle, before the
         // new settings act (they are in the live tables by then).
-        return AdoptProfiles(settingsStorage, edited, [] { manager.ReleaseHeldInputsSoon(); }) == SaveResult::Saved;
+        const bool activeChanges = ActiveProfileChanges(CurrentProfiles(), edited);
+        if (AdoptProfiles(settingsStorage, edited, [] { manager.SwitchLetGoSoon(); }) != SaveResult::Saved)
+            return false;
+        program.ProfilesApplied(activeChanges);
+        return true;
     }
 
 private:
+    CKontaktaDlg& program;
     LastOpenKind& lastOpenKind;
 };
 }  // namespace
@@ -264,7 +274,7 @@ void CKontaktaDlg::OpenSettingsSheet()
     }
     settingsOpen = true;
     {
-        ProgramSheetServices services(lastOpenKind);
+        ProgramSheetServices services(*this, lastOpenKind);
         CSetup sheet(win::Wide(texts::SettingsCaption()), services);
         openSheet = &sheet;
         ::PostMessageW(hwnd, BringSheetMessage, 0, 0);  // dispatched by the sheet's own loop
@@ -369,7 +379,54 @@ bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
     case ID_PAUSE_SENSORS: TogglePause(); return true;
     case ID_RELEASE_ALL: manager.ReleaseHeldInputsSoon(); return true;
     }
+    if (id >= ID_PROFILE_FIRST && id < ID_PROFILE_FIRST + maxProfiles) {
+        SwitchProfile(size_t(id - ID_PROFILE_FIRST), true);
+        return true;
+    }
     return false;
+}
+
+void CKontaktaDlg::SwitchProfile(size_t index, bool byHand)
+{
+    // The sheet shows and edits the active profile: it switches itself.
+    if (startupPending || shutdownStarted || settingsOpen) return;
+    if (!SwitchLiveProfile(index, byHand, [] { manager.SwitchLetGoSoon(); })) return;
+    // Kontakta starts with the profile chosen last by hand: the file keeps
+    // it at once. Nobody may be there to read a message: a failure goes to
+    // the log, and the shutdown saves again.
+    if (byHand) SaveSettingsAtShutdown(settingsStorage);
+    AnnounceProfile();
+}
+
+void CKontaktaDlg::ProfilesApplied(bool activeChanged)
+{
+    if (activeChanged)
+        AnnounceProfile();
+    else
+        RefreshTrayNow();  // a name may have changed
+}
+
+void CKontaktaDlg::AnnounceProfile()
+{
+    const ProfileStore& store = LiveProfiles();
+    const size_t number = store.ActiveIndex() + 1;
+    PlayProfileSound(number);
+    // Said after the tones, which it would otherwise cover.
+    nameToSay = store.Active().name;
+    SetTimer(SpeechTimer, ProfileSoundMilliseconds(number) + 150);
+    RefreshTrayNow();
+}
+
+std::u16string CKontaktaDlg::ProfileTipName() const
+{
+    const ProfileStore& store = LiveProfiles();
+    return store.Count() > 1 ? store.Active().name : std::u16string();
+}
+
+void CKontaktaDlg::RefreshTrayNow()
+{
+    trayUpdates.Forget();
+    OnTimer(TrayTimer);
 }
 
 HWND CKontaktaDlg::Current()
@@ -402,8 +459,12 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
         const std::u16string held = latched ? DescribeLatched(latched, sensorActions.GetAll(), options) : u"";
         const TrayState state = TrayStateOf(readFailed, paused, latched != 0);
         indicator.Show(options.showIndicator ? IndicatorText(held, paused) : u"");
-        if (trayUpdates.Due(state, ::GetTickCount64(), state == TrayState::Latched ? latched : 0)) {
-            RefreshTrayIcon(hwnd, state, held);
+        const ProfileStore& profiles = LiveProfiles();
+        const uint32_t detail = state == TrayState::Latched    ? latched
+                                : state == TrayState::Readable ? profiles.IdAt(profiles.ActiveIndex())
+                                                               : 0;
+        if (trayUpdates.Due(state, ::GetTickCount64(), detail)) {
+            RefreshTrayIcon(hwnd, state, held, ProfileTipName());
             // Whenever the icon changes (a box found or lost) and now and
             // then, never every tick: the kind is read under the device's lock.
             lastOpenKind.Note(int32_t(ioControl.deviceKind()));
@@ -412,6 +473,9 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
         RegisterForSessionNotifications();
     } else if (id == CloseTimer) {
         if (!CloseOpenWindows()) KillTimer(CloseTimer);
+    } else if (id == SpeechTimer) {
+        KillTimer(SpeechTimer);
+        speech.Say(nameToSay);
     }
 }
 
@@ -455,6 +519,11 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         TogglePause();
         PlayPauseSound(sensorsPaused);
         return TRUE;
+    case NextProfileMessage:
+        // Like every action but the resume, not while paused (a pause may
+        // have come between the sensor's press and this message).
+        if (!sensorsPaused) SwitchProfile(LiveProfiles().NextIndex(), true);
+        return TRUE;
     default:
         if (message == taskbarCreatedMessage && message != 0) {
             AddTrayIcon(hwnd);     // the new taskbar shows the default icon
@@ -472,8 +541,11 @@ void CKontaktaDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
     if (id != trayIconId) return;
     if (mouseMessage == WM_LBUTTONDOWN)
         OpenSettingsSheet();
-    else if (mouseMessage == WM_RBUTTONDOWN)
-        ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen, sensorsPaused);
+    else if (mouseMessage == WM_RBUTTONDOWN) {
+        std::vector<std::u16string> names;
+        for (const Profile& profile : LiveProfiles().All()) names.push_back(profile.name);
+        ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen, sensorsPaused, names, LiveProfiles().ActiveIndex());
+    }
 }
 
 void CKontaktaDlg::PaintMinimised()

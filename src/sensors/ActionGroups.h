@@ -53,11 +53,12 @@ enum class ControlAction : int32_t {
     ReleaseAll = 1,     // "Alle Tasten loslassen"
     ScanScreen = 2,     // "Bildschirm abtasten" (sensors/Scan.h)
     ScanStep = 3,       // "Abtasten: weiter": the step sensor of a step scan
+    NextProfile = 4,    // "Nächstes Profil": the profile after the active one, round
 };
 // The actions a sensor may have: the scan's two join them once the polling
 // runs the scan; until then a file that names them means no action, and
 // the editor does not offer them.
-constexpr int32_t controlActionCount = 2;
+constexpr int32_t controlActionCount = 5;
 static_assert(sizeof(texts::controlActionNames) / sizeof(*texts::controlActionNames) >= size_t(controlActionCount),
               "every action a sensor may have has a name");
 
