@@ -48,6 +48,9 @@ HWND MainWindow()
     return mainWindow;
 }
 
+// The window the foreground hook reports to (user-interface thread only).
+CKontaktaDlg* foregroundOwner = nullptr;
+
 static_assert(session::queryEndSessionMessage == WM_QUERYENDSESSION && session::endSessionMessage == WM_ENDSESSION &&
               session::powerBroadcastMessage == WM_POWERBROADCAST &&
               session::sessionChangeMessage == WM_WTSSESSION_CHANGE);
@@ -131,7 +134,15 @@ BOOL CKontaktaDlg::OnInitDialog()
         ::RegSetValueExW(key.Get(), L"UpdateCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"0"), 4);
     }
     RegisterForSessionNotifications();
+    // Out of context: the callback comes through this thread's message
+    // loops, nothing runs inside other processes. Own windows do not count
+    // (the tray menu takes the foreground while it is open).
+    foregroundOwner = this;
+    foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, &ForegroundChanged, 0,
+                                       0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     startupPending = false;
+    RefreshTrayNow();  // the tip names the profile from the start
+    AskProgramRule();
     return TRUE;
 }
 
@@ -193,6 +204,9 @@ void CKontaktaDlg::Shutdown()
     KillTimer(CloseTimer);
     KillTimer(SpeechTimer);
     speech.Close();
+    if (foregroundHook) ::UnhookWinEvent(foregroundHook);
+    foregroundHook = nullptr;
+    foregroundOwner = nullptr;
     RemoveTrayIcon(hwnd);
     indicator.Destroy();
 }
@@ -282,6 +296,7 @@ void CKontaktaDlg::OpenSettingsSheet()
         openSheet = nullptr;
     }
     settingsOpen = false;
+    AskProgramRule();  // a switch that waited for the sheet
 }
 
 void CKontaktaDlg::BringSheetToFront()
@@ -391,6 +406,10 @@ void CKontaktaDlg::SwitchProfile(size_t index, bool byHand)
     // The sheet shows and edits the active profile: it switches itself.
     if (startupPending || shutdownStarted || settingsOpen) return;
     if (!SwitchLiveProfile(index, byHand, [] { manager.SwitchLetGoSoon(); })) return;
+    if (byHand) {
+        programRule = AfterManualSwitch(programRule);  // it wins until the foreground changes
+        programRuleWaiting = false;
+    }
     // Kontakta starts with the profile chosen last by hand: the file keeps
     // it at once. Nobody may be there to read a message: a failure goes to
     // the log, and the shutdown saves again.
@@ -400,6 +419,7 @@ void CKontaktaDlg::SwitchProfile(size_t index, bool byHand)
 
 void CKontaktaDlg::ProfilesApplied(bool activeChanged)
 {
+    if (activeChanged) programRule = AfterManualSwitch(programRule);
     if (activeChanged)
         AnnounceProfile();
     else
@@ -421,6 +441,65 @@ std::u16string CKontaktaDlg::ProfileTipName() const
 {
     const ProfileStore& store = LiveProfiles();
     return store.Count() > 1 ? store.Active().name : std::u16string();
+}
+
+namespace {
+
+// The program of `window`, as a path; empty when it cannot be asked (a
+// process of another user or of higher integrity may refuse even the
+// limited query).
+std::u16string ProgramOf(HWND window)
+{
+    DWORD process = 0;
+    if (!window || !::GetWindowThreadProcessId(window, &process) || !process) return {};
+    const win::Handle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!handle) return {};
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = ARRAYSIZE(path);
+    if (!::QueryFullProcessImageNameW(handle.Get(), 0, path, &size)) return {};
+    return win::Utf16(std::wstring(path, size));
+}
+
+bool AnyProgramNamed(const ProfileStore& store)
+{
+    for (const Profile& profile : store.All())
+        if (!profile.programs.empty()) return true;
+    return false;
+}
+
+}  // namespace
+
+void CALLBACK CKontaktaDlg::ForegroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD)
+{
+    // Called on this thread (out of context); the window is asked for anew,
+    // as the event may be late.
+    if (foregroundOwner) foregroundOwner->AskProgramRule();
+}
+
+bool CKontaktaDlg::BusyNow() const
+{
+    // The polling thread publishes what is pressed and latched.
+    for (int index = 0; index < sensorCount; ++index)
+        if (sensorActivity.SwitchPressed(index)) return true;
+    return sensorActivity.LatchedSensors() != 0;
+}
+
+void CKontaktaDlg::AskProgramRule()
+{
+    programRuleWaiting = false;
+    if (startupPending || shutdownStarted || !AnyProgramNamed(LiveProfiles())) return;
+    const HWND foreground = ::GetForegroundWindow();
+    // Our own windows (the sheet, a message, the tray menu) are no change
+    // of program.
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(foreground, &process);
+    if (process == ::GetCurrentProcessId()) return;
+    const std::u16string exe = ProgramOf(foreground);
+    const ProgramRuleDecision decision =
+        DecideProgramProfile(LiveProfiles(), programRule, exe, BusyNow(), settingsOpen || exitPromptOpen);
+    programRule = decision.state;
+    programRuleWaiting = decision.waiting;
+    if (decision.activate) SwitchProfile(*decision.activate, false);
 }
 
 void CKontaktaDlg::RefreshTrayNow()
@@ -469,6 +548,8 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
             // then, never every tick: the kind is read under the device's lock.
             lastOpenKind.Note(int32_t(ioControl.deviceKind()));
         }
+        // A switch of the per-program rule that waited for quiet.
+        if (programRuleWaiting && !BusyNow()) AskProgramRule();
     } else if (id == SessionTimer) {
         RegisterForSessionNotifications();
     } else if (id == CloseTimer) {

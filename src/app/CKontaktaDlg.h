@@ -13,6 +13,7 @@
 #include "app/Speech.h"
 #include "app/SessionEvents.h"
 #include "app/TrayUpdates.h"
+#include "settings/Profiles.h"
 #include "ui/SensorRows.h"
 #include "win/Dialog.h"
 
@@ -95,6 +96,14 @@ private:
     // The active profile's name for the tip; empty with a single profile.
     std::u16string ProfileTipName() const;
     void RefreshTrayNow();
+    // The per-program rule (kontakta::DecideProgramProfile), asked when the
+    // foreground changes, when a switch waited and nothing is held any more,
+    // and when the sheet closes.
+    void AskProgramRule();
+    // Anything held, latched or being scanned: an automatic switch waits.
+    bool BusyNow() const;
+    static void CALLBACK ForegroundChanged(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
+                                           DWORD thread, DWORD time);
 
     bool shutdownStarted = false;
     bool closeRequested = false;
@@ -107,4 +116,7 @@ private:
     CSetup* openSheet = nullptr;  // while the settings sheet runs
     Speech speech;
     std::u16string nameToSay;  // said when the profile's sound has played
+    HWINEVENTHOOK foregroundHook = nullptr;
+    kontakta::ProgramRuleState programRule;
+    bool programRuleWaiting = false;  // a switch is due once nothing is busy
 };
