@@ -141,7 +141,8 @@ BOOL CKontaktaDlg::OnInitDialog()
     foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, &ForegroundChanged, 0,
                                        0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     startupPending = false;
-    RefreshTrayNow();  // the tip names the profile from the start
+    // The tray timer's first tick sets the tip (with the profile's name):
+    // only once the window is hidden, which tells that start-up finished.
     AskProgramRule();
     return TRUE;
 }
