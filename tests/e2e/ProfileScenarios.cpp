@@ -1,7 +1,8 @@
 // Profiles as a user switches them: by a sensor "Nächstes Profil" and from
 // the tray's submenu "Profil". The actions change at once, the tip names the
-// profile, what a sensor held is let go, and the file keeps the profile
-// chosen last active for the next start.
+// profile, what a sensor held is let go, nothing switches while the
+// settings sheet is open, and the file keeps the profile chosen last active
+// for the next start.
 #include <cstring>
 
 #include "ScenarioSupport.h"
@@ -104,6 +105,18 @@ TEST_F(Scenario, SwitchingByASensorAndFromTheTrayChangesTheActionsAtOnceNamesThe
     EXPECT_EQ(target.Describe(), "LDOWN LUP");
     EXPECT_TRUE(TrayTipShown(gameTip));
     EXPECT_TRUE(WaitFor([] { return Saved().active == 1; }, 3000));
+
+    // While the settings sheet is open, neither the sensor nor the tray
+    // switches: the sheet shows the active profile.
+    const HWND sheet = OpenSheetFromTheIcon(program);
+    ASSERT_NE(sheet, nullptr);
+    Touch(2, 150);
+    ::PostMessageW(program.MainWindow(), WM_COMMAND, ID_PROFILE_FIRST, 0);
+    testsupport::Pump(600);
+    EXPECT_TRUE(TrayTipShown(gameTip));
+    EXPECT_FALSE(TrayTipShown(writingTip));
+    ::PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 5000));
 
     // The shutdown's save keeps it: the next start begins with it (the
     // load is shown natively; here a second start cannot be told from the
