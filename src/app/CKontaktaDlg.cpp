@@ -141,8 +141,9 @@ BOOL CKontaktaDlg::OnInitDialog()
     foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, &ForegroundChanged, 0,
                                        0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     startupPending = false;
-    // The tray timer's first tick sets the tip (with the profile's name):
-    // only once the window is hidden, which tells that start-up finished.
+    // The program in front now may have a profile. (The tip with the
+    // profile's name is the tray timer's first tick: it comes only once the
+    // window is hidden, and so tells that start-up has finished.)
     AskProgramRule();
     return TRUE;
 }
@@ -420,11 +421,12 @@ void CKontaktaDlg::SwitchProfile(size_t index, bool byHand)
 
 void CKontaktaDlg::ProfilesApplied(bool activeChanged)
 {
-    if (activeChanged) programRule = AfterManualSwitch(programRule);
-    if (activeChanged)
-        AnnounceProfile();
-    else
+    if (!activeChanged) {
         RefreshTrayNow();  // a name may have changed
+        return;
+    }
+    programRule = AfterManualSwitch(programRule);  // the sheet's choice is one by hand
+    AnnounceProfile();
 }
 
 void CKontaktaDlg::AnnounceProfile()
@@ -446,9 +448,9 @@ std::u16string CKontaktaDlg::ProfileTipName() const
 
 namespace {
 
-// The program of `window`, as a path; empty when it cannot be asked (a
-// process of another user or of higher integrity may refuse even the
-// limited query).
+// The program of `window`, as a path; empty when it cannot be asked.
+// PROCESS_QUERY_LIMITED_INFORMATION is the right Windows grants for
+// processes of higher integrity too; another user's may still refuse it.
 std::u16string ProgramOf(HWND window)
 {
     DWORD process = 0;
@@ -549,8 +551,9 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
             // then, never every tick: the kind is read under the device's lock.
             lastOpenKind.Note(int32_t(ioControl.deviceKind()));
         }
-        // A switch of the per-program rule that waited for quiet.
-        if (programRuleWaiting && !BusyNow()) AskProgramRule();
+        // A switch of the per-program rule that waited for quiet (the sheet
+        // asks once it closes).
+        if (programRuleWaiting && !settingsOpen && !BusyNow()) AskProgramRule();
     } else if (id == SessionTimer) {
         RegisterForSessionNotifications();
     } else if (id == CloseTimer) {
