@@ -551,9 +551,14 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
             // then, never every tick: the kind is read under the device's lock.
             lastOpenKind.Note(int32_t(ioControl.deviceKind()));
         }
-        // A switch of the per-program rule that waited for quiet (the sheet
-        // asks once it closes).
-        if (programRuleWaiting && !settingsOpen && !BusyNow()) AskProgramRule();
+        // The per-program rule: a switch that waited for quiet (the sheet
+        // asks once it closes), and a change of the foreground that the
+        // hook did not report (its events come asynchronously and are not
+        // delivered everywhere: under Wine 8 none arrived).
+        const HWND foreground = ::GetForegroundWindow();
+        const bool foregroundChanged = foreground != lastForeground;
+        lastForeground = foreground;
+        if (!settingsOpen && (foregroundChanged || (programRuleWaiting && !BusyNow()))) AskProgramRule();
     } else if (id == SessionTimer) {
         RegisterForSessionNotifications();
     } else if (id == CloseTimer) {

@@ -119,4 +119,5 @@ private:
     HWINEVENTHOOK foregroundHook = nullptr;
     kontakta::ProgramRuleState programRule;
     bool programRuleWaiting = false;  // a switch is due once nothing is busy
+    HWND lastForeground = nullptr;    // as the tray timer saw it last
 };
