@@ -126,4 +126,7 @@
 #define ID_EXIT 40003
 #define ID_PAUSE_SENSORS 40004
 #define ID_RELEASE_ALL 40005
+// The tray's "Profil" submenu: ID_PROFILE_FIRST + the profile's place, for
+// up to eight profiles (40100 to 40107).
+#define ID_PROFILE_FIRST 40100
 #define ID_PAGE_MODIFIED 1124

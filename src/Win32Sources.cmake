@@ -71,8 +71,9 @@ add_library(kontakta_app_win STATIC
     app/LatchIndicator.cpp
     app/ScanOverlay.cpp
     app/ScanDisplay.cpp
+    app/Speech.cpp
 )
-target_link_libraries(kontakta_app_win PUBLIC kontakta_app_core kontakta_settings_win shell32 winmm)
+target_link_libraries(kontakta_app_win PUBLIC kontakta_app_core kontakta_settings_win shell32 winmm ole32)
 
 # Every Win32 part but the configuration interface, for the tests, the
 # benchmarks and the tools.

@@ -48,6 +48,9 @@ HWND MainWindow()
     return mainWindow;
 }
 
+// The window the foreground hook reports to (user-interface thread only).
+CKontaktaDlg* foregroundOwner = nullptr;
+
 static_assert(session::queryEndSessionMessage == WM_QUERYENDSESSION && session::endSessionMessage == WM_ENDSESSION &&
               session::powerBroadcastMessage == WM_POWERBROADCAST &&
               session::sessionChangeMessage == WM_WTSSESSION_CHANGE);
@@ -131,7 +134,17 @@ BOOL CKontaktaDlg::OnInitDialog()
         ::RegSetValueExW(key.Get(), L"UpdateCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"0"), 4);
     }
     RegisterForSessionNotifications();
+    // Out of context: the callback comes through this thread's message
+    // loops, nothing runs inside other processes. Own windows do not count
+    // (the tray menu takes the foreground while it is open).
+    foregroundOwner = this;
+    foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, &ForegroundChanged, 0,
+                                       0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     startupPending = false;
+    // The program in front now may have a profile. (The tip with the
+    // profile's name is the tray timer's first tick: it comes only once the
+    // window is hidden, and so tells that start-up has finished.)
+    AskProgramRule();
     return TRUE;
 }
 
@@ -197,6 +210,11 @@ void CKontaktaDlg::Shutdown()
     KillTimer(TrayTimer);  // which would put the icon back
     KillTimer(SessionTimer);
     KillTimer(CloseTimer);
+    KillTimer(SpeechTimer);
+    speech.Close();
+    if (foregroundHook) ::UnhookWinEvent(foregroundHook);
+    foregroundHook = nullptr;
+    foregroundOwner = nullptr;
     RemoveTrayIcon(hwnd);
     indicator.Destroy();
     scanDisplay.Destroy();  // the polling, which drives it, has stopped
@@ -242,7 +260,10 @@ namespace {
 // The settings sheet's view of the running program.
 class ProgramSheetServices : public SheetServices {
 public:
-    explicit ProgramSheetServices(LastOpenKind& lastOpenKind) : lastOpenKind(lastOpenKind) {}
+    ProgramSheetServices(CKontaktaDlg& program, LastOpenKind& lastOpenKind)
+        : program(program), lastOpenKind(lastOpenKind)
+    {
+    }
     bool BoxUnreadable() override { return readFailed; }
     int32_t DeviceKindNow() override { return int32_t(ioControl.deviceKind()); }
     int32_t RowsDeviceKind() override { return lastOpenKind.Note(DeviceKindNow()); }
@@ -253,10 +274,15 @@ public:
     {
         // The let-go is the polling thread's, at its next cycle, before the
         // new settings act (they are in the live tables by then).
-        return AdoptProfiles(settingsStorage, edited, [] { manager.ReleaseHeldInputsSoon(); }) == SaveResult::Saved;
+        const bool activeChanges = ActiveProfileChanges(CurrentProfiles(), edited);
+        if (AdoptProfiles(settingsStorage, edited, [] { manager.SwitchLetGoSoon(); }) != SaveResult::Saved)
+            return false;
+        program.ProfilesApplied(activeChanges);
+        return true;
     }
 
 private:
+    CKontaktaDlg& program;
     LastOpenKind& lastOpenKind;
 };
 }  // namespace
@@ -271,7 +297,7 @@ void CKontaktaDlg::OpenSettingsSheet()
     }
     settingsOpen = true;
     {
-        ProgramSheetServices services(lastOpenKind);
+        ProgramSheetServices services(*this, lastOpenKind);
         CSetup sheet(win::Wide(texts::SettingsCaption()), services);
         openSheet = &sheet;
         ::PostMessageW(hwnd, BringSheetMessage, 0, 0);  // dispatched by the sheet's own loop
@@ -279,6 +305,7 @@ void CKontaktaDlg::OpenSettingsSheet()
         openSheet = nullptr;
     }
     settingsOpen = false;
+    AskProgramRule();  // a switch that waited for the sheet
 }
 
 void CKontaktaDlg::BringSheetToFront()
@@ -376,7 +403,119 @@ bool CKontaktaDlg::OnCommand(WORD id, WORD, HWND)
     case ID_PAUSE_SENSORS: TogglePause(); return true;
     case ID_RELEASE_ALL: manager.ReleaseHeldInputsSoon(); return true;
     }
+    if (id >= ID_PROFILE_FIRST && id < ID_PROFILE_FIRST + maxProfiles) {
+        SwitchProfile(size_t(id - ID_PROFILE_FIRST), true);
+        return true;
+    }
     return false;
+}
+
+void CKontaktaDlg::SwitchProfile(size_t index, bool byHand)
+{
+    // The sheet shows and edits the active profile: it switches itself.
+    if (startupPending || shutdownStarted || settingsOpen) return;
+    if (!SwitchLiveProfile(index, byHand, [] { manager.SwitchLetGoSoon(); })) return;
+    if (byHand) {
+        programRule = AfterManualSwitch(programRule);  // it wins until the foreground changes
+        programRuleWaiting = false;
+    }
+    // Kontakta starts with the profile chosen last by hand: the file keeps
+    // it at once. Nobody may be there to read a message: a failure goes to
+    // the log, and the shutdown saves again.
+    if (byHand) SaveSettingsAtShutdown(settingsStorage);
+    AnnounceProfile();
+}
+
+void CKontaktaDlg::ProfilesApplied(bool activeChanged)
+{
+    if (!activeChanged) {
+        RefreshTrayNow();  // a name may have changed
+        return;
+    }
+    programRule = AfterManualSwitch(programRule);  // the sheet's choice is one by hand
+    AnnounceProfile();
+}
+
+void CKontaktaDlg::AnnounceProfile()
+{
+    const ProfileStore& store = LiveProfiles();
+    const size_t number = store.ActiveIndex() + 1;
+    PlayProfileSound(number);
+    // Said after the tones, which it would otherwise cover.
+    nameToSay = store.Active().name;
+    SetTimer(SpeechTimer, ProfileSoundMilliseconds(number) + 150);
+    RefreshTrayNow();
+}
+
+std::u16string CKontaktaDlg::ProfileTipName() const
+{
+    const ProfileStore& store = LiveProfiles();
+    return store.Count() > 1 ? store.Active().name : std::u16string();
+}
+
+namespace {
+
+// The program of `window`, as a path; empty when it cannot be asked.
+// PROCESS_QUERY_LIMITED_INFORMATION is the right Windows grants for
+// processes of higher integrity too; another user's may still refuse it.
+std::u16string ProgramOf(HWND window)
+{
+    DWORD process = 0;
+    if (!window || !::GetWindowThreadProcessId(window, &process) || !process) return {};
+    const win::Handle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!handle) return {};
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = ARRAYSIZE(path);
+    if (!::QueryFullProcessImageNameW(handle.Get(), 0, path, &size)) return {};
+    return win::Utf16(std::wstring(path, size));
+}
+
+bool AnyProgramNamed(const ProfileStore& store)
+{
+    for (const Profile& profile : store.All())
+        if (!profile.programs.empty()) return true;
+    return false;
+}
+
+}  // namespace
+
+void CALLBACK CKontaktaDlg::ForegroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD)
+{
+    // Called on this thread (out of context); the window is asked for anew,
+    // as the event may be late.
+    if (foregroundOwner) foregroundOwner->AskProgramRule();
+}
+
+bool CKontaktaDlg::BusyNow() const
+{
+    // The polling thread publishes what is pressed and latched.
+    for (int index = 0; index < sensorCount; ++index)
+        if (sensorActivity.SwitchPressed(index)) return true;
+    return sensorActivity.LatchedSensors() != 0;
+}
+
+void CKontaktaDlg::AskProgramRule()
+{
+    programRuleWaiting = false;
+    if (startupPending || shutdownStarted || !AnyProgramNamed(LiveProfiles())) return;
+    const HWND foreground = ::GetForegroundWindow();
+    // Our own windows (the sheet, a message, the tray menu) are no change
+    // of program.
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(foreground, &process);
+    if (process == ::GetCurrentProcessId()) return;
+    const std::u16string exe = ProgramOf(foreground);
+    const ProgramRuleDecision decision =
+        DecideProgramProfile(LiveProfiles(), programRule, exe, BusyNow(), settingsOpen || exitPromptOpen);
+    programRule = decision.state;
+    programRuleWaiting = decision.waiting;
+    if (decision.activate) SwitchProfile(*decision.activate, false);
+}
+
+void CKontaktaDlg::RefreshTrayNow()
+{
+    trayUpdates.Forget();
+    OnTimer(TrayTimer);
 }
 
 HWND CKontaktaDlg::Current()
@@ -409,16 +548,31 @@ void CKontaktaDlg::OnTimer(UINT_PTR id)
         const std::u16string held = latched ? DescribeLatched(latched, sensorActions.GetAll(), options) : u"";
         const TrayState state = TrayStateOf(readFailed, paused, latched != 0);
         indicator.Show(options.showIndicator ? IndicatorText(held, paused) : u"");
-        if (trayUpdates.Due(state, ::GetTickCount64(), state == TrayState::Latched ? latched : 0)) {
-            RefreshTrayIcon(hwnd, state, held);
+        const ProfileStore& profiles = LiveProfiles();
+        const uint32_t detail = state == TrayState::Latched    ? latched
+                                : state == TrayState::Readable ? profiles.IdAt(profiles.ActiveIndex())
+                                                               : 0;
+        if (trayUpdates.Due(state, ::GetTickCount64(), detail)) {
+            RefreshTrayIcon(hwnd, state, held, ProfileTipName());
             // Whenever the icon changes (a box found or lost) and now and
             // then, never every tick: the kind is read under the device's lock.
             lastOpenKind.Note(int32_t(ioControl.deviceKind()));
         }
+        // The per-program rule: a switch that waited for quiet (the sheet
+        // asks once it closes), and a change of the foreground that the
+        // hook did not report (its events come asynchronously and are not
+        // delivered everywhere: under Wine 8 none arrived).
+        const HWND foreground = ::GetForegroundWindow();
+        const bool foregroundChanged = foreground != lastForeground;
+        lastForeground = foreground;
+        if (!settingsOpen && (foregroundChanged || (programRuleWaiting && !BusyNow()))) AskProgramRule();
     } else if (id == SessionTimer) {
         RegisterForSessionNotifications();
     } else if (id == CloseTimer) {
         if (!CloseOpenWindows()) KillTimer(CloseTimer);
+    } else if (id == SpeechTimer) {
+        KillTimer(SpeechTimer);
+        speech.Say(nameToSay);
     }
 }
 
@@ -474,6 +628,11 @@ INT_PTR CKontaktaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         TogglePause();
         PlayPauseSound(sensorsPaused);
         return TRUE;
+    case NextProfileMessage:
+        // Like every action but the resume, not while paused (a pause may
+        // have come between the sensor's press and this message).
+        if (!sensorsPaused) SwitchProfile(LiveProfiles().NextIndex(), true);
+        return TRUE;
     default:
         if (message == taskbarCreatedMessage && message != 0) {
             AddTrayIcon(hwnd);     // the new taskbar shows the default icon
@@ -491,8 +650,11 @@ void CKontaktaDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
     if (id != trayIconId) return;
     if (mouseMessage == WM_LBUTTONDOWN)
         OpenSettingsSheet();
-    else if (mouseMessage == WM_RBUTTONDOWN)
-        ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen, sensorsPaused);
+    else if (mouseMessage == WM_RBUTTONDOWN) {
+        std::vector<std::u16string> names;
+        for (const Profile& profile : LiveProfiles().All()) names.push_back(profile.name);
+        ShowTrayMenu(hwnd, settingsOpen || exitPromptOpen, sensorsPaused, names, LiveProfiles().ActiveIndex());
+    }
 }
 
 void CKontaktaDlg::PaintMinimised()

@@ -47,6 +47,11 @@ public:
     {
         if (const HWND window = CKontaktaDlg::Current()) ::PostMessageW(window, CKontaktaDlg::TogglePauseMessage, 0, 0);
     }
+    // The profiles are the user-interface thread's: it makes the switch.
+    void NextProfile() override
+    {
+        if (const HWND window = CKontaktaDlg::Current()) ::PostMessageW(window, CKontaktaDlg::NextProfileMessage, 0, 0);
+    }
 } mainWindowControl;
 HWND MainWindowForScan()
 {

@@ -4,6 +4,8 @@
 
 #include <mmsystem.h>
 
+#include <string>
+
 using namespace kontakta;
 
 void PlayPressSound()
@@ -30,4 +32,17 @@ void PlayLatchSound()
 void PlayUnlatchSound()
 {
     ::PlaySoundW(L"Unlatch", ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
+}
+
+void PlayProfileSound(size_t number)
+{
+    if (number < 1 || number > 8) return;
+    const std::wstring name = L"Profile" + std::to_wstring(number);
+    ::PlaySoundW(name.c_str(), ::GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC);
+}
+
+unsigned ProfileSoundMilliseconds(size_t number)
+{
+    // As scripts/make-artwork makes them: 60 ms tones, 110 ms apart.
+    return number ? unsigned(60 * number + 110 * (number - 1)) : 0;
 }

@@ -1,6 +1,8 @@
 // The program's sounds.
 #pragma once
 
+#include <cstddef>
+
 #include "sensors/ActionServices.h"
 
 // The press sound: the wave resource "Beep" of the program's own module,
@@ -19,6 +21,12 @@ void PlayPauseSound(bool paused);
 // resources "Latch" and "Unlatch", played without waiting.
 void PlayLatchSound();
 void PlayUnlatchSound();
+
+// The sound of a switch to profile `number` (1 to 8): that many short equal
+// tones ("Profile1" to "Profile8"), played without waiting, also when the
+// press sound is off. How long it plays, for what follows it.
+void PlayProfileSound(size_t number);
+unsigned ProfileSoundMilliseconds(size_t number);
 
 class Win32Sounds : public kontakta::Sounds {
 public:

@@ -51,14 +51,14 @@ void AddTrayIcon(HWND owner)
     ::Shell_NotifyIconW(NIM_ADD, &data);
 }
 
-void RefreshTrayIcon(HWND owner, TrayState state, const std::u16string& latched)
+void RefreshTrayIcon(HWND owner, TrayState state, const std::u16string& latched, const std::u16string& profile)
 {
     NOTIFYICONDATAW data = NotifyRecord(owner);
     data.uFlags = NIF_ICON | NIF_TIP;
     switch (state) {
     case TrayState::Readable:
         data.hIcon = TrayIcon(IDI_KONTAKTA);
-        CopyTip(data, texts::TrayTip(false));
+        CopyTip(data, profile.empty() ? texts::TrayTip(false) : texts::ProfileTip(profile));
         break;
     case TrayState::Unreadable:
         data.hIcon = TrayIcon(IDI_KONTAKTA_MISSING);
@@ -85,11 +85,45 @@ void RemoveTrayIcon(HWND owner)
     ::Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
-void ShowTrayMenu(HWND owner, bool greyed, bool paused)
+namespace {
+
+// A name as a menu item shows it: an '&' of its own, not a mnemonic.
+std::wstring MenuText(const std::u16string& name)
+{
+    std::wstring text;
+    for (wchar_t c : win::Wide(name)) {
+        if (c == L'&') text += L'&';
+        text += c;
+    }
+    return text;
+}
+
+// The submenu "Profil" after "Alle Tasten loslassen". The menu it joins
+// destroys it with itself.
+void AddProfileMenu(HMENU popup, const std::vector<std::u16string>& profiles, size_t active, bool greyed)
+{
+    const HMENU submenu = ::CreatePopupMenu();
+    if (!submenu) return;
+    for (size_t i = 0; i < profiles.size() && i < 8; ++i) {
+        const UINT flags = MF_STRING | (i == active ? MF_CHECKED : MF_UNCHECKED) | (greyed ? MF_GRAYED : MF_ENABLED);
+        ::AppendMenuW(submenu, flags, ID_PROFILE_FIRST + i, MenuText(profiles[i]).c_str());
+    }
+    int place = ::GetMenuItemCount(popup);
+    for (int i = 0; i < ::GetMenuItemCount(popup); ++i)
+        if (::GetMenuItemID(popup, i) == ID_RELEASE_ALL) place = i + 1;
+    if (!::InsertMenuW(popup, UINT(place), MF_BYPOSITION | MF_POPUP | MF_STRING, UINT_PTR(submenu),
+                       win::Wide(texts::profileMenu).c_str()))
+        ::DestroyMenu(submenu);
+}
+
+}  // namespace
+
+void ShowTrayMenu(HWND owner, bool greyed, bool paused, const std::vector<std::u16string>& profiles, size_t active)
 {
     const win::Menu menu(::LoadMenuW(win::ResourceModule(), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
     if (!menu) return;
     const HMENU popup = ::GetSubMenu(menu.Get(), 0);
+    if (!profiles.empty()) AddProfileMenu(popup, profiles, active, greyed);
     ::CheckMenuItem(popup, ID_PAUSE_SENSORS, MF_BYCOMMAND | (paused ? MF_CHECKED : MF_UNCHECKED));
     if (greyed) {
         ::EnableMenuItem(popup, ID_SETTINGS, MF_BYCOMMAND | MF_GRAYED);

@@ -53,9 +53,10 @@ enum class ControlAction : int32_t {
     ReleaseAll = 1,     // "Alle Tasten loslassen"
     ScanScreen = 2,     // "Bildschirm abtasten" (sensors/Scan.h)
     ScanStep = 3,       // "Abtasten: weiter": the step sensor of a step scan
+    NextProfile = 4,    // "Nächstes Profil": the profile after the active one, round
 };
 // The actions a sensor may have, each with its name in the editor's list.
-constexpr int32_t controlActionCount = 4;
+constexpr int32_t controlActionCount = 5;
 static_assert(sizeof(texts::controlActionNames) / sizeof(*texts::controlActionNames) == size_t(controlActionCount),
               "every action a sensor may have has a name");
 

@@ -114,6 +114,10 @@ public:
     // "Sensoren pausieren" does, with the sound that tells which. Called on
     // the polling thread; must not wait for the user-interface thread.
     virtual void TogglePause() = 0;
+    // Makes the profile after the active one active ("Nächstes Profil"), as
+    // the tray's submenu does. Called on the polling thread; must not wait
+    // for the user-interface thread, which makes the switch.
+    virtual void NextProfile() = 0;
 };
 
 }  // namespace kontakta

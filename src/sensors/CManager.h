@@ -36,6 +36,10 @@ public:
     // disconnected and when it is about to end. Any thread; it does not wait.
     void ReleaseHeldInputsSoon() { poller.RequestRelease(); }
 
+    // The same for a switch of profile (SensorPoller::RequestSwitchLetGo):
+    // asked before the new profile's settings go into the live tables.
+    void SwitchLetGoSoon() { poller.RequestSwitchLetGo(); }
+
     // Asks the polling thread to send again, at its next cycle, every
     // release that Windows refused (while the lock screen had the input):
     // when the session is unlocked or connected again. Any thread.

@@ -77,6 +77,10 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     cycleNow = nowMicroseconds;
     if (releaseRequested.exchange(false)) LetGo();
     if (scanCancelRequested.exchange(false) && actions.scan) actions.scan->Cancel();
+    if (switchRequested.exchange(false)) {
+        LetGo();
+        heldAtSwitch = lastSensorState;
+    }
     if (retryRequested.exchange(false) && actions.input.ReleasesRefused()) {
         actions.keys.Stop();
         actions.input.RetryRefusedReleases();
@@ -118,6 +122,8 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     for (int index = 0; index < sensorCount; ++index) {
         const bool pressed = (*states)[index];
         std::optional<SensorAction>& pressRecord = pressedWith[static_cast<size_t>(index)];
+        bool& waitsForRelease = heldAtSwitch[static_cast<size_t>(index)];
+        if (!pressed) waitsForRelease = false;
         switch (filters[static_cast<size_t>(index)].Update(pressed, now, shared.filters.Get(index))) {
         case SensorFilter::Event::Press: {
             shared.activity.CountPress(index);
@@ -125,6 +131,11 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
             const kontakta::ActionsSettings options = shared.options.Get();
             const kontakta::SensorExtras& extras = options.sensors[static_cast<size_t>(index)];
             pressRecord.reset();
+            // Read after the record: a record of a new profile comes with
+            // the switch's request already visible, so it never acts before
+            // the let-go (the request is made before the tables change).
+            if (switchRequested) waitsForRelease = true;
+            if (waitsForRelease) break;
             // A latched sensor's next press lets go (kontakta::SensorLatches);
             // neither it nor the latch's press leaves anything for the
             // switch's release to do.
@@ -175,8 +186,10 @@ void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extr
     using kontakta::Group;
     const bool pauseToggle =
         extras.group == int32_t(Group::Control) && extras.action == int32_t(kontakta::ControlAction::PauseOrResume);
-    // The pause and the resume play sounds of their own instead.
-    if (pressSound && !pauseToggle) actions.sounds.PlayPressSound();
+    const bool nextProfile =
+        extras.group == int32_t(Group::Control) && extras.action == int32_t(kontakta::ControlAction::NextProfile);
+    // The pause, the resume and the switch play sounds of their own instead.
+    if (pressSound && !pauseToggle && !nextProfile) actions.sounds.PlayPressSound();
     switch (Group(extras.group)) {
     case Group::MovePointer:
     case Group::Wheel:
@@ -186,6 +199,8 @@ void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extr
     case Group::Control:
         if (pauseToggle) {
             if (actions.control) actions.control->TogglePause();
+        } else if (nextProfile) {
+            if (actions.control) actions.control->NextProfile();
         } else if (extras.action == int32_t(kontakta::ControlAction::ReleaseAll)) {
             LetGo();
         } else if (extras.action == int32_t(kontakta::ControlAction::ScanScreen)) {

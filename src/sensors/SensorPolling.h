@@ -167,6 +167,15 @@ public:
     // Any thread; it does not wait.
     void RequestRelease() { releaseRequested = true; }
 
+    // Asks the polling thread to let go of everything held or latched at its
+    // next cycle, for a switch of profile: called before the new profile's
+    // settings go into the live tables. A sensor held at the switch (its
+    // press counted or not yet) acts only after it was released and pressed
+    // again, and a press that comes in the cycle that runs while the switch
+    // is asked for waits for its release as well, so nothing of the new
+    // profile is started and let go at once. Any thread; it does not wait.
+    void RequestSwitchLetGo() { switchRequested = true; }
+
     // Asks the polling thread to send again, at its next cycle, the releases
     // that the system refused (HeldInputs::RetryRefusedReleases); when there
     // are any, the key repetition ends first. Any thread; it does not wait.
@@ -188,6 +197,10 @@ private:
     std::atomic<bool> releaseRequested{false};
     std::atomic<bool> retryRequested{false};
     std::atomic<bool> scanCancelRequested{false};
+    std::atomic<bool> switchRequested{false};
+    // Per sensor: held at a switch of profile; its presses count again once
+    // it was released.
+    SensorStates heldAtSwitch{};
     bool boxLost = true;  // unreadable at the last look, or not read yet: nothing is held
     SensorStates lastSensorState{};
     // Lets go of everything held and forgets what the presses did.

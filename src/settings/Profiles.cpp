@@ -7,6 +7,8 @@
 
 namespace kontakta {
 
+static_assert(nextProfileControlAction == int32_t(ControlAction::NextProfile));
+
 namespace {
 
 char16_t FoldUnit(char16_t c)

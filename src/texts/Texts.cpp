@@ -125,6 +125,11 @@ std::u16string PausedTip()
     return Fill(u"%s - pausiert", {mainTitle});
 }
 
+std::u16string ProfileTip(const std::u16string& name)
+{
+    return Fill(u"%s - Profil: %s", {mainTitle, name});
+}
+
 std::u16string LatchedTip(const std::u16string& held)
 {
     return Fill(u"%s - eingerastet: %s", {mainTitle, held});

@@ -48,8 +48,8 @@ constexpr const char16_t* pointerDirectionNames[8] = {
     u"nach links oben", u"nach rechts oben", u"nach links unten", u"nach rechts unten",
 };
 constexpr const char16_t* wheelDirectionNames[4] = {u"nach oben", u"nach unten", u"nach links", u"nach rechts"};
-constexpr const char16_t* controlActionNames[4] = {u"Sensoren pausieren / fortsetzen", u"Alle Tasten loslassen",
-                                                   u"Bildschirm abtasten", u"Abtasten: weiter"};
+constexpr const char16_t* controlActionNames[5] = {u"Sensoren pausieren / fortsetzen", u"Alle Tasten loslassen",
+                                                   u"Bildschirm abtasten", u"Abtasten: weiter", u"Nächstes Profil"};
 // A modifier alone as a key action, by its value (0: none, the key).
 constexpr const char16_t* modifierAloneNames[5] = {u"", u"UMSCHALT", u"STRG", u"ALT", u"WIN"};
 // The key panel's list of what goes with the key: nothing, the WIN key, or
@@ -119,6 +119,10 @@ std::u16string ActivityCounts(uint32_t presses, uint32_t ignoredTouches);
 constexpr const char16_t* pauseSensors = u"Sensoren pausieren";
 constexpr const char16_t* releaseAllKeys = u"Alle Tasten loslassen";
 std::u16string PausedTip();  // "KORVA Kontakta - pausiert"
+// With more than one profile: "KORVA Kontakta - Profil: NAME".
+std::u16string ProfileTip(const std::u16string& name);
+// The tray menu's submenu of the profiles.
+constexpr const char16_t* profileMenu = u"Profil";
 // What a sensor holds latched, for the tip and the on-screen indicator: the
 // buttons of the press/release kinds, the modifiers alone, and the prefix
 // of WIN in a key combination (after "STRG+", "SHIFT+", "ALT+").

@@ -1,7 +1,9 @@
 // Writes the starting inputs of profiles_record_fuzz and export_file_fuzz into
 // the two folders it is given: a settings file's tail with three profiles,
 // and export files of all of them and of one, from our own encoders, so that
-// the fuzzers start past the checksums. Fails if a starting input does not read back.
+// the fuzzers start past the checksums; into a third, if given, a whole
+// settings file with two profiles for settings_loader_fuzz. Fails if a
+// starting input does not read back.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -27,7 +29,7 @@ bool Write(const std::filesystem::path& file, const std::vector<uint8_t>& bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
     std::filesystem::create_directories(argv[1]);
     std::filesystem::create_directories(argv[2]);
 
@@ -52,6 +54,17 @@ int main(int argc, char** argv)
         return 1;
     }
     if (!Write(std::filesystem::path(argv[1]) / "start-1", tail)) return 1;
+
+    if (argc == 4) {
+        // Two profiles: within the loader fuzzer's length.
+        ProfileStore two = store;
+        if (two.Delete(2) != ProfileResult::Done) return 1;
+        std::vector<uint8_t> block(settingsBlockSize);
+        block[settingsVersionOffset] = uint8_t(currentSettingsVersion);
+        const std::vector<uint8_t> whole = SettingsFileContentForProfiles(two, block);
+        std::filesystem::create_directories(argv[3]);
+        if (!Write(std::filesystem::path(argv[3]) / "profiles-1", whole)) return 1;
+    }
 
     const std::vector<std::vector<uint8_t>> exports = {EncodeExportFile(store), EncodeExportFile(store, 1)};
     for (size_t i = 0; i < exports.size(); ++i) {

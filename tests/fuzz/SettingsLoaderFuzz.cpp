@@ -1,14 +1,17 @@
 // libFuzzer target: any bytes as the user's settings file. The loader must
 // never crash or read past a field, what it accepts must be in range, and the
 // block a save stores differs from the file only where the range check
-// corrects it. The starting inputs (settings_loader_start_inputs) are files with the filters'
-// extension and the actions record, so the fuzzer starts past their checksums.
+// corrects it; the profiles it gives the live store keep the store's rules.
+// The starting inputs (settings_loader_start_inputs) are files with the
+// filters' extension and the actions record, so the fuzzer starts past their
+// checksums.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "settings/ActionsRecord.h"
+#include "settings/LiveProfiles.h"
 #include "settings/SettingsFile.h"
 
 using namespace kontakta;
@@ -65,6 +68,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (extras.group == blockGroup) continue;
         if (extras.group < blockGroupCount || extras.group >= groupCount) std::abort();
         if (extras.action < 0 || extras.action >= ActionCount(extras.group)) std::abort();
+    }
+    // The live store keeps the store's rules, its active profile is what the
+    // live tables hold, and every other profile is in range as well.
+    const ProfileStore profiles = CurrentProfiles();
+    if (profiles.Count() < 1 || profiles.Count() > maxProfiles || !(profiles.Active().settings == LiveSettings()))
+        std::abort();
+    if (!ProfileStore::From(profiles.All(), profiles.ActiveIndex())) std::abort();
+    for (size_t i = 0; i < profiles.Count(); ++i) {
+        if (i == profiles.ActiveIndex()) continue;  // checked above as the live tables
+        const Profile& profile = profiles.At(i);
+        ProfileSettings checked = profile.settings;
+        SanitizeSettings(checked);
+        if (!(checked == profile.settings)) std::abort();
     }
     const SettingsBlock block = StoredSettingsBlock(SerializeSettings(), options);
     if (std::memcmp(block.data(), data, size < block.size() ? size : block.size()) != 0 && size >= 8) {

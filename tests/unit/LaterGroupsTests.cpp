@@ -41,6 +41,7 @@ private:
 struct RecordingControl : ControlRequests {
     explicit RecordingControl(EventLog& log) : log(log) {}
     void TogglePause() override { log.Add("toggle pause"); }
+    void NextProfile() override { log.Add("next profile"); }
     EventLog& log;
 };
 
@@ -150,6 +151,15 @@ TEST_F(LaterGroups, ReleaseAllSensorLetsGoOfWhatOthersHoldAndTheirReleasesSendNo
     EXPECT_EQ(CycleAt(20, {1, 2, 3}), (Events{"press sound", "timers stop", "key 31 up"}));
     EXPECT_FALSE(poller.NextMotionDue().has_value()) << "the pointer stops too";
     EXPECT_EQ(CycleAt(40, {}), Events{});
+}
+
+TEST_F(LaterGroups, NextProfileSensorAsksForTheSwitchWithItsOwnSoundAndNotWhilePaused)
+{
+    ConfigureLater(1, Group::Control, int32_t(kontakta::ControlAction::NextProfile));
+    EXPECT_EQ(CycleAt(0, {1}), Events{"next profile"}) << "the switch's sound tells the profile instead";
+    EXPECT_EQ(CycleAt(20, {}), Events{});
+    state.sensorsPaused = true;
+    EXPECT_EQ(CycleAt(40, {1}), Events{});
 }
 
 TEST_F(LaterGroups, SwitchedOffSensorOfALaterGroupDoesNothing)

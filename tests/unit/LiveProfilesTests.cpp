@@ -13,7 +13,7 @@ ProfileSettings Writing()
     ProfileSettings writing;
     writing.records[0] = KeyRecord(0x0D, false, false, false, false);
     writing.records[1].enabled = 1;
-    writing.actions.sensors[1] = {int32_t(Group::Control), int32_t(ControlAction::ReleaseAll)};
+    writing.actions.sensors[1] = {int32_t(Group::Control), nextProfileControlAction};
     writing.filters[0] = {120, 300};
     return writing;
 }
