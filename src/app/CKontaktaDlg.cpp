@@ -488,10 +488,10 @@ void CALLBACK CKontaktaDlg::ForegroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, 
 
 bool CKontaktaDlg::BusyNow() const
 {
-    // The polling thread publishes what is pressed and latched.
+    // The polling thread publishes what is pressed, latched and scanned.
     for (int index = 0; index < sensorCount; ++index)
         if (sensorActivity.SwitchPressed(index)) return true;
-    return sensorActivity.LatchedSensors() != 0;
+    return sensorActivity.LatchedSensors() != 0 || sensorActivity.Scanning();
 }
 
 void CKontaktaDlg::AskProgramRule()

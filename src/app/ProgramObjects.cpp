@@ -6,6 +6,7 @@
 #include "app/CKontaktaApp.h"
 #include "app/CKontaktaDlg.h"
 #include "app/Sounds.h"
+#include "settings/LiveProfiles.h"
 #include "sensors/SensorActivity.h"
 #include "sensors/SharedState.h"
 #include "ui/CKeyActionEdit.h"
@@ -52,6 +53,7 @@ public:
     {
         if (const HWND window = CKontaktaDlg::Current()) ::PostMessageW(window, CKontaktaDlg::NextProfileMessage, 0, 0);
     }
+    bool SeveralProfiles() override { return kontakta::LiveProfileCount() > 1; }
 } mainWindowControl;
 HWND MainWindowForScan()
 {

@@ -118,6 +118,9 @@ public:
     // the tray's submenu does. Called on the polling thread; must not wait
     // for the user-interface thread, which makes the switch.
     virtual void NextProfile() = 0;
+    // Whether there is more than one profile, so that the scan's menu offers
+    // "Nächstes Profil". Called on the polling thread; answers at once.
+    virtual bool SeveralProfiles() { return false; }
 };
 
 }  // namespace kontakta

@@ -26,6 +26,7 @@ const char16_t* ScanItemName(ScanItem item)
     case ScanItem::WheelDown: return texts::scanWheelDown;
     case ScanItem::ReleaseAll: return texts::releaseAllKeys;
     case ScanItem::Cancel: return texts::scanCancel;
+    case ScanItem::NextProfile: return texts::controlActionNames[4];
     }
     return u"";
 }
@@ -165,8 +166,10 @@ void Scan::BeginMenu(uint64_t now)
     // "Ziehen" is not offered again.
     if (dragHeld) items.push_back(ScanItem::Drop);
     for (const ScanItem item : {ScanItem::LeftClick, ScanItem::DoubleClick, ScanItem::RightClick, ScanItem::Drag,
-                                ScanItem::WheelUp, ScanItem::WheelDown, ScanItem::ReleaseAll, ScanItem::Cancel})
+                                ScanItem::WheelUp, ScanItem::WheelDown, ScanItem::ReleaseAll})
         if (!(dragHeld && item == ScanItem::Drag)) items.push_back(item);
+    if (setup.nextProfile) items.push_back(ScanItem::NextProfile);
+    items.push_back(ScanItem::Cancel);
     phase = Phase::Menu;
     fine = false;
     phaseStart = now;

@@ -46,6 +46,7 @@ enum class ScanItem : int32_t {
     WheelDown = 6,    // "Mausrad ab"
     ReleaseAll = 7,   // "Alle Tasten loslassen"
     Cancel = 8,       // "Abbrechen"
+    NextProfile = 9,  // "Nächstes Profil", before "Abbrechen" where there is more than one profile
 };
 const char16_t* ScanItemName(ScanItem item);
 
@@ -55,6 +56,7 @@ struct ScanSetup {
     ScanTiming timing;
     bool stepping = false;          // a step sensor ("Abtasten: weiter") is configured
     uint64_t pollMicroseconds = 0;  // the poller's period
+    bool nextProfile = false;       // the menu offers "Nächstes Profil"
 };
 
 // What the caller is to do after a press or a cycle.

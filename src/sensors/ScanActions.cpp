@@ -20,14 +20,15 @@ ScanView ScanViewMailbox::Take()
     return latest;
 }
 
-ScanActions::Outcome ScanActions::Press(uint64_t pressStart, uint64_t now, const ScanTiming& timing, bool stepping)
+ScanActions::Outcome ScanActions::Press(uint64_t pressStart, uint64_t now, const ScanTiming& timing, bool stepping,
+                                        bool nextProfile)
 {
     lastNow = now;
     if (!scan.Active()) {
         // The monitors are read at each start, so one added or taken away
         // since the last scan counts.
         desktop = device.ReadDesktop();
-        scan.Start(now, {desktop, timing, stepping, pollMicroseconds});
+        scan.Start(now, {desktop, timing, stepping, pollMicroseconds, nextProfile});
         Publish(now);
         return Outcome::None;
     }
@@ -52,6 +53,13 @@ ScanActions::Outcome ScanActions::Press(uint64_t pressStart, uint64_t now, const
     case ScanResult::Event::Perform:
         if (result.item == ScanItem::ReleaseAll) {
             outcome = Outcome::ReleaseAll;
+            break;
+        }
+        if (result.item == ScanItem::NextProfile) {
+            // Nothing is sent: the switch lets go of everything held first.
+            display.HideBeforeInput();
+            shown = {};
+            outcome = Outcome::NextProfile;
             break;
         }
         Perform(result);
@@ -104,6 +112,7 @@ void ScanActions::Perform(const ScanResult& result)
     case ScanItem::WheelUp: device.TurnWheel(WheelDirection::Up); break;
     case ScanItem::WheelDown: device.TurnWheel(WheelDirection::Down); break;
     case ScanItem::ReleaseAll:
+    case ScanItem::NextProfile:
     case ScanItem::Cancel: break;
     }
 }

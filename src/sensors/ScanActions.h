@@ -72,13 +72,15 @@ public:
     // What the poller is to do after a press.
     enum class Outcome {
         None,
-        ReleaseAll,  // "Alle Tasten loslassen" was chosen: let go of everything
+        ReleaseAll,   // "Alle Tasten loslassen" was chosen: let go of everything
+        NextProfile,  // "Nächstes Profil" was chosen: the profile after the active one
     };
 
     // A counted press of a scan sensor ("Bildschirm abtasten") at `now`,
     // begun at `pressStart` (microseconds): without a scan it starts one on
     // the monitors as they are now; during one it chooses.
-    Outcome Press(uint64_t pressStart, uint64_t now, const ScanTiming& timing, bool stepping);
+    // `nextProfile`: the menu offers "Nächstes Profil".
+    Outcome Press(uint64_t pressStart, uint64_t now, const ScanTiming& timing, bool stepping, bool nextProfile = false);
     // A counted press of a step sensor ("Abtasten: weiter").
     void Step(uint64_t now);
     // Each cycle and each wake for the scan: the drag's travel, the scan's

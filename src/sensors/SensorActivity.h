@@ -41,17 +41,21 @@ public:
     // Polling thread: the sensors whose input is latched now (bit n-1:
     // sensor n), for the tray icon and the indicator.
     void PublishLatched(uint32_t latchedBits) { latched = latchedBits; }
+    // Polling thread: a scan runs, or a drag of an earlier scan is held.
+    void PublishScanning(bool scanning) { scanBusy = scanning; }
 
     // Any thread.
     bool SwitchPressed(int index) const;
     uint32_t Presses(int index) const;
     uint32_t IgnoredTouches(int index) const;
     uint32_t LatchedSensors() const { return latched; }
+    bool Scanning() const { return scanBusy; }
     void ResetCounters();
 
 private:
     std::atomic<uint32_t> switches{0};  // bit n-1: sensor n pressed
     std::atomic<uint32_t> latched{0};   // bit n-1: sensor n latched
+    std::atomic<bool> scanBusy{false};
     std::array<std::atomic<uint32_t>, sensorCount> presses{};
     std::array<std::atomic<uint32_t>, sensorCount> ignored{};
 };

@@ -178,6 +178,14 @@ void SensorPoller::Cycle(int64_t nowMicroseconds)
     }
     lastSensorState = *states;
     AdvanceMotion(nowMicroseconds);
+    PublishScanning();
+}
+
+void SensorPoller::PublishScanning()
+{
+    // For the per-program profiles: a switch must not cut a scan or a drag
+    // between programs.
+    shared.activity.PublishScanning(actions.scan && (actions.scan->Active() || actions.scan->DragHeld()));
 }
 
 void SensorPoller::PressLaterGroup(int index, const kontakta::SensorExtras& extras,
@@ -227,7 +235,14 @@ void SensorPoller::PressScan(int index, const kontakta::ActionsSettings& options
     // The filters count in milliseconds of the same clock.
     const uint64_t now = uint64_t(std::max<int64_t>(nowMicroseconds, 0));
     const uint64_t pressStart = std::min(filters[size_t(index)].PressStart() * 1000, now);
-    if (actions.scan->Press(pressStart, now, options.scan, stepping) == ScanActions::Outcome::ReleaseAll) LetGo();
+    const bool severalProfiles = actions.control && actions.control->SeveralProfiles();
+    switch (actions.scan->Press(pressStart, now, options.scan, stepping, severalProfiles)) {
+    case ScanActions::Outcome::ReleaseAll: LetGo(); break;
+    case ScanActions::Outcome::NextProfile:
+        if (actions.control) actions.control->NextProfile();
+        break;
+    case ScanActions::Outcome::None: break;
+    }
 }
 
 bool SensorPoller::ScanSensorOn() const
@@ -333,6 +348,7 @@ void SensorPoller::LetGo()
     const bool wasLatched = latches.AnyLatched();
     ReleaseHeldInputs();
     for (std::optional<SensorAction>& pressRecord : pressedWith) pressRecord.reset();
+    PublishScanning();
     if (wasLatched && !shared.sensorsPaused) actions.sounds.PlayUnlatchSound();
 }
 

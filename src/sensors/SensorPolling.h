@@ -232,6 +232,7 @@ private:
     void LetGoStaleLatches(bool actionsHeldBack);
     void ForgetLatches();
     void PublishLatches();
+    void PublishScanning();
     std::array<SensorFilter, sensorCount> filters{};
     // The button events still to come of the clicks (their gaps are not slept).
     MouseSchedule clicks;

@@ -1,3 +1,4 @@
+#include <atomic>
 #include "settings/LiveProfiles.h"
 
 #include <limits>
@@ -22,7 +23,16 @@ Live& TheLive()
     return live;
 }
 
+// The store's count for the polling thread; the store changes its count only
+// where it is replaced whole (ResetLiveProfiles).
+std::atomic<size_t> liveCount{1};
+
 }  // namespace
+
+size_t LiveProfileCount()
+{
+    return liveCount;
+}
 
 ProfileStore& LiveProfiles()
 {
@@ -68,6 +78,7 @@ void ResetLiveProfiles(const ProfileStore& store)
 {
     TheLive().store = store;
     TheLive().chosenByHand = store.IdAt(store.ActiveIndex());
+    liveCount = store.Count();
 }
 
 bool ActiveProfileChanges(const ProfileStore& current, const ProfileStore& edited)

@@ -45,6 +45,10 @@ ProfileStore CurrentProfiles();
 // chosen by hand active (an automatic switch is not remembered).
 ProfileStore ProfilesToSave();
 
+// How many profiles there are (any thread): the scan offers "Nächstes
+// Profil" in its menu only where there is more than one.
+size_t LiveProfileCount();
+
 // A fresh start: `store` is the program's, its active one chosen by hand.
 // Does not touch the live tables.
 void ResetLiveProfiles(const ProfileStore& store);

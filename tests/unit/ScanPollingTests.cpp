@@ -215,10 +215,12 @@ TEST_F(ScanPolling, EverythingThatEndsAScanEndsItWithNothingDoneAndLetsGoOfAHeld
     };
     // The monitors changed: the scan ends, the drag stays held for a drop.
     drag(0);
+    EXPECT_TRUE(state.activity.Scanning()) << "a per-program switch waits";
     poller.RequestScanCancel();
     EXPECT_EQ(CycleAt(8100, {}), Events{});
     EXPECT_FALSE(display.last.active);
     EXPECT_TRUE(held.IsButtonHeld(MouseFlags::LeftDown));
+    EXPECT_TRUE(state.activity.Scanning()) << "the held drag still counts";
     PressAt(9000);
     PressAt(10'000);
     PressAt(11'000);
@@ -228,6 +230,7 @@ TEST_F(ScanPolling, EverythingThatEndsAScanEndsItWithNothingDoneAndLetsGoOfAHeld
     poller.RequestRelease();  // "Alle Tasten loslassen" from the tray
     EXPECT_EQ(CycleAt(11'600, {}), (Events{"timers stop", "mouse 0004"}));
     EXPECT_FALSE(display.last.active);
+    EXPECT_FALSE(state.activity.Scanning());
 
     // The test page's suspension and the pause.
     for (std::atomic<bool>* heldBack : {&state.actionsSuspended, &state.sensorsPaused}) {
@@ -325,3 +328,24 @@ TEST(ScanViewMailbox, OnlyTheFirstViewAfterATakePostsAndTheTakeGivesTheLatest)
 }
 
 }  // namespace
+
+TEST_F(ScanPolling, WithSeveralProfilesTheMenuOffersTheNextProfileWhichAsksForTheSwitchAndSendsNothing)
+{
+    struct Profiles : kontakta::ControlRequests {
+        explicit Profiles(EventLog& log) : log(log) {}
+        void TogglePause() override {}
+        void NextProfile() override { log.Add("next profile"); }
+        bool SeveralProfiles() override { return true; }
+        EventLog& log;
+    } profiles{log};
+    actions.control = &profiles;
+    PressAt(0);
+    PressAt(1000);
+    PressAt(2000);
+    ASSERT_TRUE(display.last.menu);
+    const std::vector<ScanItem>& items = display.last.items;
+    ASSERT_EQ(items.size(), 9u);
+    EXPECT_EQ(items[7], ScanItem::NextProfile) << "before \"Abbrechen\"";
+    EXPECT_EQ(PressAt(2000 + 7 * 1500 + 500), (Events{"press sound", "hide", "next profile"}));
+    EXPECT_FALSE(display.last.active);
+}
