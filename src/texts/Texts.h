@@ -201,6 +201,10 @@ constexpr const char16_t* noKeyInWords = u"keine Taste ausgewählt";
 constexpr const char16_t* noTargetInWords = u"keine Datei oder Adresse ausgewählt";
 // The key capture field, the list beside its repeat box, the file button.
 constexpr const char16_t* keyFieldName = u"Taste";
+// The key field's description for screen readers, armed and disarmed.
+constexpr const char16_t* keyFieldArmed =
+    u"Bereit: Die nächste Taste oder Tastenkombination wird übernommen, auch Tab, Eingabe und Esc.";
+constexpr const char16_t* keyFieldDisarmed = u"Leertaste oder Eingabetaste: bereit machen. Tab verlässt das Feld.";
 constexpr const char16_t* modifierListName = u"Zusatz zur Taste";
 constexpr const char16_t* browseName = u"Datei auswählen";
 

@@ -147,6 +147,7 @@ BOOL CEditKeyAction::OnInitDialog()
     // (its label stands below it), the list has no label of its own.
     win::SetAccessibleName(Item(IDC_KEY_FIELD), win::Wide(texts::keyFieldName));
     win::SetAccessibleValue(Item(IDC_KEY_FIELD), win::GetText(Item(IDC_KEY_FIELD)));
+    win::SetAccessibleDescription(Item(IDC_KEY_FIELD), win::Wide(texts::keyFieldDisarmed));
     win::SetAccessibleName(Item(IDC_MODIFIER_COMBO), win::Wide(texts::modifierListName));
     return FALSE;
 }
@@ -159,6 +160,7 @@ bool CEditKeyAction::OnCommand(WORD id, WORD code, HWND)
     }
     if (id == IDC_KEY_FIELD && code == EN_CHANGE) {
         win::SetAccessibleValue(Item(IDC_KEY_FIELD), win::GetText(Item(IDC_KEY_FIELD)));
+        win::SetAccessibleDescription(Item(IDC_KEY_FIELD), win::Wide(texts::keyFieldDisarmed));
         // A captured key ends a modifier alone; the list follows the field.
         if (keyField.GetSafeHwnd() && keyField.AloneModifier() != AloneModifier())
             ::SendMessageW(Item(IDC_MODIFIER_COMBO), CB_SETCURSEL,

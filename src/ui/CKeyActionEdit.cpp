@@ -4,6 +4,8 @@
 
 #include "sensors/InputTag.h"
 #include "ui/EditorChoices.h"
+#include "texts/Texts.h"
+#include "win/Accessible.h"
 #include "win/Dialog.h"
 #include "win/Text.h"
 
@@ -172,6 +174,13 @@ void CKeyActionEdit::FollowArmedState()
         }
     }
     ::InvalidateRect(hwnd, nullptr, TRUE);  // the frame
+    // A screen reader hears the change: the description says what the
+    // field does with the next key now (its change event is fired with it).
+    const int armedNow = rule.Armed() ? 1 : 0;
+    if (armedNow != describedArmed) {
+        describedArmed = armedNow;
+        win::SetAccessibleDescription(hwnd, win::Wide(armedNow ? texts::keyFieldArmed : texts::keyFieldDisarmed));
+    }
     SyncHook();
 }
 

@@ -91,6 +91,7 @@ private:
     kontakta::CaptureFieldRule rule;
     bool focused = false;
     bool caretHidden = false;   // by us, with one HideCaret
+    int describedArmed = -1;    // the state the description last told: -1 none yet
     std::u16string storedText;  // the record's keyText, shown until a capture
     bool withWin = false;
     kontakta::ModifierAlone modifierAlone = kontakta::ModifierAlone::None;

@@ -13,6 +13,7 @@
 #include "SheetFixture.h"
 #include "app/CMsgBox.h"
 #include "res/resource.h"
+#include "texts/Texts.h"
 #include "ui/KeyCapture.h"  // CopyToField
 
 using namespace kontakta;
@@ -126,6 +127,11 @@ TEST_F(SettingsSheet, AScreenReaderHearsWhoseRowBoxLampAndFieldItIsAndAMissingKe
             expect(heard.value, L"STRG+C", "the captured text");
             expect(Hear(::GetDlgItem(::GetParent(field), IDC_MODIFIER_COMBO)).name, L"Zusatz zur Taste",
                    "the list beside the repeat box");
+            expect(heard.description, win::Wide(texts::keyFieldDisarmed), "disarmed, it says how to arm it");
+            // A click arms the field, and its description tells so.
+            ::SendMessageW(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+            ::SendMessageW(field, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+            expect(Hear(field).description, win::Wide(texts::keyFieldArmed), "armed by a click");
             return ::PostMessageW(editor, WM_COMMAND, IDCANCEL, 0) != FALSE;
         },
         [&] { return !::IsWindow(editor) && ::PostMessageW(sheetWindow, WM_SYSCOMMAND, SC_CLOSE, 0); },
