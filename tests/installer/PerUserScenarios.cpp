@@ -334,10 +334,10 @@ TEST_F(Installer, TheWizardAsksForWhomBeforeTheFolderAndInstallsOnlyForThisUserW
         },
         30000));
     ClickNext(wizard);
-    // The last page's "Kontakta jetzt starten" is left unticked.
+    // The last page's "Kontakta jetzt starten" (with its access key) is left unticked.
     HWND start = nullptr;
     ASSERT_TRUE(
-        e2e::WaitFor([&] { return (start = FindControl(wizard, L"Button", L"Kontakta jetzt starten")) != nullptr; },
+        e2e::WaitFor([&] { return (start = FindControl(wizard, L"Button", L"Kontakta jetzt &starten")) != nullptr; },
                      10000));
     if (::SendMessageW(start, BM_GETCHECK, 0, 0) == BST_CHECKED) ::SendMessageW(start, BM_CLICK, 0, 0);
     ClickNext(wizard);

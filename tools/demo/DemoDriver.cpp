@@ -9,7 +9,10 @@
 //   demodriver group G     choose group G (0 mouse, 1 key, 2 run-file, 3 pointer,
 //                          4 wheel, 5 control) in the editor
 //   demodriver target T    put the target T into the run-file panel's field
+//   demodriver control A   choose action A of "Kontakta steuern" (2 "Bildschirm
+//                          abtasten") in the control panel
 //   demodriver ok          close the editor with OK
+//   demodriver close       close the sheet with its close box
 //   demodriver cancel      close the editor without changing anything
 //   demodriver profile NAME  on the "Profile" page: "Neu…" with the name NAME
 //   demodriver select N    on the "Profile" page: select profile N (0 first)
@@ -88,6 +91,10 @@ int wmain(int argc, wchar_t** argv)
         ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(1401, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
         return 0;
     }
+    if (command == L"close") {
+        const HWND sheet = Sheet();
+        return sheet && ::PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+    }
     if (command == L"page" || command == L"edit") {
         const HWND sheet = Sheet();
         if (!sheet) return 1;
@@ -110,6 +117,16 @@ int wmain(int argc, wchar_t** argv)
         for (HWND panel = ::GetWindow(editor, GW_CHILD); panel; panel = ::GetWindow(panel, GW_HWNDNEXT)) {
             const HWND field = ::GetDlgItem(panel, 1046);  // the run-file panel's path field
             if (field && ::IsWindowVisible(panel)) return ::SetWindowTextW(field, argv[2]) ? 0 : 1;
+        }
+        return 1;
+    }
+    if (command == L"control") {
+        for (HWND panel = ::GetWindow(editor, GW_CHILD); panel; panel = ::GetWindow(panel, GW_HWNDNEXT)) {
+            const HWND combo = ::GetDlgItem(panel, 1330);  // the control panel's list
+            if (!combo || !::IsWindowVisible(panel)) continue;
+            ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(number), 0);
+            ::SendMessageW(panel, WM_COMMAND, MAKEWPARAM(1330, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+            return 0;
         }
         return 1;
     }
