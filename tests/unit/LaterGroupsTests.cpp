@@ -11,40 +11,6 @@ using kontakta::Point;
 
 namespace {
 
-// "move 101,100", "wheel 0" (WheelDirection values).
-class RecordingPointer : public PointerDevice {
-public:
-    explicit RecordingPointer(EventLog& log) : log(log) {}
-    kontakta::Desktop ReadDesktop() override { return kontakta::Desktop({{0, 0, 1920, 1080}}); }
-    bool ReadPosition(Point& position) override
-    {
-        position = at;
-        return true;
-    }
-    bool MoveTo(const kontakta::PixelRect&, Point position) override
-    {
-        at = position;
-        log.Add("move " + std::to_string(position.x) + "," + std::to_string(position.y));
-        return true;
-    }
-    bool TurnWheel(kontakta::WheelDirection direction) override
-    {
-        log.Add("wheel " + std::to_string(int(direction)));
-        return true;
-    }
-    Point at{100, 100};
-
-private:
-    EventLog& log;
-};
-
-struct RecordingControl : ControlRequests {
-    explicit RecordingControl(EventLog& log) : log(log) {}
-    void TogglePause() override { log.Add("toggle pause"); }
-    void NextProfile() override { log.Add("next profile"); }
-    EventLog& log;
-};
-
 class LaterGroups : public SensorPollerTest {
 protected:
     LaterGroups()

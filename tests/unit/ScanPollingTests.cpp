@@ -13,32 +13,6 @@ using kontakta::ScanView;
 
 namespace {
 
-class ScanPointer : public PointerDevice {
-public:
-    explicit ScanPointer(EventLog& log) : log(log) {}
-    kontakta::Desktop ReadDesktop() override { return kontakta::Desktop({{0, 0, 1920, 1080}}); }
-    bool ReadPosition(Point& position) override
-    {
-        position = at;
-        return true;
-    }
-    bool MoveTo(const kontakta::PixelRect&, Point position) override
-    {
-        at = position;
-        log.Add("move " + std::to_string(position.x) + "," + std::to_string(position.y));
-        return true;
-    }
-    bool TurnWheel(kontakta::WheelDirection direction) override
-    {
-        log.Add("wheel " + std::to_string(int(direction)));
-        return true;
-    }
-    Point at{0, 0};
-
-private:
-    EventLog& log;
-};
-
 // Notes the last view handed over and logs each hide before input.
 class RecordingDisplay : public kontakta::ScanDisplay {
 public:
@@ -104,7 +78,7 @@ protected:
     }
 
     const int64_t start = 10'000'000;
-    ScanPointer device{log};
+    RecordingPointer device{log, {0, 0}};
     RecordingDisplay display{log};
     kontakta::ScanActions scan{device, held, display, uint64_t(pollPeriodMicroseconds)};
 };
@@ -331,13 +305,7 @@ TEST(ScanViewMailbox, OnlyTheFirstViewAfterATakePostsAndTheTakeGivesTheLatest)
 
 TEST_F(ScanPolling, WithSeveralProfilesTheMenuOffersTheNextProfileWhichAsksForTheSwitchAndSendsNothing)
 {
-    struct Profiles : kontakta::ControlRequests {
-        explicit Profiles(EventLog& log) : log(log) {}
-        void TogglePause() override {}
-        void NextProfile() override { log.Add("next profile"); }
-        bool SeveralProfiles() override { return true; }
-        EventLog& log;
-    } profiles{log};
+    RecordingControl profiles{log, true};
     actions.control = &profiles;
     PressAt(0);
     PressAt(1000);

@@ -14,6 +14,7 @@
 #include "Fakes.h"
 #include "SensorRecords.h"
 #include "TestState.h"
+#include "sensors/PointerServices.h"
 #include "sensors/SensorPolling.h"
 
 using namespace kontakta;  // the tests speak of the core by its plain names
@@ -48,6 +49,46 @@ public:
 
 private:
     std::atomic<bool>& readFailed;
+};
+
+// The pointer of the poller tests: "move 101,100", "wheel 0"
+// (WheelDirection values), on one 1920 x 1080 monitor.
+class RecordingPointer : public PointerDevice {
+public:
+    explicit RecordingPointer(EventLog& log, Point start = {100, 100}) : at(start), log(log) {}
+    kontakta::Desktop ReadDesktop() override { return kontakta::Desktop({{0, 0, 1920, 1080}}); }
+    bool ReadPosition(Point& position) override
+    {
+        position = at;
+        return true;
+    }
+    bool MoveTo(const kontakta::PixelRect&, Point position) override
+    {
+        at = position;
+        log.Add("move " + std::to_string(position.x) + "," + std::to_string(position.y));
+        return true;
+    }
+    bool TurnWheel(kontakta::WheelDirection direction) override
+    {
+        log.Add("wheel " + std::to_string(int(direction)));
+        return true;
+    }
+    Point at;
+
+private:
+    EventLog& log;
+};
+
+// The requests to the main window, logged: "toggle pause", "next profile".
+struct RecordingControl : ControlRequests {
+    explicit RecordingControl(EventLog& log, bool severalProfiles = false) : log(log), severalProfiles(severalProfiles)
+    {
+    }
+    void TogglePause() override { log.Add("toggle pause"); }
+    void NextProfile() override { log.Add("next profile"); }
+    bool SeveralProfiles() override { return severalProfiles; }
+    EventLog& log;
+    bool severalProfiles;
 };
 
 class SensorPollerTest : public ::testing::Test {
