@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sensors/Win32Pointer.h"
+#include "win/Accessible.h"
 #include "win/Text.h"
 
 namespace {
@@ -10,14 +11,6 @@ namespace {
 constexpr wchar_t className[] = L"KontaktaScanOverlay";
 constexpr int menuPaddingAt96 = 10;
 constexpr UINT textFormat = DT_LEFT | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER;
-
-bool HighContrast()
-{
-    HIGHCONTRASTW contrast{};
-    contrast.cbSize = sizeof contrast;
-    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-}
 
 struct Colours {
     COLORREF light, dark;         // the line's two pixels
@@ -28,7 +21,7 @@ struct Colours {
 Colours CurrentColours()
 {
     // In high contrast the user's chosen system colours, as everywhere else.
-    if (HighContrast())
+    if (win::HighContrastOn())
         return {::GetSysColor(COLOR_HIGHLIGHT),  ::GetSysColor(COLOR_WINDOW),    ::GetSysColor(COLOR_WINDOW),
                 ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT)};
     return {RGB(255, 255, 255), RGB(0, 0, 0), RGB(32, 32, 32), RGB(255, 255, 255), RGB(255, 214, 0), RGB(0, 0, 0)};
