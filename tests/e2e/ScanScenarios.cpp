@@ -25,16 +25,7 @@ std::string ScanSettingsFile()
     for (int sensor = 1; sensor < sensorCount; ++sensor) live[size_t(sensor)].enabled = 0;
     options.sensors[0].group = int32_t(kontakta::Group::Control);
     options.sensors[0].action = int32_t(kontakta::ControlAction::ScanScreen);
-    std::string file = SettingsBlock();
-    PutInt32(file, 0, 0);
-    for (int sensor = 0; sensor < sensorCount; ++sensor) {
-        const SensorAction stored = kontakta::StoredBlockRecord(live[size_t(sensor)], options.sensors[size_t(sensor)]);
-        std::memcpy(file.data() + RecordOffset(sensor + 1), &stored, sizeof stored);
-    }
-    for (const std::vector<uint8_t>& record :
-         {kontakta::EncodeSettingsExtension({}), kontakta::EncodeActionsRecord(options, live)})
-        file.append(record.begin(), record.end());
-    return file;
+    return FileWith(live, options);
 }
 
 // What the user sees of the scan: the program's visible overlay windows, told

@@ -1,5 +1,9 @@
 #include "ScenarioSupport.h"
 
+#include "settings/ActionsRecord.h"
+#include "settings/SettingsExtension.h"
+
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -84,6 +88,20 @@ LRESULT SendToProgram(Program& program, UINT message, WPARAM wParam, LPARAM lPar
     DWORD_PTR answer = 0;
     ::SendMessageTimeoutW(program.MainWindow(), message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &answer);
     return static_cast<LRESULT>(answer);
+}
+
+std::string FileWith(const SensorActions& live, const kontakta::ActionsSettings& options)
+{
+    std::string file = SettingsBlock();
+    PutInt32(file, 0, 0);
+    for (int sensor = 0; sensor < sensorCount; ++sensor) {
+        const SensorAction stored = kontakta::StoredBlockRecord(live[size_t(sensor)], options.sensors[size_t(sensor)]);
+        std::memcpy(file.data() + RecordOffset(sensor + 1), &stored, sizeof stored);
+    }
+    for (const std::vector<uint8_t>& record :
+         {kontakta::EncodeSettingsExtension({}), kontakta::EncodeActionsRecord(options, live)})
+        file.append(record.begin(), record.end());
+    return file;
 }
 
 }  // namespace e2e

@@ -15,6 +15,8 @@
 #include "KitSimControl.h"
 #include "TestSupport.h"
 #include "res/resource.h"
+#include "sensors/ActionOptions.h"
+#include "sensors/SensorAction.h"
 
 namespace e2e {
 
@@ -61,5 +63,11 @@ class Scenario : public ::testing::Test {
 protected:
     void SetUp() override { Kit(); }
 };
+
+// The settings file of an installed Kontakta with `live` records (the first
+// four bytes: no press sound) and `options` beyond them, as the program
+// stores them: the block with the stored copies, the filters' record, the
+// actions record.
+std::string FileWith(const SensorActions& live, const kontakta::ActionsSettings& options);
 
 }  // namespace e2e

@@ -12,25 +12,8 @@
 namespace e2e {
 namespace {
 
+using e2e::FileWith;  // beside the overload for a few later-group sensors below
 using kontakta::Group;
-
-// The settings file of an installed Kontakta with `live` records (the first
-// four bytes: no press sound) and `options` beyond them, as the program
-// stores them: the block with the stored copies, the filters' record, the
-// actions record.
-std::string FileWith(const SensorActions& live, const kontakta::ActionsSettings& options)
-{
-    std::string file = SettingsBlock();
-    PutInt32(file, 0, 0);
-    for (int sensor = 0; sensor < sensorCount; ++sensor) {
-        const SensorAction stored = kontakta::StoredBlockRecord(live[size_t(sensor)], options.sensors[size_t(sensor)]);
-        std::memcpy(file.data() + RecordOffset(sensor + 1), &stored, sizeof stored);
-    }
-    for (const std::vector<uint8_t>& record :
-         {kontakta::EncodeSettingsExtension({}), kontakta::EncodeActionsRecord(options, live)})
-        file.append(record.begin(), record.end());
-    return file;
-}
 
 struct Later {
     int sensor;
